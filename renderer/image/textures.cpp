@@ -1,0 +1,53 @@
+#include "textures.h"
+
+#include "image_file.h"
+#include "renderer/common/gl_api.h"
+
+unsigned int SceneTextures[3] = {0, 0, 0};
+
+const char* const kGroundPicturePath = "c:\\q_mora\\Quillmoor1.bmp";
+const char* const kSmokePicturePath = "c:\\q_mora\\Quillmoor2.bmp";
+
+namespace {
+
+// Makes a texture from the image and frees the image; returns the new name (0 when the picture
+// has no pixels). Linear magnification, nearest-mipmap minification, the whole chain scaled to
+// power-of-two sides by GLU, rows read packed (alignment 1).
+GLuint TextureFromImage(RgbImage* image) {
+    GLuint name = 0;
+    if (image->data) {
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, image->data);
+    }
+    FreeRgbImage(image);
+    return name;
+}
+
+// An exchange picture into its slot; true when the picture loaded.
+bool LoadSceneTexture(const char* path, unsigned int& slot) {
+    RgbImage* image = LoadImageFile(path);
+    if (!image) return false;
+    slot = TextureFromImage(image);
+    return true;
+}
+
+}  // namespace
+
+bool GlContextIsCurrent() { return glGetString(GL_VERSION) != nullptr; }
+
+unsigned int LoadTextureFile(const char* path) {
+    // Without a context there is nowhere to put a texture, so the file is not even read.
+    if (!GlContextIsCurrent()) return 0;
+    RgbImage* image = LoadImageFile(path);
+    return image ? TextureFromImage(image) : 0;
+}
+
+bool LoadSceneTextures() {
+    bool loaded = LoadSceneTexture(kGroundPicturePath, SceneTextures[1]);
+    loaded |= LoadSceneTexture(kSmokePicturePath, SceneTextures[2]);
+    return loaded;
+}

@@ -1,0 +1,20 @@
+// Mipmapped OpenGL textures made from BMP files. Needs a current GL context.
+#pragma once
+
+// Texture names of the scene: [1] the ground (first exchange picture), [2] the smoke (second);
+// [0] is never set. 0 means no texture.
+extern unsigned int SceneTextures[3];
+
+// Exchange pictures written by the saver before it starts the renderer.
+extern const char* const kGroundPicturePath;  // "c:\q_mora\Quillmoor1.bmp"
+extern const char* const kSmokePicturePath;   // "c:\q_mora\Quillmoor2.bmp"
+
+// Returns true while a GL context is current on this thread.
+bool GlContextIsCurrent();
+
+// Returns a new texture name holding the picture at `path` with its full mipmap chain, or 0
+// when the picture cannot be loaded (or no context is current).
+unsigned int LoadTextureFile(const char* path);
+
+// Loads both exchange pictures into SceneTextures[1] and [2]; true when at least one loaded.
+bool LoadSceneTextures();

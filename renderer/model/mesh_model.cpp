@@ -1,0 +1,200 @@
+#include "mesh_model.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace {
+
+constexpr size_t kHeaderSize = 14;
+constexpr size_t kVertexSize = 15;
+constexpr size_t kTriangleSize = 70;
+constexpr size_t kGroupFixedSize = 36;  // flags, name, count, material index
+constexpr size_t kMaterialSize = 361;
+constexpr size_t kTextureNameSize = 128;
+
+// Little-endian reads over the file image; every read is checked against the end.
+class ByteReader {
+public:
+    ByteReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+
+    bool Has(size_t count) const { return size_ - pos_ >= count; }
+    const uint8_t* Here() const { return bytes_ + pos_; }
+    void Skip(size_t count) { pos_ += count; }
+
+    uint16_t U16() {
+        uint16_t v = static_cast<uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
+        pos_ += 2;
+        return v;
+    }
+    int32_t I32() {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = (v << 8) | bytes_[pos_ + i];
+        pos_ += 4;
+        return static_cast<int32_t>(v);
+    }
+    float F32() {
+        int32_t bits = I32();
+        float v;
+        std::memcpy(&v, &bits, sizeof v);
+        return v;
+    }
+    void Floats(float* out, int count) {
+        for (int i = 0; i < count; ++i) out[i] = F32();
+    }
+
+private:
+    const uint8_t* bytes_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+// Reads a uint16 count and checks that `count` records of `recordSize` bytes follow.
+bool ReadCount(ByteReader& in, size_t recordSize, int& count) {
+    if (!in.Has(2)) return false;
+    count = in.U16();
+    return in.Has(static_cast<size_t>(count) * recordSize);
+}
+
+template <typename T>
+std::unique_ptr<T[]> NewArray(int count) {
+    return std::unique_ptr<T[]>(new (std::nothrow) T[count > 0 ? count : 1]());
+}
+
+}  // namespace
+
+MeshModel::~MeshModel() { Clear(); }
+
+void MeshModel::Clear() {
+    meshes.reset();
+    meshCount = 0;
+    materials.reset();
+    materialCount = 0;
+    triangles.reset();
+    triangleCount = 0;
+    vertices.reset();
+    vertexCount = 0;
+}
+
+bool ParseMs3d(const uint8_t* bytes, size_t size, MeshModel& model) {
+    if (size < kHeaderSize || std::memcmp(bytes, "MS3D000000", 10) != 0) return false;
+    ByteReader in(bytes, size);
+    in.Skip(10);
+    const int32_t version = in.I32();
+    if (version < 3 || version > 4) return false;
+
+    int vertexCount = 0;
+    if (!ReadCount(in, kVertexSize, vertexCount)) return false;
+    auto vertices = NewArray<ModelVertex>(vertexCount);
+    if (!vertices) return false;
+    for (int i = 0; i < vertexCount; ++i) {
+        in.Skip(1);  // flags
+        in.Floats(vertices[i].position, 3);
+        vertices[i].boneId = static_cast<int8_t>(in.Here()[0]);
+        in.Skip(2);  // bone id, reference count
+    }
+
+    int triangleCount = 0;
+    if (!ReadCount(in, kTriangleSize, triangleCount)) return false;
+    auto triangles = NewArray<ModelTriangle>(triangleCount);
+    if (!triangles) return false;
+    for (int i = 0; i < triangleCount; ++i) {
+        ModelTriangle& t = triangles[i];
+        in.Skip(2);  // flags
+        for (int& index : t.vertexIndices) {
+            index = in.U16();
+            if (index >= vertexCount) return false;
+        }
+        for (auto& normal : t.normals) in.Floats(normal, 3);
+        in.Floats(t.s, 3);
+        in.Floats(t.t, 3);
+        for (float& v : t.t) v = 1.0f - v;
+        in.Skip(2);  // smoothing group, group index
+    }
+
+    int meshCount = 0;
+    if (!ReadCount(in, kGroupFixedSize, meshCount)) return false;
+    auto meshes = NewArray<ModelMesh>(meshCount);
+    if (!meshes) return false;
+    for (int i = 0; i < meshCount; ++i) {
+        ModelMesh& mesh = meshes[i];
+        if (!in.Has(kGroupFixedSize - 1)) return false;
+        in.Skip(33);  // flags, name
+        mesh.triangleCount = in.U16();
+        if (!in.Has(static_cast<size_t>(mesh.triangleCount) * 2 + 1)) return false;
+        mesh.triangleIndices = NewArray<int>(mesh.triangleCount);
+        if (!mesh.triangleIndices) return false;
+        for (int k = 0; k < mesh.triangleCount; ++k) {
+            int index = in.U16();
+            if (index >= triangleCount) return false;
+            mesh.triangleIndices[k] = index;
+        }
+        mesh.materialIndex = static_cast<int8_t>(in.Here()[0]);
+        in.Skip(1);
+    }
+
+    int materialCount = 0;
+    if (!ReadCount(in, kMaterialSize, materialCount)) return false;
+    auto materials = NewArray<ModelMaterial>(materialCount);
+    if (!materials) return false;
+    for (int i = 0; i < materialCount; ++i) {
+        ModelMaterial& m = materials[i];
+        in.Skip(32);  // name
+        in.Floats(m.ambient, 4);
+        in.Floats(m.diffuse, 4);
+        in.Floats(m.specular, 4);
+        in.Floats(m.emissive, 4);
+        m.shininess = in.F32();
+        in.Skip(5);  // transparency, mode
+        const char* name = reinterpret_cast<const char*>(in.Here());
+        const void* end = std::memchr(name, 0, kTextureNameSize);
+        if (!end) return false;
+        const size_t length = static_cast<size_t>(static_cast<const char*>(end) - name);
+        m.textureFile.reset(new (std::nothrow) char[length + 1]);
+        if (!m.textureFile) return false;
+        std::memcpy(m.textureFile.get(), name, length + 1);
+        m.texture = 0;
+        in.Skip(2 * kTextureNameSize);  // texture and alpha map names
+    }
+    // Joints, animation and comments after the materials are not needed for drawing.
+
+    model.vertexCount = vertexCount;
+    model.vertices = std::move(vertices);
+    model.triangleCount = triangleCount;
+    model.triangles = std::move(triangles);
+    model.meshCount = meshCount;
+    model.meshes = std::move(meshes);
+    model.materialCount = materialCount;
+    model.materials = std::move(materials);
+    return true;
+}
+
+bool Ms3dModel::Load(const char* fileName) {
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (!file) return false;
+    std::unique_ptr<uint8_t[]> buffer;
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    bool read = size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (read) {
+        buffer.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
+        read = buffer && std::fread(buffer.get(), 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
+    }
+    std::fclose(file);
+    if (!read) return false;
+
+    Ms3dModel fresh;
+    if (!ParseMs3d(buffer.get(), static_cast<size_t>(size), fresh)) return false;
+    Clear();
+    std::swap(meshCount, fresh.meshCount);
+    std::swap(meshes, fresh.meshes);
+    std::swap(materialCount, fresh.materialCount);
+    std::swap(materials, fresh.materials);
+    std::swap(triangleCount, fresh.triangleCount);
+    std::swap(triangles, fresh.triangles);
+    std::swap(vertexCount, fresh.vertexCount);
+    std::swap(vertices, fresh.vertices);
+    ReloadTextures();
+    return true;
+}
