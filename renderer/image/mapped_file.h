@@ -11,9 +11,12 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // Opens `path` for shared reading and maps all of it; false when the file cannot be opened,
+    // Who else may have the file open while it is mapped.
+    enum class Sharing { Readers, ReadersAndWriters };
+
+    // Opens `path` for reading and maps all of it; false when the file cannot be opened,
     // mapped or viewed (an empty file cannot be mapped).
-    bool Open(const char* path);
+    bool Open(const char* path, Sharing sharing = Sharing::Readers);
     // Releases the view, the mapping and the file, in that order.
     void Close();
 

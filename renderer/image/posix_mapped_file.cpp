@@ -5,7 +5,7 @@
 
 #include "mapped_file.h"
 
-bool MappedFile::Open(const char* path) {
+bool MappedFile::Open(const char* path, Sharing) {
     Close();
     fd_ = ::open(path, O_RDONLY);
     if (fd_ < 0) return false;

@@ -2,9 +2,10 @@
 
 #include "mapped_file.h"
 
-bool MappedFile::Open(const char* path) {
+bool MappedFile::Open(const char* path, Sharing sharing) {
     Close();
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const DWORD share = sharing == Sharing::Readers ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE file = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     file_ = file;

@@ -1,9 +1,10 @@
 #include "mesh_model.h"
 
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
+
+#include "renderer/image/mapped_file.h"
 
 namespace {
 
@@ -14,7 +15,13 @@ constexpr size_t kGroupFixedSize = 36;  // flags, name, count, material index
 constexpr size_t kMaterialSize = 361;
 constexpr size_t kTextureNameSize = 128;
 
-// Little-endian reads over the file image; every read is checked against the end.
+static_assert(sizeof(float) == 4, "MS3D floats are IEEE single precision");
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "the MS3D reader copies little-endian fields as they are"
+#endif
+
+// Reads over the file image. Callers check with Has() before they read; the fields are
+// little-endian like the machines the renderer runs on, so they are copied as they are.
 class ByteReader {
 public:
     ByteReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
@@ -24,24 +31,26 @@ public:
     void Skip(size_t count) { pos_ += count; }
 
     uint16_t U16() {
-        uint16_t v = static_cast<uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
-        pos_ += 2;
+        uint16_t v;
+        std::memcpy(&v, Here(), sizeof v);
+        pos_ += sizeof v;
         return v;
     }
     int32_t I32() {
-        uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = (v << 8) | bytes_[pos_ + i];
-        pos_ += 4;
-        return static_cast<int32_t>(v);
+        int32_t v;
+        std::memcpy(&v, Here(), sizeof v);
+        pos_ += sizeof v;
+        return v;
     }
     float F32() {
-        int32_t bits = I32();
         float v;
-        std::memcpy(&v, &bits, sizeof v);
+        std::memcpy(&v, Here(), sizeof v);
+        pos_ += sizeof v;
         return v;
     }
     void Floats(float* out, int count) {
-        for (int i = 0; i < count; ++i) out[i] = F32();
+        std::memcpy(out, Here(), sizeof(float) * count);
+        pos_ += sizeof(float) * count;
     }
 
 private:
@@ -57,9 +66,10 @@ bool ReadCount(ByteReader& in, size_t recordSize, int& count) {
     return in.Has(static_cast<size_t>(count) * recordSize);
 }
 
+// Every field of each element is filled from the file, so the arrays start uninitialised.
 template <typename T>
 std::unique_ptr<T[]> NewArray(int count) {
-    return std::unique_ptr<T[]>(new (std::nothrow) T[count > 0 ? count : 1]());
+    return std::unique_ptr<T[]>(new (std::nothrow) T[count > 0 ? count : 1]);
 }
 
 }  // namespace
@@ -106,10 +116,9 @@ bool ParseMs3d(const uint8_t* bytes, size_t size, MeshModel& model) {
             index = in.U16();
             if (index >= vertexCount) return false;
         }
-        for (auto& normal : t.normals) in.Floats(normal, 3);
+        in.Floats(&t.normals[0][0], 9);
         in.Floats(t.s, 3);
-        in.Floats(t.t, 3);
-        for (float& v : t.t) v = 1.0f - v;
+        for (float& v : t.t) v = 1.0f - in.F32();
         in.Skip(2);  // smoothing group, group index
     }
 
@@ -171,21 +180,13 @@ bool ParseMs3d(const uint8_t* bytes, size_t size, MeshModel& model) {
 }
 
 bool Ms3dModel::Load(const char* fileName) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) return false;
-    std::unique_ptr<uint8_t[]> buffer;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    bool read = size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (read) {
-        buffer.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
-        read = buffer && std::fread(buffer.get(), 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
-    }
-    std::fclose(file);
-    if (!read) return false;
-
+    // The whole file in one piece, parsed in place. Others may hold it open, as with a plain
+    // binary read; an empty file cannot hold a model.
+    MappedFile file;
+    if (!file.Open(fileName, MappedFile::Sharing::ReadersAndWriters)) return false;
     Ms3dModel fresh;
-    if (!ParseMs3d(buffer.get(), static_cast<size_t>(size), fresh)) return false;
+    if (!ParseMs3d(file.Data(), file.Size(), fresh)) return false;
+    file.Close();
     Clear();
     std::swap(meshCount, fresh.meshCount);
     std::swap(meshes, fresh.meshes);

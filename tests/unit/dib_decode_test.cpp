@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "dib_builder.h"
+#include "tests/common/dib_builder.h"
 #include "renderer/image/dib_decode.h"
 
 namespace {

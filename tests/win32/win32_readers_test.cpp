@@ -1,0 +1,112 @@
+// The picture and model readers on the real Win32 API: file mapping with shared reading,
+// ANSI paths, and the reader's messages as the user would get them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "renderer/image/image_file.h"
+#include "renderer/image/load_errors.h"
+#include "renderer/model/mesh_model.h"
+
+namespace {
+
+const std::string kSuite = std::string(QM_TESTDATA) + "/bmpsuite/";
+
+std::vector<std::string> captured;
+void Capture(const char* message) { captured.emplace_back(message); }
+
+class Win32Readers : public testing::Test {
+protected:
+    void SetUp() override {
+        captured.clear();
+        SetLoadErrorSink(Capture);
+        char dir[MAX_PATH];
+        GetTempPathA(MAX_PATH, dir);
+        temp_ = std::string(dir) + "qm_win32_" + std::to_string(GetCurrentProcessId()) + "_";
+    }
+    void TearDown() override {
+        SetLoadErrorSink(nullptr);
+        for (const std::string& f : files_) DeleteFileA(f.c_str());
+    }
+    std::string Write(const char* name, const std::string& bytes) {
+        std::string path = temp_ + name;
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(h);
+        files_.push_back(path);
+        return path;
+    }
+    std::string temp_;
+    std::vector<std::string> files_;
+};
+
+TEST_F(Win32Readers, MappedPicturesDecode) {
+    for (const char* file : {"g/pal8.bmp", "g/rgb24.bmp", "g/rgb32.bmp", "g/pal4rle.bmp", "g/pal8os2.bmp", "g/pal8topdown.bmp"}) {
+        RgbImage* image = LoadImageFile((kSuite + file).c_str());
+        ASSERT_NE(image, nullptr) << file;
+        EXPECT_EQ(image->width, 127) << file;
+        EXPECT_EQ(image->height, 64) << file;
+        FreeRgbImage(image);
+    }
+    EXPECT_TRUE(captured.empty());
+}
+
+TEST_F(Win32Readers, MessagesAsTheUserSeesThem) {
+    const std::string empty = Write("empty.bmp", "");
+    EXPECT_EQ(LoadImageFile(empty.c_str()), nullptr);
+    ASSERT_EQ(captured.size(), 1u);
+    EXPECT_EQ(captured[0], "Failed to open DIB file " + empty + ".\n");
+
+    captured.clear();
+    EXPECT_EQ(LoadImageFile((kSuite + "g/pal8v5.bmp").c_str()), nullptr);
+    EXPECT_EQ(captured, std::vector<std::string>{"Unknown DIB file format."});
+
+    captured.clear();
+    EXPECT_EQ(LoadImageFile((kSuite + "b/badrle.bmp").c_str()), nullptr);
+    EXPECT_EQ(captured, std::vector<std::string>{"Image file conversion error."});
+
+    // A missing file is silent; so is everything while messages are off.
+    captured.clear();
+    EXPECT_EQ(LoadImageFile((temp_ + "missing.bmp").c_str()), nullptr);
+    ShowLoadErrors = false;
+    EXPECT_EQ(LoadImageFile(empty.c_str()), nullptr);
+    ShowLoadErrors = true;
+    EXPECT_TRUE(captured.empty());
+}
+
+TEST_F(Win32Readers, APictureHeldOpenForReadingStillLoads) {
+    const std::string path = kSuite + "g/rgb24.bmp";
+    HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    RgbImage* image = LoadDibFile(path.c_str());
+    EXPECT_NE(image, nullptr);
+    FreeRgbImage(image);
+    CloseHandle(other);
+}
+
+TEST_F(Win32Readers, ModelsLoadInBinaryMode) {
+    // The shipped wheel's name is Japanese, so it is copied through the wide API to a name any
+    // code page can hold. Its floats contain bytes that text mode would translate.
+    wchar_t wide[MAX_PATH];
+    ASSERT_GT(MultiByteToWideChar(CP_UTF8, 0, QM_RESOURCES "/クイルモア.data", -1, wide, MAX_PATH), 0);
+    const std::string copy = temp_ + "wheel.data";
+    wchar_t wideCopy[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, copy.c_str(), -1, wideCopy, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(wide, wideCopy, FALSE));
+    files_.push_back(copy);
+    Ms3dModel wheel;
+    ASSERT_TRUE(wheel.Load(copy.c_str()));
+    EXPECT_EQ(wheel.materialCount, 3);
+
+    Ms3dModel wuson;
+    ASSERT_TRUE(wuson.Load((std::string(QM_TESTDATA) + "/ms3d/Wuson.ms3d").c_str()));
+    EXPECT_EQ(wuson.triangleCount, 3732);
+    EXPECT_EQ(wuson.vertexCount, 2117);
+}
+
+}  // namespace
