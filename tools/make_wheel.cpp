@@ -286,8 +286,8 @@ int main(int argc, char** argv) {
     }
     const std::vector<Material> materials = {
         {"rubber", {0.04f, 0.04f, 0.04f, 1}, {0.13f, 0.13f, 0.14f, 1}, {0.18f, 0.18f, 0.18f, 1}, 10},
-        {"alloy", {0.30f, 0.30f, 0.32f, 1}, {0.72f, 0.72f, 0.75f, 1}, {0.95f, 0.95f, 0.95f, 1}, 70},
-        {"hub", {0.18f, 0.16f, 0.12f, 1}, {0.45f, 0.42f, 0.36f, 1}, {0.80f, 0.78f, 0.70f, 1}, 40},
+        {"alloy", {0.48f, 0.48f, 0.50f, 1}, {0.72f, 0.72f, 0.75f, 1}, {0.95f, 0.95f, 0.95f, 1}, 70},
+        {"hub", {0.34f, 0.31f, 0.25f, 1}, {0.45f, 0.42f, 0.36f, 1}, {0.80f, 0.78f, 0.70f, 1}, 40},
     };
     std::vector<uint8_t> bytes = WriteMs3d(BuildWheel(), materials);
     std::FILE* out = std::fopen(argv[1], "wb");

@@ -3,10 +3,15 @@
 // the renderer's own code, and reports what the GL now holds, one "key value" line each.
 // Errors from the picture reader show in their real message boxes.
 //
-// usage: gl_probe.exe     (exit status 0 when both textures and the model were made)
+// usage: gl_probe.exe [--show SECONDS]
+//   Exit status 0 when a picture and the model were loaded. With --show, the window then
+//   fills the screen and shows the ground picture with the wheel turning over it until the
+//   time is up or Escape is pressed.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "renderer/common/gl_api.h"
@@ -15,8 +20,46 @@
 
 namespace {
 
+bool escapePressed = false;
+
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        escapePressed = true;
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// One frame of the show: the ground picture on a plane seen at a slant, the wheel rolling on it.
+void DrawShowFrame(const MeshModel& wheel, int width, int height, float angle) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, double(width) / height, 0.1, 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    gluLookAt(0.0, 3.0, 6.0, 0.0, 0.5, 0.0, 0.0, 1.0, 0.0);
+    if (SceneTextures[1]) {
+        glBindTexture(GL_TEXTURE_2D, SceneTextures[1]);
+        glEnable(GL_TEXTURE_2D);
+    }
+    glColor3f(1, 1, 1);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0), glVertex3f(-8, 0, 4.5f);
+    glTexCoord2f(1, 0), glVertex3f(8, 0, 4.5f);
+    glTexCoord2f(1, 1), glVertex3f(8, 0, -4.5f);
+    glTexCoord2f(0, 1), glVertex3f(-8, 0, -4.5f);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glTranslatef(0.0f, 0.95f, 0.0f);
+    glRotatef(-60.0f, 0, 1, 0);  // the outer face (+x) towards the eye
+    glRotatef(-angle, 1, 0, 0);
+    wheel.Draw();
+    glDisable(GL_LIGHTING);
 }
 
 // Prints the colour at the middle of each quarter of the texture's base level, bottom row
@@ -72,7 +115,8 @@ int DrawnModelPixels(MeshModel& model, int width, int height) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int showSeconds = argc == 3 && std::strcmp(argv[1], "--show") == 0 ? std::atoi(argv[2]) : 0;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
@@ -81,7 +125,8 @@ int main() {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = "QuillmoorProbe";
     if (!RegisterClassA(&wc)) return 10;
-    const int width = 320, height = 240;
+    const int width = showSeconds ? GetSystemMetrics(SM_CXSCREEN) : 320;
+    const int height = showSeconds ? GetSystemMetrics(SM_CYSCREEN) : 240;
     HWND window = CreateWindowExA(WS_EX_APPWINDOW, "QuillmoorProbe", "Quillmoor_Probe",
                                   WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width, height,
                                   nullptr, nullptr, instance, nullptr);
@@ -117,6 +162,23 @@ int main() {
         std::printf("model.pixels %d\n", DrawnModelPixels(wheel, width, height));
     }
     std::fflush(stdout);
+
+    if (model && showSeconds > 0) {
+        const GLfloat light[4] = {0.0f, 15.0f, 0.0f, 1.0f};
+        glLightfv(GL_LIGHT0, GL_POSITION, light);
+        const DWORD end = GetTickCount() + DWORD(showSeconds) * 1000;
+        float angle = 0;
+        while (!escapePressed && GetTickCount() < end) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            DrawShowFrame(wheel, width, height, angle += 3.0f);
+            SwapBuffers(dc);
+            Sleep(15);
+        }
+    }
 
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(context);
