@@ -26,7 +26,10 @@ public:
 private:
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
-    void* file_ = nullptr;     // Windows: file handle
-    void* mapping_ = nullptr;  // Windows: mapping handle
-    int fd_ = -1;              // POSIX: descriptor
+#ifdef _WIN32
+    void* file_ = nullptr;     // file handle
+    void* mapping_ = nullptr;  // mapping handle
+#else
+    int fd_ = -1;  // descriptor
+#endif
 };
