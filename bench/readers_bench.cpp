@@ -32,7 +32,7 @@ const std::string& Desktop(int bits) {
     std::string& path = paths[bits];
     if (!path.empty()) return path;
     path = "/tmp/quillmoor_bench_" + std::to_string(bits) + ".bmp";
-    DibSpec s;
+    DibLayout s;
     s.width = 3840;
     s.height = 2160;
     s.bitCount = static_cast<uint16_t>(bits);

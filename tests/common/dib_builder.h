@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-struct DibSpec {
+struct DibLayout {
     bool fileHeader = true;
     uint32_t headerSize = 40;
     int32_t width = 1;
@@ -23,7 +23,7 @@ inline void PutLe(std::vector<uint8_t>& b, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-inline std::vector<uint8_t> BuildDib(const DibSpec& s) {
+inline std::vector<uint8_t> BuildDib(const DibLayout& s) {
     std::vector<uint8_t> info;
     PutLe(info, s.headerSize, 4);
     if (s.headerSize == 12) {

@@ -30,8 +30,8 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// One frame of the show: the ground picture on a plane seen at a slant, the wheel rolling on it.
-void DrawShowFrame(const MeshModel& wheel, int width, int height, float angle) {
+// Clears the window and sets up the scene's projection with the eye at the origin.
+void BeginFrame(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -41,6 +41,11 @@ void DrawShowFrame(const MeshModel& wheel, int width, int height, float angle) {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
+}
+
+// One frame of the show: the ground picture on a plane seen at a slant, the wheel rolling on it.
+void DrawShowFrame(const MeshModel& wheel, int width, int height, float angle) {
+    BeginFrame(width, height);
     gluLookAt(0.0, 3.0, 6.0, 0.0, 0.5, 0.0, 0.0, 1.0, 0.0);
     if (SceneTextures[1]) {
         glBindTexture(GL_TEXTURE_2D, SceneTextures[1]);
@@ -90,19 +95,11 @@ void ReportQuarters(const char* name, unsigned int texture) {
 
 // Draws the model lit, the way the scene shows a wheel, and counts the pixels it covered.
 int DrawnModelPixels(MeshModel& model, int width, int height) {
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(width) / height, 0.1, 2000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    BeginFrame(width, height);
     const GLfloat light[4] = {0.0f, 15.0f, 0.0f, 1.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, light);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gluLookAt(3.0, 0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);  // looking at the outer face
     model.Draw();
     glFinish();

@@ -41,7 +41,7 @@ Level0 ReadLevel0(unsigned int texture) {
 
 // A 24-bit picture, blue with a red stripe over columns [from, to).
 std::vector<uint8_t> StripePicture(int width, int height, int from, int to) {
-    DibSpec s;
+    DibLayout s;
     s.width = width;
     s.height = height;
     const int stride = (width * 3 + 3) / 4 * 4;
@@ -58,7 +58,7 @@ std::vector<uint8_t> StripePicture(int width, int height, int from, int to) {
 }
 
 std::vector<uint8_t> GreyPicture() {
-    DibSpec s;
+    DibLayout s;
     s.width = s.height = 64;
     s.bitCount = 8;
     for (uint32_t i = 0; i < 256; ++i) s.palette.push_back(i * 0x010101u);

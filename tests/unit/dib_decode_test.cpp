@@ -43,8 +43,8 @@ std::vector<uint32_t> GreyPalette() {
 }
 
 // A w x h 24-bit picture whose pixel (x, y) is (x, y, x ^ y) modulo 256, stored bottom-up.
-DibSpec Gradient24(int w, int h) {
-    DibSpec s;
+DibLayout Gradient24(int w, int h) {
+    DibLayout s;
     s.width = w;
     s.height = h;
     const int stride = (w * 3 + 3) / 4 * 4;
@@ -61,7 +61,7 @@ DibSpec Gradient24(int w, int h) {
 }
 
 TEST(DibFormats, GreyPaletteGivesEqualChannels) {
-    DibSpec s;
+    DibLayout s;
     s.width = s.height = 64;
     s.bitCount = 8;
     s.palette = GreyPalette();
@@ -92,8 +92,8 @@ TEST(DibFormats, RowsOfEveryPaddingComeOutPackedWithoutShear) {
 }
 
 TEST(DibFormats, TopDownPictureComesOutRightWayUp) {
-    DibSpec s = Gradient24(5, 4);
-    DibSpec topDown = s;
+    DibLayout s = Gradient24(5, 4);
+    DibLayout topDown = s;
     topDown.height = -4;
     const int stride = 16;
     for (int y = 0; y < 4; ++y) {
@@ -107,7 +107,7 @@ TEST(DibFormats, TopDownPictureComesOutRightWayUp) {
 
 TEST(DibFormats, SixteenAndThirtyTwoBitPixels) {
     // 16 bits, 5-5-5: full scale is 255, the top bit is ignored.
-    DibSpec s16;
+    DibLayout s16;
     s16.width = 3;
     s16.bitCount = 16;
     s16.pixels = {0xFF, 0xFF, 0x00, 0x41, 0x10, 0x00, 0, 0};  // 0x7FFF|0x8000, 0x4100, 0x0010
@@ -118,7 +118,7 @@ TEST(DibFormats, SixteenAndThirtyTwoBitPixels) {
     EXPECT_EQ(Pixel(*d16.image, 2, 0), (std::array<int, 3>{0, 0, 132}));
 
     // 32 bits: blue, green, red, and a fourth byte that is dropped.
-    DibSpec s32;
+    DibLayout s32;
     s32.width = 2;
     s32.bitCount = 32;
     s32.pixels = {10, 20, 30, 0xFF, 1, 2, 3, 0x80};
@@ -129,7 +129,7 @@ TEST(DibFormats, SixteenAndThirtyTwoBitPixels) {
 }
 
 TEST(DibFormats, BitFieldMasksAreHonoured) {
-    DibSpec s565;
+    DibLayout s565;
     s565.width = 2;
     s565.bitCount = 16;
     s565.compression = 3;
@@ -141,7 +141,7 @@ TEST(DibFormats, BitFieldMasksAreHonoured) {
     EXPECT_EQ(Pixel(*d.image, 1, 0), (std::array<int, 3>{8, 4, 0}));
 
     // 32 bits laid out x B G R (the reverse of the usual order), and a 10-bit channel.
-    DibSpec s32;
+    DibLayout s32;
     s32.width = 2;
     s32.bitCount = 32;
     s32.compression = 3;
@@ -161,7 +161,7 @@ TEST(DibFormats, BitFieldMasksAreHonoured) {
 
 TEST(DibFormats, PaletteDepthsAndCoreHeader) {
     // 1 bit: the leftmost pixel is the top bit. 4 bits: the high nibble comes first.
-    DibSpec s1;
+    DibLayout s1;
     s1.width = 10;
     s1.bitCount = 1;
     s1.palette = {0x000000, 0xFFFFFF};
@@ -171,7 +171,7 @@ TEST(DibFormats, PaletteDepthsAndCoreHeader) {
     const int bits[10] = {1, 0, 1, 0, 0, 0, 0, 0, 0, 1};
     for (int x = 0; x < 10; ++x) EXPECT_EQ(Pixel(*d1.image, x, 0)[0], bits[x] * 255) << x;
 
-    DibSpec s4;
+    DibLayout s4;
     s4.width = 3;
     s4.bitCount = 4;
     s4.coloursUsed = 3;
@@ -185,7 +185,7 @@ TEST(DibFormats, PaletteDepthsAndCoreHeader) {
 
     // The 12-byte core header with 3-byte table entries, with and without a file header.
     for (bool fileHeader : {true, false}) {
-        DibSpec core = s4;
+        DibLayout core = s4;
         core.headerSize = 12;
         core.coloursUsed = 0;
         core.fileHeader = fileHeader;
@@ -198,7 +198,7 @@ TEST(DibFormats, PaletteDepthsAndCoreHeader) {
 }
 
 TEST(DibFormats, NoFileHeaderPixelsFollowTheTable) {
-    DibSpec s;
+    DibLayout s;
     s.fileHeader = false;
     s.width = 2;
     s.bitCount = 8;
@@ -213,7 +213,7 @@ TEST(DibFormats, NoFileHeaderPixelsFollowTheTable) {
 
 TEST(DibFormats, ColourTableRules) {
     // An index past the table shows black.
-    DibSpec s;
+    DibLayout s;
     s.width = 2;
     s.bitCount = 8;
     s.coloursUsed = 1;
@@ -256,7 +256,7 @@ TEST(DibRefusals, SizesNoSurfaceCouldTake) {
         int32_t width, height;
     } cases[] = {{0, 5}, {5, 0}, {-5, 5}, {INT32_MIN, 1}, {1, INT32_MIN}, {65536, 65536}, {16385, 16384}, {1 << 30, 1}};
     for (const Case& c : cases) {
-        DibSpec s = Gradient24(1, 1);
+        DibLayout s = Gradient24(1, 1);
         s.width = c.width;
         s.height = c.height;
         EXPECT_EQ(Decode(BuildDib(s)).error, DibError::OutOfMemory) << c.width << " x " << c.height;
@@ -277,7 +277,7 @@ TEST(DibRefusals, FormatsAndFieldsThatCannotConvert) {
         {"top-down RLE", 8, 1, 1, -1},
     };
     for (const Case& c : cases) {
-        DibSpec s;
+        DibLayout s;
         s.bitCount = c.bits;
         s.compression = c.compression;
         s.planes = c.planes;
@@ -288,22 +288,22 @@ TEST(DibRefusals, FormatsAndFieldsThatCannotConvert) {
 }
 
 TEST(DibRefusals, EveryTruncationIsRefusedCleanly) {
-    DibSpec pal;
+    DibLayout pal;
     pal.width = 5;
     pal.height = 3;
     pal.bitCount = 8;
     pal.palette = GreyPalette();
     pal.pixels.assign(24, 9);
-    DibSpec rle = pal;
+    DibLayout rle = pal;
     rle.compression = 1;
     rle.pixels = {5, 1, 0, 0, 0, 3, 1, 2, 3, 0, 5, 7, 0, 1};
-    for (const DibSpec& spec : {Gradient24(7, 5), pal, rle}) {
-        const std::vector<uint8_t> whole = BuildDib(spec);
+    for (const DibLayout& layout : {Gradient24(7, 5), pal, rle}) {
+        const std::vector<uint8_t> whole = BuildDib(layout);
         ASSERT_EQ(Decode(whole).error, DibError::None);
         for (size_t cut = 0; cut < whole.size(); ++cut) {
             std::vector<uint8_t> part(whole.begin(), whole.begin() + cut);
             // Only the last row's padding (3 bytes in both plain pictures) may go missing.
-            if (spec.compression == 0 && cut >= whole.size() - 3) continue;
+            if (layout.compression == 0 && cut >= whole.size() - 3) continue;
             EXPECT_NE(Decode(part).error, DibError::None) << "cut at " << cut;
         }
     }
@@ -319,7 +319,7 @@ TEST(DibRefusals, PixelOffsetPastTheEnd) {
 
 // RLE: a 4 x 3 picture over a palette where index i is grey i * 10.
 Decoded DecodeRle(uint32_t compression, std::vector<uint8_t> stream, int width = 4, int height = 3) {
-    DibSpec s;
+    DibLayout s;
     s.width = width;
     s.height = height;
     s.bitCount = compression == 1 ? 8 : 4;

@@ -13,7 +13,7 @@ namespace {
 const std::string kModels = std::string(QM_TESTDATA) + "/ms3d/";
 
 // A small MS3D file, section by section, so that tests can bend each field.
-struct Ms3dSpec {
+struct Ms3dLayout {
     char tenth = '0';
     int32_t version = 4;
     int vertices = 3;
@@ -49,7 +49,7 @@ struct Ms3dBytes {
     std::vector<size_t> sectionStarts;  // vertices, triangles, groups, materials, trailer
 };
 
-Ms3dBytes BuildMs3d(const Ms3dSpec& s) {
+Ms3dBytes BuildMs3d(const Ms3dLayout& s) {
     Out o;
     Ms3dBytes result;
     for (char c : std::string("MS3D00000")) o.U8(static_cast<uint8_t>(c));
@@ -166,10 +166,10 @@ TEST(Ms3dFiles, MaterialIndicesAndTextureNamesAsStored) {
 }
 
 TEST(Ms3dFields, WhatTheReaderKeeps) {
-    Ms3dSpec spec;
-    spec.textureName = "wheel.bmp";
+    Ms3dLayout layout;
+    layout.textureName = "wheel.bmp";
     Ms3dModel m;
-    ASSERT_TRUE(LoadBytes(BuildMs3d(spec).bytes, m));
+    ASSERT_TRUE(LoadBytes(BuildMs3d(layout).bytes, m));
     EXPECT_EQ(m.vertices[2].position[2], 6.0f);
     EXPECT_EQ(m.vertices[1].boneId, -2);
     EXPECT_EQ(m.triangles[0].vertexIndices[2], 2);
@@ -183,44 +183,44 @@ TEST(Ms3dFields, WhatTheReaderKeeps) {
     EXPECT_STREQ(m.materials[0].textureFile.get(), "wheel.bmp");
 
     // Material index bytes from 128 up are negative: no material.
-    spec.groupMaterials = {0xFF};
-    ASSERT_TRUE(LoadBytes(BuildMs3d(spec).bytes, m));
+    layout.groupMaterials = {0xFF};
+    ASSERT_TRUE(LoadBytes(BuildMs3d(layout).bytes, m));
     EXPECT_EQ(m.meshes[0].materialIndex, -1);
-    spec.groupMaterials = {0x80};
-    ASSERT_TRUE(LoadBytes(BuildMs3d(spec).bytes, m));
+    layout.groupMaterials = {0x80};
+    ASSERT_TRUE(LoadBytes(BuildMs3d(layout).bytes, m));
     EXPECT_EQ(m.meshes[0].materialIndex, -128);
 }
 
 TEST(Ms3dFields, VersionsAndIdentifier) {
     for (int32_t version : {3, 4}) {
-        Ms3dSpec spec;
-        spec.version = version;
+        Ms3dLayout layout;
+        layout.version = version;
         Ms3dModel m;
-        EXPECT_TRUE(LoadBytes(BuildMs3d(spec).bytes, m)) << version;
+        EXPECT_TRUE(LoadBytes(BuildMs3d(layout).bytes, m)) << version;
         EXPECT_EQ(m.triangleCount, 1);
     }
     for (int32_t version : {2, 5, -4, 0x7FFFFFFF}) {
-        Ms3dSpec spec;
-        spec.version = version;
+        Ms3dLayout layout;
+        layout.version = version;
         Ms3dModel m;
-        EXPECT_FALSE(LoadBytes(BuildMs3d(spec).bytes, m)) << version;
+        EXPECT_FALSE(LoadBytes(BuildMs3d(layout).bytes, m)) << version;
     }
-    Ms3dSpec spec;
-    spec.tenth = '1';
+    Ms3dLayout layout;
+    layout.tenth = '1';
     Ms3dModel m;
-    EXPECT_FALSE(LoadBytes(BuildMs3d(spec).bytes, m));
+    EXPECT_FALSE(LoadBytes(BuildMs3d(layout).bytes, m));
 }
 
 TEST(Ms3dFields, EmptyGroupsAndTrailingData) {
-    Ms3dSpec spec;
-    spec.groups.clear();
-    spec.groupMaterials.clear();
+    Ms3dLayout layout;
+    layout.groups.clear();
+    layout.groupMaterials.clear();
     Ms3dModel m;
-    ASSERT_TRUE(LoadBytes(BuildMs3d(spec).bytes, m));
+    ASSERT_TRUE(LoadBytes(BuildMs3d(layout).bytes, m));
     EXPECT_EQ(m.meshCount, 0);
 
     // Nothing after the materials matters: none, or junk.
-    Ms3dSpec bare;
+    Ms3dLayout bare;
     bare.trailer.clear();
     EXPECT_TRUE(LoadBytes(BuildMs3d(bare).bytes, m));
     bare.trailer.assign(1000, 0xAB);
@@ -228,7 +228,7 @@ TEST(Ms3dFields, EmptyGroupsAndTrailingData) {
 }
 
 TEST(Ms3dRefusals, FilesCutAnywhereAreRefused) {
-    const Ms3dBytes whole = BuildMs3d(Ms3dSpec{});
+    const Ms3dBytes whole = BuildMs3d(Ms3dLayout{});
     const size_t end = whole.sectionStarts.back();  // the trailer is optional
     for (size_t cut = 0; cut < end; ++cut) {
         Ms3dModel m;
@@ -239,7 +239,7 @@ TEST(Ms3dRefusals, FilesCutAnywhereAreRefused) {
 }
 
 TEST(Ms3dRefusals, CountsLargerThanTheFile) {
-    const Ms3dBytes whole = BuildMs3d(Ms3dSpec{});
+    const Ms3dBytes whole = BuildMs3d(Ms3dLayout{});
     for (size_t at : whole.sectionStarts) {
         if (at == whole.sectionStarts.back()) break;
         std::vector<uint8_t> bytes = whole.bytes;
@@ -251,15 +251,15 @@ TEST(Ms3dRefusals, CountsLargerThanTheFile) {
 
 TEST(Ms3dRefusals, IndicesPastTheirTablesAndUnterminatedNames) {
     Ms3dModel m;
-    Ms3dSpec vertexIndex;
+    Ms3dLayout vertexIndex;
     vertexIndex.badVertexIndex = 3;  // three vertices: 0..2
     EXPECT_FALSE(LoadBytes(BuildMs3d(vertexIndex).bytes, m));
 
-    Ms3dSpec triangleIndex;
+    Ms3dLayout triangleIndex;
     triangleIndex.groups = {{0, 1}};  // one triangle: index 1 is past it
     EXPECT_FALSE(LoadBytes(BuildMs3d(triangleIndex).bytes, m));
 
-    Ms3dSpec name;
+    Ms3dLayout name;
     name.textureName = std::string(127, 'a');
     EXPECT_TRUE(LoadBytes(BuildMs3d(name).bytes, m));  // 127 letters and the terminator fit
     name.textureName = std::string(128, 'a');
@@ -280,7 +280,7 @@ TEST(Ms3dLifetime, ReloadReplacesAndFailureKeeps) {
     EXPECT_EQ(m.vertexCount, 124);
     EXPECT_EQ(m.meshCount, 2);
 
-    Ms3dSpec bad;
+    Ms3dLayout bad;
     bad.version = 5;
     EXPECT_FALSE(LoadBytes(BuildMs3d(bad).bytes, m));
     EXPECT_EQ(m.vertexCount, 124);  // the earlier model is still whole
