@@ -13,6 +13,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# SSE2 arithmetic: doubles are computed as doubles, as the scene expects, not in x87 extended
+# precision, so the Windows programs step the scene exactly like the native tests.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 
 find_program(QM_WINE wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${QM_WINE})

@@ -39,11 +39,12 @@ qm_start_wine() {
   QM_WINE_STARTED=1
   if [ ! -f "$WINEPREFIX/.qm-booted" ]; then
     wineboot -i </dev/null >/dev/null 2>&1 || true
+    # The first boot leaves a server of its own behind; the persistent one can start only
+    # once that has gone.
+    wineserver -w </dev/null >/dev/null 2>&1 || true
     touch "$WINEPREFIX/.qm-booted"
   fi
-  # The first boot leaves a server of its own behind; the persistent one can start only once
-  # that has gone.
-  wineserver -w </dev/null >/dev/null 2>&1 || true
+  # Starts the persistent server, or leaves the one already serving this prefix.
   (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
   local i
   for i in $(seq 1 50); do

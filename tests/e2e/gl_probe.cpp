@@ -3,10 +3,12 @@
 // the renderer's own code, and reports what the GL now holds, one "key value" line each.
 // Errors from the picture reader show in their real message boxes.
 //
-// usage: gl_probe.exe [--show SECONDS]
+// usage: gl_probe.exe [--show SECONDS | --time]
 //   Exit status 0 when a picture and the model were loaded. With --show, the window then
 //   fills the screen and shows the ground picture with the wheel turning over it until the
-//   time is up or Escape is pressed.
+//   time is up or Escape is pressed. With --time, the window is the renderer's 1024 x 768 and
+//   the start-up steps are timed one by one ("time.STEP_ms N"): the model, the ground picture's
+//   decode, both pictures into mipmapped textures, the scene's reset and its first frame.
 #include <windows.h>
 
 #include <cstdio>
@@ -15,12 +17,62 @@
 #include <vector>
 
 #include "renderer/common/gl_api.h"
+#include "renderer/image/image_file.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
+#include "renderer/scene/scene.h"
 
 namespace {
 
 bool escapePressed = false;
+bool timing = false;
+
+// Milliseconds since `start`.
+double Since(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+}
+
+// The renderer's start-up steps in its order, each timed; the first frame ends with its swap.
+int TimeStartUp(HDC dc, int width, int height) {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    Ms3dModel wheel;
+    if (!wheel.Load("c:\\q_mora\\Quillmoor.data")) return 1;
+    std::printf("time.model_ms %.1f\n", Since(t));
+    QueryPerformanceCounter(&t);
+    RgbImage* ground = LoadImageFile(kGroundPicturePath);
+    if (!ground) return 1;
+    std::printf("time.decode_ms %.1f (%dx%d)\n", Since(t), ground->width, ground->height);
+    FreeRgbImage(ground);
+    QueryPerformanceCounter(&t);
+    if (!LoadSceneTextures()) return 1;
+    std::printf("time.textures_ms %.1f (both pictures: decode and mipmaps)\n", Since(t));
+    QueryPerformanceCounter(&t);
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(45.0, double(width) / height, double(0.1f), 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    WheelModel = &wheel;
+    ResetScene();
+    wheel.ReloadTextures();
+    SetSceneGlState();
+    DrawScene();
+    SwapBuffers(dc);
+    glFinish();
+    std::printf("time.first_frame_ms %.1f\n", Since(t));
+    QueryPerformanceCounter(&t);
+    for (int i = 0; i < 50; ++i) {
+        DrawScene();
+        SwapBuffers(dc);
+    }
+    glFinish();
+    std::printf("time.frame_ms %.1f (mean of 50, swapped)\n", Since(t) / 50);
+    std::fflush(stdout);
+    return 0;
+}
 
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
@@ -114,6 +166,7 @@ int DrawnModelPixels(MeshModel& model, int width, int height) {
 
 int main(int argc, char** argv) {
     const int showSeconds = argc == 3 && std::strcmp(argv[1], "--show") == 0 ? std::atoi(argv[2]) : 0;
+    if (argc == 2 && std::strcmp(argv[1], "--time") == 0) timing = true;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
@@ -122,8 +175,8 @@ int main(int argc, char** argv) {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = "QuillmoorProbe";
     if (!RegisterClassA(&wc)) return 10;
-    const int width = showSeconds ? GetSystemMetrics(SM_CXSCREEN) : 320;
-    const int height = showSeconds ? GetSystemMetrics(SM_CYSCREEN) : 240;
+    const int width = showSeconds ? GetSystemMetrics(SM_CXSCREEN) : timing ? 1024 : 320;
+    const int height = showSeconds ? GetSystemMetrics(SM_CYSCREEN) : timing ? 768 : 240;
     HWND window = CreateWindowExA(WS_EX_APPWINDOW, "QuillmoorProbe", "Quillmoor_Probe",
                                   WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, width, height,
                                   nullptr, nullptr, instance, nullptr);
@@ -145,6 +198,7 @@ int main(int argc, char** argv) {
     SetForegroundWindow(window);
     SetFocus(window);
     std::printf("gl.renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    if (timing) return TimeStartUp(dc, width, height);
 
     const bool pictures = LoadSceneTextures();
     std::printf("pictures %d\n", pictures ? 1 : 0);

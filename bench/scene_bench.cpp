@@ -1,0 +1,102 @@
+// The renderer's frame and start-up costs, natively in an offscreen Mesa context (llvmpipe) at
+// the renderer's 1024 x 768: one DrawScene frame, and the start-up steps one by one (the
+// model, the ground picture's decode and its mipmaps at 1920 x 1080 and 3840 x 2160, the first
+// frame).
+#include <benchmark/benchmark.h>
+#include <GL/osmesa.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "renderer/common/gl_api.h"
+#include "renderer/image/image_file.h"
+#include "renderer/model/mesh_model.h"
+#include "renderer/scene/random.h"
+#include "renderer/scene/scene.h"
+#include "tests/common/dib_builder.h"
+
+namespace {
+
+constexpr int kWidth = 1024, kHeight = 768;
+const std::string kWheel = std::string(QM_RESOURCES) + "/クイルモア.data";
+
+// An offscreen context at the renderer's size with its projection, current for the process.
+void EnsureContext() {
+    static std::vector<unsigned char> pixels(size_t(kWidth) * kHeight * 4);
+    static OSMesaContext context = nullptr;
+    if (context) return;
+    context = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
+    OSMesaMakeCurrent(context, pixels.data(), GL_UNSIGNED_BYTE, kWidth, kHeight);
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(45.0, double(kWidth) / kHeight, double(0.1f), 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    SetSceneGlState();
+}
+
+// A desktop-sized 24-bit picture written once to /tmp; returns its path.
+std::string Desktop(int width, int height) {
+    const std::string path = "/tmp/quillmoor_desktop_" + std::to_string(width) + ".bmp";
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fclose(f);
+        return path;
+    }
+    DibLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.pixels.resize(size_t((width * 3 + 3) / 4 * 4) * height);
+    for (size_t i = 0; i < layout.pixels.size(); ++i) layout.pixels[i] = static_cast<uint8_t>((i * 7) ^ (i >> 11));
+    const std::vector<uint8_t> file = BuildDib(layout);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(file.data(), 1, file.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+void DrawSceneFrame(benchmark::State& state) {
+    EnsureContext();
+    static Ms3dModel wheel;
+    wheel.Load(kWheel.c_str());
+    WheelModel = &wheel;
+    SeedRandom(1);
+    ResetScene();
+    for (auto _ : state) {
+        DrawScene();
+        glFinish();
+    }
+}
+
+void ModelLoad(benchmark::State& state) {
+    for (auto _ : state) {
+        Ms3dModel wheel;
+        benchmark::DoNotOptimize(wheel.Load(kWheel.c_str()));
+    }
+}
+
+void PictureDecode(benchmark::State& state) {
+    const std::string path = Desktop(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) FreeRgbImage(LoadImageFile(path.c_str()));
+}
+
+void PictureMipmaps(benchmark::State& state) {
+    EnsureContext();
+    RgbImage* image = LoadImageFile(Desktop(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))).c_str());
+    GLuint name;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (auto _ : state) {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, image->data);
+        glFinish();
+    }
+    glDeleteTextures(1, &name);
+    FreeRgbImage(image);
+}
+
+}  // namespace
+
+BENCHMARK(DrawSceneFrame)->Unit(benchmark::kMillisecond)->Iterations(500)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(ModelLoad)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PictureDecode)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+BENCHMARK(PictureMipmaps)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);

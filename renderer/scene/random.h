@@ -1,0 +1,16 @@
+// The renderer's one random generator: a 32-bit linear congruential state starting at 1.
+// The order of draws is part of the scene's behaviour.
+#pragma once
+
+#include <cstdint>
+
+// Advances the state (state * 214013 + 2531011, modulo 2^32) and returns bits 16..30 of it:
+// 0 to 32767.
+int RandomInt();
+
+// Sets the state to `seed`.
+void SeedRandom(uint32_t seed);
+
+// Tests replace the generator to script the draws and count them; null restores it.
+using RandomSource = int (*)();
+void SetRandomSource(RandomSource source);

@@ -1,0 +1,216 @@
+// The renderer program: one full-screen OpenGL window titled "Quillmoor_VC", the frame loop
+// that drives the scene, and the orderly end that restores the display mode.
+#include <windows.h>
+
+#include <ctime>
+
+#include "renderer/common/gl_api.h"
+#include "renderer/image/textures.h"
+#include "renderer/model/mesh_model.h"
+#include "renderer/scene/frame_cycle.h"
+#include "renderer/scene/random.h"
+#include "renderer/scene/scene.h"
+
+namespace {
+
+const char kClassName[] = "OpenGL";
+const char kModelPath[] = "c:\\q_mora\\Quillmoor.data";
+
+HINSTANCE instanceHandle = nullptr;
+HWND windowHandle = nullptr;
+HDC deviceContext = nullptr;
+HGLRC renderingContext = nullptr;
+
+bool WindowActive = true;  // false while minimised
+bool FullScreen = true;    // the display mode was switched
+bool KeyState[256];        // key-down state by virtual-key code
+// Escape seen going down since the loop last looked. A press and its release can both arrive
+// between two frames (a slow frame, or keys typed by a program); the key state alone would then
+// read "up" when the loop looks, and the Escape would be lost.
+bool EscapePressed = false;
+
+PIXELFORMATDESCRIPTOR pixelFormat;
+
+// Asks the driver to wait for the display's refresh at each swap, where it can: every motion
+// is counted in frames, so this holds the scene at the refresh rate instead of spinning a core.
+void RequestSwapInterval() {
+    using SwapIntervalProc = BOOL(WINAPI*)(int);
+    auto swapInterval = reinterpret_cast<SwapIntervalProc>(
+        reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+    if (swapInterval) swapInterval(1);
+}
+
+}  // namespace
+
+void ResizeScene(int width, int height) {
+    if (height == 0) height = 1;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), static_cast<double>(0.1f), 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+bool InitScene() {
+    if (!LoadSceneTextures()) return false;
+    ResetScene();
+    WheelModel->ReloadTextures();  // now that a context is current, the model's textures are made
+    SetSceneGlState();
+    return true;
+}
+
+void DestroySceneWindow() {
+    if (FullScreen) {
+        ChangeDisplaySettingsA(nullptr, 0);
+        ShowCursor(TRUE);
+    }
+    if (renderingContext) {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(renderingContext);
+        renderingContext = nullptr;
+    }
+    if (deviceContext) {
+        ReleaseDC(windowHandle, deviceContext);
+        deviceContext = nullptr;
+    }
+    if (windowHandle) {
+        DestroyWindow(windowHandle);
+        windowHandle = nullptr;
+    }
+    UnregisterClassA(kClassName, instanceHandle);
+}
+
+LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        WindowActive = HIWORD(wParam) == 0;  // false exactly while minimised
+        return 0;
+    case WM_SYSCOMMAND:
+        // Screen-saver start and monitor power-down are refused; only these exact commands.
+        if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) return 0;
+        break;
+    case WM_CLOSE:
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+        KeyState[wParam & 0xFF] = true;
+        if (wParam == VK_ESCAPE) EscapePressed = true;
+        return 0;
+    case WM_KEYUP:
+        KeyState[wParam & 0xFF] = false;
+        return 0;
+    case WM_SIZE:
+        ResizeScene(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool CreateSceneWindow(const char* title, int width, int height, int bits, bool fullScreen) {
+    FullScreen = fullScreen;
+
+    // The model first: without it there is nothing to show, and nothing has been changed yet.
+    WheelModel = new Ms3dModel();  // lives until the process ends
+    if (!WheelModel->Load(kModelPath)) return false;
+
+    instanceHandle = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = SceneWindowProc;
+    windowClass.hInstance = instanceHandle;
+    windowClass.hIcon = LoadIcon(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassA(&windowClass)) return false;
+
+    if (FullScreen) {
+        DEVMODEA mode;
+        ZeroMemory(&mode, sizeof mode);
+        mode.dmSize = 148;
+        mode.dmPelsWidth = width;
+        mode.dmPelsHeight = height;
+        mode.dmBitsPerPel = bits;
+        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+        // Any refusal: go on in a window, silently.
+        if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) FullScreen = false;
+    }
+
+    DWORD exStyle, style;
+    if (FullScreen) {
+        exStyle = WS_EX_APPWINDOW;
+        style = WS_POPUP;
+        ShowCursor(FALSE);
+    } else {
+        exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+        style = WS_OVERLAPPEDWINDOW;
+    }
+    RECT rect = {0, 0, width, height};
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+
+    windowHandle = CreateWindowExA(exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                                   rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instanceHandle,
+                                   nullptr);
+    if (!windowHandle) {
+        DestroySceneWindow();
+        return false;
+    }
+
+    ZeroMemory(&pixelFormat, sizeof pixelFormat);
+    pixelFormat.nSize = sizeof pixelFormat;
+    pixelFormat.nVersion = 1;
+    pixelFormat.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pixelFormat.iPixelType = PFD_TYPE_RGBA;
+    pixelFormat.cColorBits = static_cast<BYTE>(bits);
+    pixelFormat.cDepthBits = 16;
+    pixelFormat.iLayerType = PFD_MAIN_PLANE;
+
+    deviceContext = GetDC(windowHandle);
+    const int format = deviceContext ? ChoosePixelFormat(deviceContext, &pixelFormat) : 0;
+    if (!format || !SetPixelFormat(deviceContext, format, &pixelFormat) ||
+        !(renderingContext = wglCreateContext(deviceContext)) || !wglMakeCurrent(deviceContext, renderingContext)) {
+        DestroySceneWindow();
+        return false;
+    }
+    RequestSwapInterval();
+
+    ShowWindow(windowHandle, SW_SHOW);
+    SetForegroundWindow(windowHandle);
+    SetFocus(windowHandle);
+    ResizeScene(width, height);
+
+    if (!InitScene()) {
+        DestroySceneWindow();
+        return false;
+    }
+    return true;
+}
+
+int RendererMain() {
+    FullScreen = true;
+    if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen)) return 0;
+    // Everything drawn so far (the scene reset) used the start seed 1.
+    SeedRandom(static_cast<uint32_t>(std::clock()));
+
+    MSG msg = {};
+    int status = 0;
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                status = static_cast<int>(msg.wParam);
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        // Escape ends with status 0.
+        if ((WindowActive && !DrawScene()) || KeyState[VK_ESCAPE] || EscapePressed) break;
+        SwapBuffers(deviceContext);  // also while minimised, so the camera cycle goes on
+        CountSwappedFrame();
+    }
+    DestroySceneWindow();
+    return status;
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RendererMain(); }

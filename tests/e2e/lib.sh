@@ -1,0 +1,48 @@
+# Shared by the end-to-end scripts: needs WINEPREFIX and DISPLAY (scripts/test sets both).
+: "${WINEPREFIX:?}" "${DISPLAY:?}"
+E2E_OUT=${QM_E2E_OUT:-$PWD/e2e-out}
+mkdir -p "$E2E_OUT"
+QMORA="$WINEPREFIX/drive_c/q_mora"
+mkdir -p "$QMORA"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+expect_line() {  # log, exact line
+  grep -qxF -- "$2" "$1" || fail "expected '$2' in $(basename "$1")"
+}
+
+# The exchange files of a session: a 1366-wide ground picture (every row padded) with red and
+# blue quarters at the bottom and green and white at the top, the smoke puff, the wheel.
+prepare_exchange() {  # source dir
+  convert \( -size 683x384 xc:'#00ff00' xc:'#ffffff' +append \) \( -size 683x384 xc:'#ff0000' xc:'#0000ff' +append \) \
+    -append -type TrueColor BMP3:"$QMORA/Quillmoor1.bmp"
+  cp "$1/resources/smoke.bmp" "$QMORA/Quillmoor2.bmp"
+  cp "$1/resources/クイルモア.data" "$QMORA/Quillmoor.data"
+}
+
+# The X id of the first window whose title is exactly $1, waiting up to $2 tenths of a second.
+x_window() {
+  local id="" i
+  for i in $(seq 1 "${2:-100}"); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+
+# The share (0..1) of the screenshot's pixels within 25% of colour $2.
+colour_share() {
+  convert "$1" -fuzz 25% -fill black +opaque "$2" -fill white -opaque "$2" -colorspace Gray -format '%[fx:mean]' info:
+}
+
+# Waits up to $2 tenths of a second for process $1 to end; true when it did.
+wait_gone() {
+  local i
+  for i in $(seq 1 "$2"); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}

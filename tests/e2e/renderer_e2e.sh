@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The renderer as the saver starts it: by path, no arguments, on the exchange files of a
+# private Wine prefix, ended by Escape or a close message; and its start-up failures.
+#
+# usage: renderer_e2e.sh RENDERER.dll WIN_POKE.exe SOURCE_DIR
+set -uo pipefail
+renderer=$1 poke=$2 source=$3
+. "$(dirname "$0")/lib.sh"
+
+start_renderer() {  # log name; sets pid (of the wine process)
+  wine "$renderer" </dev/null >"$E2E_OUT/$1.log" 2>&1 &
+  pid=$!
+}
+
+
+echo "== a session's renderer: the window, the ground, Escape"
+prepare_exchange "$source"
+start_renderer renderer
+window=$(x_window Quillmoor_VC 150)
+if [ -z "$window" ]; then
+  fail "no window titled Quillmoor_VC appeared"
+else
+  # The X window exists before it is shown: wait until it is.
+  for _ in $(seq 1 50); do
+    found=$(wine "$poke" find Quillmoor_VC | tr -d '\r')
+    [[ $found == *visible=1 ]] && break
+    sleep 0.1
+  done
+  echo "$found"
+  [ "$found" = "class=OpenGL client=1024x768 visible=1" ] || fail "window: $found"
+  sleep 2
+  import -window root -crop 1024x768+0+0 "$E2E_OUT/renderer-orbit.png"
+  for colour in '#ff0000' '#0000ff' '#00ff00' '#ffffff'; do
+    share=$(colour_share "$E2E_OUT/renderer-orbit.png" "$colour")
+    echo "ground colour $colour: $share of the screen"
+    awk -v s="$share" 'BEGIN { exit !(s > 0.005) }' || fail "the ground does not show $colour"
+  done
+  sent=$(date +%s%N)
+  xdotool key --window "$window" Escape
+  if wait_gone "$pid" 30; then
+    echo "ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"
+  else
+    fail "still running 3 s after Escape"
+  fi
+  wait "$pid"; status=$?
+  [ "$status" = 0 ] || fail "status $status after Escape"
+  [ -z "$(x_window Quillmoor_VC 1)" ] || fail "the window outlived the program"
+fi
+
+echo "== a close message"
+start_renderer renderer-close
+window=$(x_window Quillmoor_VC 150)
+wine "$poke" close Quillmoor_VC
+wait_gone "$pid" 50 || fail "still running 5 s after the close message"
+wait "$pid"; status=$?
+[ "$status" = 0 ] || fail "status $status after the close message"
+
+echo "== screen-saver and monitor power commands are swallowed"
+start_renderer renderer-syscommand
+window=$(x_window Quillmoor_VC 150)
+wine "$poke" syscommand Quillmoor_VC 0xF140   # SC_SCREENSAVE
+wine "$poke" syscommand Quillmoor_VC 0xF170   # SC_MONITORPOWER
+sleep 1
+kill -0 "$pid" 2>/dev/null || fail "a system command ended the renderer"
+wine "$poke" find Quillmoor_VC >/dev/null || fail "the window went after a system command"
+xdotool key --window "$window" Escape
+wait_gone "$pid" 50
+wait "$pid"
+
+echo "== without the model no window ever appears"
+rm -f "$QMORA/Quillmoor.data"
+start_renderer renderer-nomodel
+seen=""
+while kill -0 "$pid" 2>/dev/null; do
+  [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
+  sleep 0.05
+done
+wait "$pid"; status=$?
+[ -z "$seen" ] || fail "a window appeared without the model"
+[ "$status" = 0 ] || fail "status $status without the model"
+
+echo "== without either picture it ends by itself"
+prepare_exchange "$source"
+rm -f "$QMORA/Quillmoor1.bmp" "$QMORA/Quillmoor2.bmp"
+start_renderer renderer-nopictures
+wait_gone "$pid" 150 || fail "still running without pictures"
+wait "$pid"; status=$?
+[ "$status" = 0 ] || fail "status $status without pictures"
+
+echo "== the ground picture alone is enough"
+prepare_exchange "$source"
+rm -f "$QMORA/Quillmoor2.bmp"
+start_renderer renderer-groundonly
+window=$(x_window Quillmoor_VC 150)
+sleep 1.5
+if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
+  import -window root -crop 1024x768+0+0 "$E2E_OUT/renderer-groundonly.png"
+  xdotool key --window "$window" Escape
+else
+  fail "did not run on the ground picture alone"
+fi
+wait_gone "$pid" 50
+wait "$pid"; status=$?
+[ "$status" = 0 ] || fail "status $status on the ground picture alone"
+
+echo "== an empty ground picture: the reader's message, then the renderer goes on"
+prepare_exchange "$source"
+: >"$QMORA/Quillmoor1.bmp"
+start_renderer renderer-empty
+box=$(x_window Error 150)
+if [ -z "$box" ]; then
+  fail "no box captioned Error"
+else
+  text=$(wine "$poke" text Error | tr -d '\r')
+  echo "box: $text"
+  sleep 0.3
+  import -window root "$E2E_OUT/renderer-error-box.png"
+  grep -qF 'Failed to open DIB file c:\q_mora\Quillmoor1.bmp.' <<<"$text" || fail "box text: $text"
+  xdotool key --window "$box" Return 2>/dev/null  # the box is gone before the key's release
+  window=$(x_window Quillmoor_VC 150)
+  sleep 1
+  if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
+    xdotool key --window "$window" Escape
+  else
+    fail "the renderer did not go on after the message"
+  fi
+fi
+wait_gone "$pid" 50
+wait "$pid"; status=$?
+[ "$status" = 0 ] || fail "status $status after the message"
+
+echo "$failures failures"
+exit $((failures > 0))

@@ -1,0 +1,177 @@
+// The real scene drawn offscreen at 1024 x 768 with a four-colour ground picture and the
+// shipped wheel: what a viewer of the first frames would see.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "offscreen_gl.h"
+#include "renderer/common/gl_api.h"
+#include "renderer/image/textures.h"
+#include "renderer/model/mesh_model.h"
+#include "renderer/scene/frame_cycle.h"
+#include "renderer/scene/ground_smoke.h"
+#include "renderer/scene/random.h"
+#include "renderer/scene/scene.h"
+#include "tests/common/dib_builder.h"
+
+namespace {
+
+constexpr int kWidth = 1024, kHeight = 768;
+
+// Four quadrants: red and blue at the bottom, green and white at the top.
+std::vector<uint8_t> QuadrantPicture() {
+    DibLayout layout;
+    layout.width = 128;
+    layout.height = 64;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            const bool right = x >= 64, top = y >= 32;
+            const uint32_t rgb = top ? (right ? 0xFFFFFF : 0x00FF00) : (right ? 0x0000FF : 0xFF0000);
+            layout.pixels.push_back(rgb & 0xFF);
+            layout.pixels.push_back((rgb >> 8) & 0xFF);
+            layout.pixels.push_back(rgb >> 16);
+        }
+    }
+    return BuildDib(layout);
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+class GlScene : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl_.Ok());
+        // Exchange files under their Windows names, as plain file names in a folder of our own.
+        dir_ = testing::TempDir() + "gl_scene_" + std::to_string(getpid());
+        ASSERT_EQ(system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
+        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        WriteFile(kGroundPicturePath, QuadrantPicture());
+        WriteFile(kSmokePicturePath, ReadAll(std::string(QM_RESOURCES) + "/smoke.bmp"));
+        ASSERT_TRUE(wheel_.Load((std::string(QM_RESOURCES) + "/クイルモア.data").c_str()));
+        WheelModel = &wheel_;
+
+        // What the renderer's start-up does once its context is current.
+        glViewport(0, 0, kWidth, kHeight);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, double(kWidth) / kHeight, double(0.1f), 2000.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        SetRandomSource(nullptr);
+        SeedRandom(1);
+        CameraCycleFrames = 0.0f;
+        ASSERT_TRUE(LoadSceneTextures());
+        ResetScene();
+        wheel_.ReloadTextures();
+        SetSceneGlState();
+    }
+    void TearDown() override {
+        WheelModel = nullptr;
+        system(("rm -rf '" + dir_ + "'").c_str());
+    }
+
+    // Share of the frame's pixels within `tolerance` of (r, g, b) in every channel, in the box
+    // [x0, x1) x [y0, y1) counted from the bottom left.
+    double Share(int r, int g, int b, int tolerance, int x0 = 0, int y0 = 0, int x1 = kWidth, int y1 = kHeight) {
+        const std::vector<unsigned char>& px = gl_.Pixels();
+        int hits = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                const unsigned char* p = &px[(size_t(y) * kWidth + x) * 4];
+                hits += std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance && std::abs(p[2] - b) <= tolerance;
+            }
+        }
+        return double(hits) / ((x1 - x0) * (y1 - y0));
+    }
+
+    OffscreenGl gl_{kWidth, kHeight};
+    Ms3dModel wheel_;
+    std::string dir_;
+};
+
+TEST_F(GlScene, GroundShowsThePictureAndWheelsSitInTheMiddle) {
+    DrawScene();
+    EXPECT_GT(Share(255, 0, 0, 40), 0.02);
+    EXPECT_GT(Share(0, 0, 255, 40), 0.02);
+    EXPECT_GT(Share(0, 255, 0, 40), 0.02);
+    EXPECT_GT(Share(255, 255, 255, 40), 0.02);
+    // The ground has no dark colour; near the centre, where the orbit camera looks, the tyres do.
+    EXPECT_GT(Share(20, 20, 20, 40, 312, 184, 712, 584), 0.003);
+    EXPECT_EQ(Share(20, 20, 20, 40, 0, 0, kWidth, 100), 0.0);
+}
+
+TEST_F(GlScene, FirstFrameLooksAtTheVehicleFromTheOrbit) {
+    const float posX = Vehicle.posX, posZ = Vehicle.posZ;
+    DrawScene();
+    GLdouble drawn[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, drawn);
+    glLoadIdentity();
+    gluLookAt(Camera.orbitX, 8.0, Camera.orbitZ, posX, 0.0, posZ, 0.0, 1.0, 0.0);
+    GLdouble expected[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, expected);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(drawn[i], expected[i], 1e-5) << i;
+}
+
+TEST_F(GlScene, SmokeOnlyAddsLight) {
+    // The same frame twice: once with every puff at size 0, once with the puffs as they are.
+    for (int frame = 0; frame < 30; ++frame) DrawScene();  // the first set of puffs is gone
+    const VehicleState vehicle = Vehicle;
+    const CameraState camera = Camera;
+    SmokeParticle smoke[kSmokeCount];
+    std::copy(std::begin(SmokeParticles), std::end(SmokeParticles), smoke);
+    auto frameWith = [&](bool puffs) {
+        Vehicle = vehicle;
+        Camera = camera;
+        std::copy(std::begin(smoke), std::end(smoke), SmokeParticles);
+        if (!puffs) {
+            for (SmokeParticle& p : SmokeParticles) p.life = 0.0f;
+        }
+        SeedRandom(99);
+        DrawScene();
+        return gl_.Pixels();
+    };
+    const std::vector<unsigned char> without = frameWith(false);
+    const std::vector<unsigned char> with = frameWith(true);
+    int brighter = 0;
+    for (size_t i = 0; i < with.size(); i += 4) {
+        for (int c = 0; c < 3; ++c) ASSERT_GE(with[i + c] + 1, without[i + c]) << "pixel " << i / 4;
+        brighter += with[i] > without[i] + 8;
+    }
+    EXPECT_GT(brighter, 50);  // and there is smoke to see
+}
+
+TEST_F(GlScene, FrameThousandUsesTheRoadsideCamera) {
+    for (int frame = 0; frame < 1000; ++frame) CountSwappedFrame();
+    ASSERT_EQ(Camera.mode, CameraRoadside);
+    const float posX = Vehicle.posX, posZ = Vehicle.posZ;
+    const float eyeX = Camera.roadsideX, eyeY = Camera.roadsideY, eyeZ = Camera.roadsideZ;
+    DrawScene();
+    GLdouble drawn[16], expected[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, drawn);
+    glLoadIdentity();
+    gluLookAt(eyeX, eyeY, eyeZ, posX, 1.0, posZ, 0.0, 1.0, 0.0);
+    glGetDoublev(GL_MODELVIEW_MATRIX, expected);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(drawn[i], expected[i], 1e-5) << i;
+}
+
+}  // namespace

@@ -1,0 +1,293 @@
+// The vehicle, camera, ground and smoke simulation, stepped frame by frame without a GL
+// context (the drawing calls then do nothing), with the real generator or a scripted one.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+
+#include "renderer/scene/frame_cycle.h"
+#include "renderer/scene/ground_smoke.h"
+#include "renderer/scene/random.h"
+#include "renderer/scene/scene.h"
+
+namespace {
+
+// A generator that hands out scripted values, then `fallback`, and counts its draws.
+struct Script {
+    static std::deque<int> values;
+    static int draws;
+    static int fallback;
+    static int Next() {
+        ++draws;
+        if (values.empty()) return fallback;
+        const int v = values.front();
+        values.pop_front();
+        return v;
+    }
+};
+std::deque<int> Script::values;
+int Script::draws = 0;
+int Script::fallback = 0;
+
+class Scene : public testing::Test {
+protected:
+    void SetUp() override {
+        SetRandomSource(nullptr);
+        SeedRandom(1);
+        Vehicle = VehicleState{};
+        Camera = CameraState{};
+        CameraCycleFrames = 0.0f;
+    }
+    void TearDown() override { SetRandomSource(nullptr); }
+
+    // Resets the scene on the real generator, then scripts every later draw.
+    void ResetThenScript(std::deque<int> values, int fallback = 0) {
+        ResetScene();
+        Script::values = std::move(values);
+        Script::draws = 0;
+        Script::fallback = fallback;
+        SetRandomSource(Script::Next);
+    }
+    // No particle respawns (and draws) during the test.
+    static void StillSmoke() {
+        for (SmokeParticle& p : SmokeParticles) p.life = p.fade = 0.0f;
+    }
+};
+
+float F(double v) { return static_cast<float>(v); }
+
+TEST_F(Scene, FirstFrameOrbitsAndTheAngleGrowsByHalfADegree) {
+    ResetScene();
+    EXPECT_EQ(Camera.mode, CameraOrbit);
+    EXPECT_EQ(Camera.orbitAngle, -20.0f);
+    ASSERT_TRUE(DrawScene());
+    // The eye is placed before the vehicle moves: 30 units from its start, 8 high.
+    EXPECT_EQ(Camera.orbitX, F(std::cos(-20 * 3.141 / 180) * 30));
+    EXPECT_EQ(Camera.orbitY, 8.0f);
+    EXPECT_EQ(Camera.orbitZ, F(std::sin(-20 * 3.141 / 180) * 30));
+    EXPECT_EQ(Camera.orbitAngle, -19.5f);
+    for (int i = 0; i < 99; ++i) DrawScene();
+    EXPECT_EQ(Camera.orbitAngle, 30.0f);
+    EXPECT_NEAR(DegToRad(180), 3.141, 1e-12);  // the factor is 3.141, not pi
+}
+
+TEST_F(Scene, SteeringImpulseDecaysInFramesAndTurnsOneFrameLate) {
+    // Frame 1: the chance hits (101 % 100 = 1), the spread is 29 - 0, no speed ramp.
+    ResetThenScript({101, 29, 0});
+    StillSmoke();
+    DrawScene();
+    EXPECT_EQ(Vehicle.steerActive, 1);
+    EXPECT_EQ(Vehicle.heading, 0.0f);  // the rate is taken before it is set
+    EXPECT_EQ(Vehicle.turnRate, F(29.0 / 30));
+    EXPECT_EQ(Vehicle.steerAngle, F(29.0 / 1.01));
+    DrawScene();
+    EXPECT_EQ(Vehicle.heading, F(29.0 / 30));
+
+    int frames = 2;
+    while (Vehicle.steerActive && frames < 1000) {
+        DrawScene();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 269);  // 29 / 1.01^269 is the first value below 2
+    EXPECT_EQ(Vehicle.steerAngle, 0.0f);
+    const float heading = Vehicle.heading;
+    DrawScene();  // the last rate still applies once
+    EXPECT_GT(Vehicle.heading, heading);
+    const float settled = Vehicle.heading;
+    DrawScene();
+    EXPECT_EQ(Vehicle.heading, settled);
+}
+
+TEST_F(Scene, SpeedRampTakesExactlyOneHundredFrames) {
+    // Frame 1: no impulse (0), a ramp (1), target 29 + 10.
+    ResetThenScript({0, 1, 29});
+    StillSmoke();
+    DrawScene();
+    EXPECT_EQ(Vehicle.speedRampFrames, 100);
+    EXPECT_EQ(Vehicle.targetSpeed, 39.0f);
+    EXPECT_EQ(Vehicle.speed, 10.0f);  // the starting frame does not change the speed yet
+    for (int i = 0; i < 99; ++i) DrawScene();
+    EXPECT_EQ(Vehicle.speedRampFrames, 1);
+    EXPECT_LT(Vehicle.speed, 39.0f - 0.2f);
+    DrawScene();
+    EXPECT_EQ(Vehicle.speedRampFrames, 0);
+    EXPECT_NEAR(Vehicle.speed, 39.0f, 1e-3);
+}
+
+TEST_F(Scene, WrapAroundAtFourHundred) {
+    const struct {
+        float from, to;
+    } cases[] = {{400.0f, 400.0f}, {-400.0f, -400.0f}, {400.5f, -400.0f}, {-400.5f, 400.0f}, {12.0f, 12.0f}};
+    for (const auto& c : cases) {
+        ResetThenScript({});
+        StillSmoke();
+        Vehicle.speed = 0.0f;  // no motion: only the wrap rule acts
+        Vehicle.posX = c.from;
+        Vehicle.posZ = c.from;
+        DrawScene();
+        EXPECT_EQ(Vehicle.posX, c.to) << c.from;
+        EXPECT_EQ(Vehicle.posZ, c.to) << c.from;
+    }
+}
+
+TEST_F(Scene, RoadsideCameraRelocatesBeyond150AndReseeds) {
+    ResetThenScript({});
+    StillSmoke();
+    Camera.mode = CameraRoadside;
+    Camera.roadsideX = 150.0f;  // the vehicle is at the origin: exactly 150 away
+    Camera.roadsideY = 4.0f;
+    Camera.roadsideZ = 0.0f;
+    DrawScene();
+    EXPECT_EQ(Camera.roadsideX, 150.0f);
+
+    // A little further: a new point, drawn from a generator reseeded with its own next value.
+    SetRandomSource(nullptr);
+    const float heading = Vehicle.heading, posX = Vehicle.posX, posZ = Vehicle.posZ;
+    Camera.roadsideX = posX + 150.01f;
+    Camera.roadsideZ = posZ;
+    SeedRandom(777);
+    const uint32_t reseed = 777u * 214013u + 2531011u;
+    uint32_t state = (reseed >> 16) & 0x7FFF;
+    auto next = [&state] {
+        state = state * 214013u + 2531011u;
+        return static_cast<int>((state >> 16) & 0x7FFF);
+    };
+    const int a = next() % 45, b = next() % 45, height = next() % 10 + 1;
+    const double angle = (double(heading) + 90 + (a - b)) * 3.141 / 180;
+    DrawScene();
+    EXPECT_EQ(Camera.roadsideX, F(std::cos(angle) * 50 + posX));
+    EXPECT_EQ(Camera.roadsideY, float(height));
+    EXPECT_EQ(Camera.roadsideZ, F(posZ - std::sin(angle) * 50));
+    EXPECT_GE(Camera.roadsideY, 1.0f);
+    EXPECT_LE(Camera.roadsideY, 10.0f);
+}
+
+TEST_F(Scene, WheelSpinFallsByFourThirdsOfTheSpeed) {
+    ResetThenScript({});
+    StillSmoke();
+    DrawScene();
+    EXPECT_NEAR(Vehicle.wheelSpin, -40.0 / 3, 1e-4);
+    DrawScene();
+    EXPECT_NEAR(Vehicle.wheelSpin, -80.0 / 3, 1e-4);
+}
+
+TEST_F(Scene, DrawsPerFrameInEachState) {
+    // Idle: the impulse chance, the ramp chance, four wheel jitters.
+    ResetThenScript({});
+    StillSmoke();
+    DrawScene();
+    EXPECT_EQ(Script::draws, 6);
+
+    // Both chances hit: impulse spread and ramp target are drawn in that order, in between.
+    ResetThenScript({1, 20, 5, 1, 7});
+    StillSmoke();
+    DrawScene();
+    EXPECT_EQ(Script::draws, 9);
+    EXPECT_EQ(Vehicle.steerActive, 1);
+    EXPECT_EQ(Vehicle.turnRate, F(15.0 / 30));
+    EXPECT_EQ(Vehicle.targetSpeed, 17.0f);
+
+    // Impulse decaying and ramp running: only the jitters.
+    Script::draws = 0;
+    DrawScene();
+    EXPECT_EQ(Script::draws, 4);
+
+    // Each respawning particle draws twice.
+    Script::draws = 0;
+    SmokeParticles[5].life = 0.95f;
+    SmokeParticles[5].fade = 0.1f;
+    DrawScene();
+    EXPECT_EQ(Script::draws, 6);
+}
+
+TEST_F(Scene, SmokeStartsAndRespawnsAtItsPoints) {
+    SetRandomSource(Script::Next);
+    Script::values.clear();
+    Script::fallback = 37;
+    Vehicle.speed = 0.0f;  // a fresh start: the speed is read before the reset sets it
+    ResetScene();
+    const float startX[4] = {2.5f, -2.5f, 2.5f, -2.5f}, z[4] = {4.5f, 4.5f, -4.5f, -4.5f};
+    for (int i = 0; i < kSmokeCount; ++i) {
+        const SmokeParticle& p = SmokeParticles[i];
+        EXPECT_EQ(p.x, startX[i % 4]);
+        EXPECT_EQ(p.y, 0.3f);
+        EXPECT_EQ(p.z, z[i % 4]);
+        EXPECT_EQ(p.life, 0.0f);
+        EXPECT_EQ(p.fade, F(0.037 + 0.5));
+        EXPECT_EQ(p.vz, -0.0f);
+    }
+    StillSmoke();
+    SmokeParticle& old = SmokeParticles[5];  // the -x side: respawns at x -2.3
+    old.life = 0.95f;
+    old.fade = 0.1f;
+    SmokeParticle& young = SmokeParticles[6];
+    young = {1.0f, 2.0f, 3.0f, 0.5f, 0.25f, 1.1f, 0.2f, 0.1f};
+    Script::values = {0, 0, 0, 0, 0, 0, 42, 3};  // chances, jitters, then the respawn's two
+    DrawScene();
+    EXPECT_EQ(old.x, -2.3f);
+    EXPECT_EQ(old.z, 4.5f);
+    EXPECT_EQ(old.life, 0.42f);
+    EXPECT_EQ(old.fade, F(0.003 + 0.1));
+    EXPECT_EQ(old.vz, F(10.0 / 50));
+    EXPECT_EQ(young.vz, F(1.1 / 1.1));
+    EXPECT_EQ(young.x, 1.5f);
+    EXPECT_EQ(young.y, 2.25f);
+    EXPECT_EQ(young.z, F(3.0 + double(F(1.1 / 1.1))));
+    EXPECT_EQ(young.life, F(0.2 + double(0.1f)));
+}
+
+TEST_F(Scene, GroundRimIsRowsZeroAndSixtyTwo) {
+    InitGroundGrid();
+    for (int k = 0; k < kGridSize; ++k) {
+        EXPECT_EQ(GroundGrid[0][k][1], 30.0);
+        EXPECT_EQ(GroundGrid[62][k][1], 30.0);
+        EXPECT_EQ(GroundGrid[k][62][1], 30.0);
+        if (k != 0 && k != 62) {
+            EXPECT_EQ(GroundGrid[63][k][1], 0.0) << k;  // flat again beyond the ridge
+            EXPECT_EQ(GroundGrid[31][k][1], 0.0) << k;
+        }
+    }
+    EXPECT_EQ(GroundGrid[0][5][0], -1024.0);
+    EXPECT_EQ(GroundGrid[63][5][0], 992.0);
+    EXPECT_EQ(GroundGrid[5][63][2], 992.0);
+}
+
+TEST_F(Scene, CameraCycleSwitchesAt500And1000) {
+    ResetThenScript({});
+    for (int frame = 1; frame <= 999; ++frame) CountSwappedFrame();
+    EXPECT_EQ(Camera.mode, CameraOrbit);
+    EXPECT_EQ(CameraCycleFrames, 999.0f);
+    Script::draws = 0;
+    CountSwappedFrame();  // frame 1000: a new roadside point
+    EXPECT_EQ(Camera.mode, CameraRoadside);
+    EXPECT_EQ(CameraCycleFrames, 0.0f);
+    EXPECT_EQ(Script::draws, 5);
+    for (int frame = 1; frame < 500; ++frame) CountSwappedFrame();
+    EXPECT_EQ(Camera.mode, CameraRoadside);
+    CountSwappedFrame();
+    EXPECT_EQ(Camera.mode, CameraOrbit);
+}
+
+TEST(Vec3, NormalizeGuardsZero) {
+    const Vec3 zero = Vec3Normalize({0, 0, 0});
+    EXPECT_EQ(zero.x, 0.0);
+    EXPECT_EQ(zero.y, 0.0);
+    EXPECT_EQ(zero.z, 0.0);
+    const Vec3 unit = Vec3Normalize({3, 0, 4});
+    EXPECT_DOUBLE_EQ(unit.x, 0.6);
+    EXPECT_DOUBLE_EQ(unit.z, 0.8);
+    const Vec3 c = Vec3Cross({1, 0, 0}, {0, 1, 0});
+    EXPECT_EQ(c.z, 1.0);
+}
+
+TEST(Random, MatchesTheDocumentedGenerator) {
+    SetRandomSource(nullptr);
+    SeedRandom(1);
+    EXPECT_EQ(RandomInt(), 41);
+    EXPECT_EQ(RandomInt(), 18467);
+    EXPECT_EQ(RandomInt(), 6334);
+    SeedRandom(1);
+    EXPECT_EQ(RandomInt(), 41);
+}
+
+}  // namespace
