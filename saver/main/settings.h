@@ -1,0 +1,43 @@
+// The saver's three music settings, kept in "クイルモア.ini" beside the program, section
+// "Section". The key names are stored as Shift_JIS bytes, as on a Japanese system.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+extern const char* const kSettingsSection;  // "Section"
+extern const char* const kKeyBgmKind;       // "BGM区分" in Shift_JIS
+extern const char* const kKeyBgmRepeat;     // "BGMﾘﾋﾟｰﾄ" in Shift_JIS
+extern const char* const kKeyBgmFile;       // "BGMﾌｧｲﾙ" in Shift_JIS
+extern const char* const kSettingsFileName;  // "\クイルモア.ini", appended to the program's folder
+
+// The module's settings (UTF-8 texts).
+extern int16_t BgmKind;    // 0 none, 1 audio CD, 2 music file
+extern int16_t BgmRepeat;  // CD track to hold, 0 for the whole disc
+extern std::string BgmFile;    // the music file, or empty
+extern std::string BgmFolder;  // where the file chooser opens
+
+// What LoadSettings needs from the platform.
+class SettingsPlatform {
+public:
+    virtual ~SettingsPlatform() = default;
+    // The value of `key`, at most 255 bytes in the system's code page; "" when the file,
+    // section or key is missing.
+    virtual std::string ReadProfileString(const std::string& section, const std::string& key,
+                                          const std::string& fileName) = 0;
+    // True when `path` names a file that opens for reading.
+    virtual bool FileExists(const std::string& path) = 0;
+    // The folder that holds the program, without a trailing "\" (except at a drive root).
+    virtual std::string ProgramFolder() = 0;
+};
+
+// The settings file's path: the program's folder and "\クイルモア.ini".
+std::string SettingsFilePath(SettingsPlatform& platform);
+
+// A stored number: "" gives 0; a number is rounded down; anything else, or a result outside
+// 16 bits, leaves `target` as it was. Returns whether `target` was set.
+bool ApplyNumberSetting(const std::string& text, int16_t& target);
+
+// Fills BgmKind, BgmRepeat, BgmFile and BgmFolder from the settings file. A music file that
+// does not open is dropped, and kind 2 (music file) then falls back to 0.
+void LoadSettings(SettingsPlatform& platform);

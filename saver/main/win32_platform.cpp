@@ -1,0 +1,73 @@
+#include "win32_platform.h"
+
+#include <vector>
+
+#include "win32_text.h"
+
+int16_t ZoomOriginX = 0;
+int16_t ZoomOriginY = 0;
+
+std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& fileName) {
+    // Read whole, then keep what a 256-byte ANSI buffer would hold: at most 255 bytes in the
+    // system code page, never half a double-byte character.
+    std::vector<wchar_t> buffer(32768, L'\0');
+    const DWORD length = GetPrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), L"",
+                                                  buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                  Utf8ToWide(fileName).c_str());
+    std::wstring value(buffer.data(), length);
+    int bytes = 0;
+    size_t kept = 0;
+    while (kept < value.size()) {
+        const size_t width = (IS_HIGH_SURROGATE(value[kept]) && kept + 1 < value.size()) ? 2 : 1;
+        const int size = WideCharToMultiByte(CP_ACP, 0, &value[kept], static_cast<int>(width), nullptr, 0, nullptr, nullptr);
+        if (bytes + size > 255) break;
+        bytes += size;
+        kept += width;
+    }
+    return WideToUtf8(value.substr(0, kept));
+}
+
+void WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& fileName) {
+    WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), Utf8ToWide(value).c_str(),
+                               Utf8ToWide(fileName).c_str());
+}
+
+bool FileExists(const std::string& path) {
+    std::string name = path;
+    if (!name.empty() && name.back() == '\\') name.pop_back();
+    if (name.empty()) return false;
+    HANDLE file = CreateFileW(Utf8ToWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::string ProgramFolder() {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            std::wstring folder(path.data(), length);
+            folder.erase(folder.find_last_of(L'\\') == std::wstring::npos ? 0 : folder.find_last_of(L'\\'));
+            if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // a drive root keeps its "\"
+            return WideToUtf8(folder);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void ZoomFromPoint(HWND window) {
+    const RECT from = {ZoomOriginX, ZoomOriginY, ZoomOriginX, ZoomOriginY};
+    RECT to;
+    GetWindowRect(window, &to);
+    DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
+}
+
+void ZoomToPoint(HWND window) {
+    RECT from;
+    GetWindowRect(window, &from);
+    const RECT to = {ZoomOriginX, ZoomOriginY, ZoomOriginX, ZoomOriginY};
+    DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
+}

@@ -1,0 +1,34 @@
+// The saver's Win32 services for settings, files and the dialog's zoom.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+
+// One key of the settings file, through the private-profile functions: at most 255 bytes in
+// the system's code page, "" when the file, section or key is missing. The file's path goes
+// through the wide API, so a program folder with Japanese names works on any code page; key
+// names are Shift_JIS bytes read in the system's ANSI code page, so on a Japanese system they
+// are stored exactly as the ANSI functions would store them, and on any other they still
+// round-trip to the same bytes.
+std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& fileName);
+
+// Writes one key; failures (a read-only folder) are not reported.
+void WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
+                        const std::string& fileName);
+
+// True when `path` (one trailing "\" removed) opens as a file for reading; a folder, a drive,
+// a file held without read sharing, or an empty path gives false. Nothing stays open.
+bool FileExists(const std::string& path);
+
+// The folder of the running program, UTF-8, without a trailing "\" except at a drive root.
+std::string ProgramFolder();
+
+// Screen point the settings dialog zooms from and back into (pixels).
+extern int16_t ZoomOriginX;
+extern int16_t ZoomOriginY;
+
+// The animated rectangle from the zoom point out to the window, and back.
+void ZoomFromPoint(HWND window);
+void ZoomToPoint(HWND window);

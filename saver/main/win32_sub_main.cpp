@@ -1,0 +1,62 @@
+// The screen saver program's entry on Windows: the platform side of SubMain.
+#include <windows.h>
+
+#include "sub_main.h"
+#include "win32_forms.h"
+#include "win32_platform.h"
+#include "win32_text.h"
+
+namespace {
+
+// The text after the program's name on the command line, as the system passed it: the name
+// (quoted or not) and the blanks after it are skipped.
+std::wstring ArgumentText() {
+    const wchar_t* p = GetCommandLineW();
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"') ++p;
+        if (*p) ++p;
+    } else {
+        while (*p && *p != L' ' && *p != L'\t') ++p;
+    }
+    while (*p == L' ' || *p == L'\t') ++p;
+    return p;
+}
+
+// The program's title, shown as the caption of its message boxes and by the system's
+// screen-saver settings page (string resource 1).
+std::wstring ProgramTitle() {
+    wchar_t title[128] = L"";
+    LoadStringW(GetModuleHandleW(nullptr), 1, title, 128);
+    return title;
+}
+
+class Win32StartupPlatform final : public StartupPlatform {
+public:
+    std::string ReadProfileString(const std::string& section, const std::string& key,
+                                  const std::string& fileName) override {
+        return ::ReadProfileString(section, key, fileName);
+    }
+    bool FileExists(const std::string& path) override { return ::FileExists(path); }
+    std::string ProgramFolder() override { return ::ProgramFolder(); }
+    std::string CommandArguments() override { return WideToUtf8(ArgumentText()); }
+    bool TopLevelWindowExists(const std::string& title) override {
+        return FindWindowW(nullptr, Utf8ToWide(title).c_str()) != nullptr;
+    }
+    void CreateFolder(const std::string& path) override { CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr); }
+    void ShowMessage(const std::string& text) override {
+        MessageBoxW(nullptr, Utf8ToWide(text).c_str(), ProgramTitle().c_str(), MB_OK);
+    }
+    int32_t HideCursor() override { return ShowCursor(FALSE); }
+    void ShowPreview(int32_t parentWindow) override { RunPreviewForm(parentWindow); }
+    void ShowSettingsDialog() override { RunSettingsDialog(); }
+    void LoadSessionForm() override { RunSessionForm(); }
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    Win32StartupPlatform platform;
+    SubMain(platform);
+    return 0;
+}

@@ -1,0 +1,221 @@
+// The saver's start-up rules: the command line, the stored numbers, paths, the settings load
+// and the order of the entry's steps, over a recording fake of the platform.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "saver/main/command_line.h"
+#include "saver/main/paths.h"
+#include "saver/main/settings.h"
+#include "saver/main/sub_main.h"
+
+namespace {
+
+TEST(CommandLine, ModeLetterAndPreviewHandle) {
+    const struct {
+        const char* arguments;
+        const char* mode;
+        int32_t handle;
+    } cases[] = {
+        {"/s", "S", 0},          {"-S", "S", 0},        {"xs", "S", 0},           {"/S extra", "S", 0},
+        {"", "", 0},             {"/", "", 0},          {"/c", "C", 0},           {"/c:1234", "C", 1234},
+        {"/p 1234", "P", 1234},  {"/p:1234", "P", 1234}, {"/p", "P", 0},          {"/P  77", "P", 77},
+        {"/p 12ab", "P", 12},    {"/p abc", "P", 0},    {"/p 1234.5", "P", 1234}, {"/p 1235.5", "P", 1236},
+        {"/p -3", "P", -3},      {"/p 99999999999", "P", 0}, {"/a", "A", 0},      {"/クイ", "ク", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ModeLetter(c.arguments), c.mode) << "'" << c.arguments << "'";
+        EXPECT_EQ(PreviewHandle(c.arguments), c.handle) << "'" << c.arguments << "'";
+    }
+}
+
+TEST(StoredNumbers, RoundedDownOrKeptAsTheyWere) {
+    const struct {
+        const char* text;
+        bool set;
+        int16_t value;
+    } cases[] = {
+        {"", true, 0},        {"2", true, 2},        {"2.9", true, 2},     {"-0.5", true, -1},   {"  3", true, 3},
+        {"3  ", true, 3},     {"1e2", true, 100},    {"32767", true, 32767}, {"-32768", true, -32768},
+        {"32767.9", true, 32767}, {"abc", false, 7}, {"99999", false, 7},  {"32768", false, 7},
+        {"-32768.5", false, 7}, {"3abc", false, 7},  {"-", false, 7},      {".", false, 7},
+    };
+    for (const auto& c : cases) {
+        int16_t target = 7;
+        EXPECT_EQ(ApplyNumberSetting(c.text, target), c.set) << "'" << c.text << "'";
+        EXPECT_EQ(target, c.value) << "'" << c.text << "'";
+    }
+}
+
+TEST(Paths, FolderOfPath) {
+    const struct {
+        const char* path;
+        const char* folder;
+    } cases[] = {
+        {"C:\\Music\\a.mp3", "C:\\Music"}, {"C:\\a.mp3", "C:"}, {"C:a.mp3", "C:"}, {"a.mp3", ""},
+        {"\\\\host\\share\\a.mp3", "\\\\host\\share"}, {"", ""}, {"C:\\Music\\", "C:\\Music"},
+        {"D:\\音楽\\曲.mp3", "D:\\音楽"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FolderOfPath(c.path), c.folder) << c.path;
+}
+
+// The platform as the entry and the settings load see it; records every call in order.
+class FakePlatform : public StartupPlatform {
+public:
+    std::map<std::string, std::string> values;  // key -> stored text
+    std::vector<std::string> files;             // paths that open
+    std::vector<std::string> windows;           // titles of open windows
+    std::string arguments;
+    std::vector<std::string> calls;
+
+    std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& file) override {
+        calls.push_back("read " + section + " " + file);
+        const auto it = values.find(key);
+        return it == values.end() ? "" : it->second.substr(0, 255);
+    }
+    bool FileExists(const std::string& path) override {
+        calls.push_back("exists " + path);
+        for (const std::string& f : files) {
+            if (f == path) return true;
+        }
+        return false;
+    }
+    std::string ProgramFolder() override { return "C:\\Saver"; }
+    std::string CommandArguments() override { return arguments; }
+    bool TopLevelWindowExists(const std::string& title) override {
+        calls.push_back("find " + title);
+        for (const std::string& w : windows) {
+            if (w == title) return true;
+        }
+        return false;
+    }
+    void CreateFolder(const std::string& path) override { calls.push_back("mkdir " + path); }
+    void ShowMessage(const std::string& text) override { calls.push_back("message " + text); }
+    int32_t HideCursor() override {
+        calls.push_back("hide cursor");
+        return -1;
+    }
+    void ShowPreview(int32_t parent) override { calls.push_back("preview " + std::to_string(parent)); }
+    void ShowSettingsDialog() override { calls.push_back("dialog"); }
+    void LoadSessionForm() override { calls.push_back("session"); }
+};
+
+class Settings : public testing::Test {
+protected:
+    void SetUp() override {
+        BgmKind = BgmRepeat = 0;
+        BgmFile.clear();
+        BgmFolder.clear();
+        CursorCount.reset();
+    }
+    FakePlatform platform;
+};
+
+TEST_F(Settings, LoadRules) {
+    platform.values = {{kKeyBgmKind, "2"}, {kKeyBgmRepeat, "2.9"}, {kKeyBgmFile, "C:\\Music\\a.mp3"}};
+    platform.files = {"C:\\Music\\a.mp3"};
+    LoadSettings(platform);
+    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmRepeat, 2);
+    EXPECT_EQ(BgmFile, "C:\\Music\\a.mp3");
+    EXPECT_EQ(BgmFolder, "C:\\Music");
+    EXPECT_EQ(platform.calls[0], "read Section C:\\Saver\\クイルモア.ini");
+
+    // The music file has gone: dropped, and kind 2 falls back to none.
+    platform.files.clear();
+    LoadSettings(platform);
+    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, "C:\\Saver");
+
+    // The audio CD needs no file.
+    platform.values = {{kKeyBgmKind, "1"}};
+    LoadSettings(platform);
+    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmRepeat, 0);
+
+    // Not numbers, or too large: the values stay as they were.
+    platform.values = {{kKeyBgmKind, "abc"}, {kKeyBgmRepeat, "99999"}};
+    BgmRepeat = 5;
+    LoadSettings(platform);
+    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmRepeat, 5);
+
+    // A file in a drive's root: the folder is the drive alone.
+    platform.values = {{kKeyBgmKind, "2"}, {kKeyBgmFile, "D:\\a.wav"}};
+    platform.files = {"D:\\a.wav"};
+    LoadSettings(platform);
+    EXPECT_EQ(BgmFolder, "D:");
+}
+
+TEST_F(Settings, AValueLongerThanTheBufferComesBackCut) {
+    const std::string longPath = "C:\\" + std::string(297, 'x');
+    platform.values = {{kKeyBgmKind, "2"}, {kKeyBgmFile, longPath}};
+    platform.files = {longPath.substr(0, 255)};
+    LoadSettings(platform);
+    EXPECT_EQ(BgmFile.size(), 255u);
+    EXPECT_EQ(BgmKind, 2);
+    platform.files.clear();  // normally the cut path names nothing: no music
+    LoadSettings(platform);
+    EXPECT_EQ(BgmKind, 0);
+}
+
+TEST_F(Settings, EntryStepsInOrderForEachMode) {
+    const std::string dll = "exists C:\\Saver\\クイルモア.dll";
+    const std::vector<std::string> head = {"find Quillmoor_Main", "find <クイルモア>", "mkdir C:\\q_mora",
+                                           "read Section C:\\Saver\\クイルモア.ini",
+                                           "read Section C:\\Saver\\クイルモア.ini",
+                                           "read Section C:\\Saver\\クイルモア.ini", dll};
+    auto with = [&](std::vector<std::string> tail) {
+        std::vector<std::string> all = head;
+        all.insert(all.end(), tail.begin(), tail.end());
+        return all;
+    };
+    const struct {
+        const char* arguments;
+        std::vector<std::string> calls;
+        bool cursorHidden;
+    } cases[] = {
+        {"/s", with({"hide cursor", "session"}), true},
+        {"", with({"session"}), false},
+        {"/c:1234", with({"dialog"}), false},
+        {"/a", with({}), false},
+        {"/", with({}), false},
+        {"/p 1234", {"find Quillmoor_Main", "find <クイルモア>", "preview 1234"}, false},
+    };
+    for (const auto& c : cases) {
+        FakePlatform p;
+        p.files = {"C:\\Saver\\クイルモア.dll"};
+        p.arguments = c.arguments;
+        CursorCount.reset();
+        SubMain(p);
+        EXPECT_EQ(p.calls, c.calls) << "'" << c.arguments << "'";
+        EXPECT_EQ(CursorCount.has_value(), c.cursorHidden) << "'" << c.arguments << "'";
+    }
+}
+
+TEST_F(Settings, SecondInstanceAndMissingRenderer) {
+    for (const char* title : {"Quillmoor_Main", "<クイルモア>"}) {
+        for (const char* arguments : {"/s", "/c", "/p 5", ""}) {
+            FakePlatform p;
+            p.windows = {title};
+            p.arguments = arguments;
+            SubMain(p);
+            for (const std::string& call : p.calls) EXPECT_EQ(call.rfind("find ", 0), 0u) << arguments << ": " << call;
+        }
+    }
+    for (const char* arguments : {"/s", "/c"}) {
+        FakePlatform p;
+        p.arguments = arguments;
+        SubMain(p);
+        EXPECT_EQ(p.calls.back(), "message クイルモア.dll が同じﾌｫﾙﾀﾞに見つかりません！") << arguments;
+    }
+    FakePlatform preview;  // the preview needs no renderer
+    preview.arguments = "/p";
+    SubMain(preview);
+    EXPECT_EQ(preview.calls.back(), "preview 0");
+}
+
+}  // namespace
