@@ -46,3 +46,11 @@ wait_gone() {
   done
   return 1
 }
+
+# Presses a key in window $1 as a user would: the window gets the X input focus and the key
+# goes through the X test extension, so its release reaches whichever window has the focus
+# afterwards (a box that closes on the press cannot take its own release).
+press() {  # X window, key
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key "$2"
+}

@@ -36,7 +36,7 @@ else
     awk -v s="$share" 'BEGIN { exit !(s > 0.005) }' || fail "the ground does not show $colour"
   done
   sent=$(date +%s%N)
-  xdotool key --window "$window" Escape
+  press "$window" Escape
   if wait_gone "$pid" 30; then
     echo "ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"
   else
@@ -63,7 +63,7 @@ wine "$poke" syscommand Quillmoor_VC 0xF170   # SC_MONITORPOWER
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "a system command ended the renderer"
 wine "$poke" find Quillmoor_VC >/dev/null || fail "the window went after a system command"
-xdotool key --window "$window" Escape
+press "$window" Escape
 wait_gone "$pid" 50
 wait "$pid"
 
@@ -95,7 +95,7 @@ window=$(x_window Quillmoor_VC 150)
 sleep 1.5
 if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
   import -window root -crop 1024x768+0+0 "$E2E_OUT/renderer-groundonly.png"
-  xdotool key --window "$window" Escape
+  press "$window" Escape
 else
   fail "did not run on the ground picture alone"
 fi
@@ -116,11 +116,11 @@ else
   sleep 0.3
   import -window root "$E2E_OUT/renderer-error-box.png"
   grep -qF 'Failed to open DIB file c:\q_mora\Quillmoor1.bmp.' <<<"$text" || fail "box text: $text"
-  xdotool key --window "$box" Return 2>/dev/null  # the box is gone before the key's release
+  press "$box" Return
   window=$(x_window Quillmoor_VC 150)
   sleep 1
   if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
-    xdotool key --window "$window" Escape
+    press "$window" Escape
   else
     fail "the renderer did not go on after the message"
   fi

@@ -31,7 +31,7 @@ box=$(x_window Error 100)
 if [ -n "$box" ]; then
   sleep 0.5
   import -window root "$E2E_OUT/error-box.png" 2>/dev/null || true
-  xdotool key --window "$box" Return
+  press "$box" Return
 else
   fail "no message box titled Error appeared"
 fi

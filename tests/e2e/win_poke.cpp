@@ -5,6 +5,7 @@
 //        win_poke text TITLE         prints the texts of the window's child controls
 //        win_poke close TITLE        posts a close message
 //        win_poke syscommand TITLE N sends a system command with word parameter N
+//        win_poke hold TITLE SECONDS  shows a window of its own with that title for a while
 #include <windows.h>
 
 #include <cstdio>
@@ -13,20 +14,49 @@
 
 namespace {
 
+// Prints wide text as UTF-8, whatever the code page.
+void PrintUtf8(const wchar_t* text) {
+    char utf8[2048];
+    if (WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr) > 0) std::printf("%s\n", utf8);
+}
+
 BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
-    char text[512];
-    if (GetWindowTextA(child, text, sizeof text) > 0) std::printf("%s\n", text);
+    wchar_t text[1024];
+    if (GetWindowTextW(child, text, 1024) > 0) PrintUtf8(text);
     return TRUE;
 }
 
 }  // namespace
 
+// A top-level window titled `title` (any code page: the title comes from the wide command
+// line) that stays for `seconds`.
+int Hold(const wchar_t* title, int seconds) {
+    HWND window = CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPED | WS_VISIBLE, 0, 0, 200, 80, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!window) return 1;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    const DWORD end = GetTickCount() + DWORD(seconds) * 1000;
+    while (GetTickCount() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    DestroyWindow(window);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: win_poke find|text|close|syscommand TITLE [N]\n");
+        std::fprintf(stderr, "usage: win_poke find|text|close|syscommand|hold TITLE [N]\n");
         return 2;
     }
-    HWND window = FindWindowA(nullptr, argv[2]);
+    // Titles come from the wide command line, so any code page can name any window.
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (count != argc) return 2;
+    if (std::strcmp(argv[1], "hold") == 0 && argc == 4) return Hold(wide[2], std::atoi(argv[3]));
+    HWND window = FindWindowW(nullptr, wide[2]);
     if (!window) return 1;
     const char* verb = argv[1];
     if (std::strcmp(verb, "find") == 0) {
