@@ -18,6 +18,7 @@
 #include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 #include "tests/common/dib_builder.h"
+#include "tests/common/files.h"
 
 namespace {
 
@@ -40,33 +41,13 @@ std::vector<uint8_t> QuadrantPicture() {
     return BuildDib(layout);
 }
 
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(f);
-    }
-    return bytes;
-}
-
 class GlScene : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl_.Ok());
-        // Exchange files under their Windows names, as plain file names in a folder of our own.
-        dir_ = testing::TempDir() + "gl_scene_" + std::to_string(getpid());
-        ASSERT_EQ(system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
-        WriteFile(kGroundPicturePath, QuadrantPicture());
-        WriteFile(kSmokePicturePath, ReadAll(std::string(QM_RESOURCES) + "/smoke.bmp"));
+        ASSERT_TRUE(folder_.Ok());
+        ASSERT_TRUE(WriteBytes(kGroundPicturePath, QuadrantPicture()));
+        ASSERT_TRUE(WriteBytes(kSmokePicturePath, ReadBytes(std::string(QM_RESOURCES) + "/smoke.bmp")));
         ASSERT_TRUE(wheel_.Load((std::string(QM_RESOURCES) + "/クイルモア.data").c_str()));
         WheelModel = &wheel_;
 
@@ -85,10 +66,7 @@ protected:
         wheel_.ReloadTextures();
         SetSceneGlState();
     }
-    void TearDown() override {
-        WheelModel = nullptr;
-        system(("rm -rf '" + dir_ + "'").c_str());
-    }
+    void TearDown() override { WheelModel = nullptr; }
 
     // Share of the frame's pixels within `tolerance` of (r, g, b) in every channel, in the box
     // [x0, x1) x [y0, y1) counted from the bottom left.
@@ -106,7 +84,7 @@ protected:
 
     OffscreenGl gl_{kWidth, kHeight};
     Ms3dModel wheel_;
-    std::string dir_;
+    ScratchFolder folder_{testing::TempDir() + "gl_scene_" + std::to_string(getpid())};
 };
 
 TEST_F(GlScene, GroundShowsThePictureAndWheelsSitInTheMiddle) {

@@ -12,15 +12,9 @@
 #include "renderer/image/load_errors.h"
 #include "renderer/image/textures.h"
 #include "tests/common/dib_builder.h"
+#include "tests/common/files.h"
 
 namespace {
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
 
 struct Level0 {
     int width = 0, height = 0;
@@ -70,26 +64,16 @@ class GlTextures : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl_.Ok());
-        // The exchange pictures are named "c:\q_mora\..."; here that is a plain file name in
-        // the current folder, so the tests work in a folder of their own.
-        dir_ = testing::TempDir() + "gl_textures_" + std::to_string(getpid());
-        ASSERT_EQ(system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
-        ASSERT_EQ(getcwd(previous_, sizeof previous_), previous_);
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        ASSERT_TRUE(folder_.Ok());
         SceneTextures[1] = SceneTextures[2] = 0;
         LoadErrorLog().clear();
     }
-    void TearDown() override {
-        ASSERT_EQ(chdir(previous_), 0);
-        system(("rm -rf '" + dir_ + "'").c_str());
-    }
     OffscreenGl gl_{64, 64};
-    std::string dir_;
-    char previous_[4096];
+    ScratchFolder folder_{testing::TempDir() + "gl_textures_" + std::to_string(getpid())};
 };
 
 TEST_F(GlTextures, WidePictureWithPaddedRowsShowsNoShear) {
-    WriteFile("wide.bmp", StripePicture(1366, 96, 600, 700));
+    ASSERT_TRUE(WriteBytes("wide.bmp", StripePicture(1366, 96, 600, 700)));
     const unsigned int texture = LoadTextureFile("wide.bmp");
     ASSERT_NE(texture, 0u);
     const Level0 level = ReadLevel0(texture);
@@ -111,7 +95,7 @@ TEST_F(GlTextures, WidePictureWithPaddedRowsShowsNoShear) {
 }
 
 TEST_F(GlTextures, GreyPaletteStaysGreyAndExact) {
-    WriteFile("grey.bmp", GreyPicture());
+    ASSERT_TRUE(WriteBytes("grey.bmp", GreyPicture()));
     const unsigned int texture = LoadTextureFile("grey.bmp");
     ASSERT_NE(texture, 0u);
     const Level0 level = ReadLevel0(texture);
@@ -132,8 +116,8 @@ TEST_F(GlTextures, GreyPaletteStaysGreyAndExact) {
 }
 
 TEST_F(GlTextures, SceneTexturesFromTheExchangePictures) {
-    WriteFile(kGroundPicturePath, StripePicture(100, 50, 0, 50));
-    WriteFile(kSmokePicturePath, GreyPicture());
+    ASSERT_TRUE(WriteBytes(kGroundPicturePath, StripePicture(100, 50, 0, 50)));
+    ASSERT_TRUE(WriteBytes(kSmokePicturePath, GreyPicture()));
     ASSERT_TRUE(LoadSceneTextures());
     EXPECT_NE(SceneTextures[1], 0u);
     EXPECT_NE(SceneTextures[2], 0u);
@@ -144,7 +128,7 @@ TEST_F(GlTextures, SceneTexturesFromTheExchangePictures) {
 }
 
 TEST_F(GlTextures, OnePictureIsEnoughAndNoneFails) {
-    WriteFile(kGroundPicturePath, StripePicture(10, 10, 0, 5));
+    ASSERT_TRUE(WriteBytes(kGroundPicturePath, StripePicture(10, 10, 0, 5)));
     ASSERT_TRUE(LoadSceneTextures());  // the smoke picture is missing: silent
     EXPECT_NE(SceneTextures[1], 0u);
     EXPECT_EQ(SceneTextures[2], 0u);
@@ -157,8 +141,8 @@ TEST_F(GlTextures, OnePictureIsEnoughAndNoneFails) {
 }
 
 TEST_F(GlTextures, AnEmptyGroundPictureIsReportedAndSkipped) {
-    WriteFile(kGroundPicturePath, {});
-    WriteFile(kSmokePicturePath, GreyPicture());
+    ASSERT_TRUE(WriteBytes(kGroundPicturePath, {}));
+    ASSERT_TRUE(WriteBytes(kSmokePicturePath, GreyPicture()));
     ASSERT_TRUE(LoadSceneTextures());
     EXPECT_EQ(SceneTextures[1], 0u);
     EXPECT_NE(SceneTextures[2], 0u);
@@ -167,7 +151,7 @@ TEST_F(GlTextures, AnEmptyGroundPictureIsReportedAndSkipped) {
 
 TEST(GlNoContext, NoTextureWithoutAContext) {
     // Nothing is current here: the model's first texture pass must leave no name behind.
-    WriteFile(testing::TempDir() + "nocontext.bmp", GreyPicture());
+    ASSERT_TRUE(WriteBytes(testing::TempDir() + "nocontext.bmp", GreyPicture()));
     EXPECT_FALSE(GlContextIsCurrent());
     EXPECT_EQ(LoadTextureFile((testing::TempDir() + "nocontext.bmp").c_str()), 0u);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "renderer/model/mesh_model.h"
+#include "tests/common/files.h"
 
 namespace {
 
@@ -107,11 +108,8 @@ Ms3dBytes BuildMs3d(const Ms3dLayout& s) {
 
 // Writes `bytes` to a file in the test's temporary folder and returns its path.
 std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name = "model.ms3d") {
-    std::string path = testing::TempDir() + name;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(f, nullptr);
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    const std::string path = testing::TempDir() + name;
+    EXPECT_TRUE(WriteBytes(path, bytes));
     return path;
 }
 

@@ -5,30 +5,24 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "renderer/image/image_file.h"
 #include "renderer/model/mesh_model.h"
+#include "tests/common/files.h"
 
 namespace {
 
 const std::string kWheel = std::string(QM_RESOURCES) + "/クイルモア.data";
 const std::string kSmoke = std::string(QM_RESOURCES) + "/smoke.bmp";
 
-std::vector<char> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Runs a generator into a temporary file and returns what it wrote.
-std::vector<char> Regenerate(const char* tool, const char* name) {
+std::vector<uint8_t> Regenerate(const char* tool, const char* name) {
     const std::string out = testing::TempDir() + name;
     const std::string command = std::string("'") + tool + "' '" + out + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return ReadAll(out);
+    return ReadBytes(out);
 }
 
 TEST(ShippedWheel, IsAWheelOnTheXAxle) {
@@ -69,7 +63,7 @@ TEST(ShippedWheel, IsAWheelOnTheXAxle) {
 }
 
 TEST(ShippedWheel, GeneratorGivesTheSameBytes) {
-    const std::vector<char> shipped = ReadAll(kWheel);
+    const std::vector<uint8_t> shipped = ReadBytes(kWheel);
     ASSERT_FALSE(shipped.empty());
     EXPECT_TRUE(Regenerate(QM_MAKE_WHEEL, "wheel.ms3d") == shipped);
 }
@@ -98,7 +92,7 @@ TEST(ShippedSmoke, IsASoftGreyPuff) {
 }
 
 TEST(ShippedSmoke, GeneratorGivesTheSameBytes) {
-    const std::vector<char> shipped = ReadAll(kSmoke);
+    const std::vector<uint8_t> shipped = ReadBytes(kSmoke);
     ASSERT_FALSE(shipped.empty());
     EXPECT_TRUE(Regenerate(QM_MAKE_SMOKE, "smoke.bmp") == shipped);
 }
