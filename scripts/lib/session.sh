@@ -36,6 +36,11 @@ qm_start_wine() {
   # No Mono or Gecko installers: nothing here needs them.
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
   export LANG=${QM_WINE_LANG:-ja_JP.UTF-8}
+  # A null sound device of our own (the machine may have no sound card): Wine then has one
+  # wave-out device, and music plays into nothing, as far as the programs can tell.
+  mkdir -p "$QM_ROOT/build"
+  printf '</usr/share/alsa/alsa.conf>\npcm.!default { type null }\n' >"$QM_ROOT/build/asound.conf"
+  export ALSA_CONFIG_PATH="$QM_ROOT/build/asound.conf"
   QM_WINE_STARTED=1
   if [ ! -f "$WINEPREFIX/.qm-booted" ]; then
     wineboot -i </dev/null >/dev/null 2>&1 || true
