@@ -71,3 +71,17 @@ void ZoomToPoint(HWND window) {
     const RECT to = {ZoomOriginX, ZoomOriginY, ZoomOriginX, ZoomOriginY};
     DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
 }
+
+std::wstring CommandArgumentText() {
+    // The name, quoted or not, and the blanks after it are skipped.
+    const wchar_t* p = GetCommandLineW();
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"') ++p;
+        if (*p) ++p;
+    } else {
+        while (*p && *p != L' ' && *p != L'\t') ++p;
+    }
+    while (*p == L' ' || *p == L'\t') ++p;
+    return p;
+}

@@ -25,6 +25,9 @@ bool FileExists(const std::string& path);
 // The folder of the running program, UTF-8, without a trailing "\" except at a drive root.
 std::string ProgramFolder();
 
+// The text after the program's name on the command line, as the system passed it.
+std::wstring CommandArgumentText();
+
 // Screen point the settings dialog zooms from and back into (pixels).
 extern int16_t ZoomOriginX;
 extern int16_t ZoomOriginY;

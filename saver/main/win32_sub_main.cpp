@@ -8,21 +8,6 @@
 
 namespace {
 
-// The text after the program's name on the command line, as the system passed it: the name
-// (quoted or not) and the blanks after it are skipped.
-std::wstring ArgumentText() {
-    const wchar_t* p = GetCommandLineW();
-    if (*p == L'"') {
-        ++p;
-        while (*p && *p != L'"') ++p;
-        if (*p) ++p;
-    } else {
-        while (*p && *p != L' ' && *p != L'\t') ++p;
-    }
-    while (*p == L' ' || *p == L'\t') ++p;
-    return p;
-}
-
 // The program's title, shown as the caption of its message boxes and by the system's
 // screen-saver settings page (string resource 1).
 std::wstring ProgramTitle() {
@@ -39,7 +24,7 @@ public:
     }
     bool FileExists(const std::string& path) override { return ::FileExists(path); }
     std::string ProgramFolder() override { return ::ProgramFolder(); }
-    std::string CommandArguments() override { return WideToUtf8(ArgumentText()); }
+    std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
     bool TopLevelWindowExists(const std::string& title) override {
         return FindWindowW(nullptr, Utf8ToWide(title).c_str()) != nullptr;
     }

@@ -1,0 +1,213 @@
+// The session form: a hidden top-level window titled "Quillmoor_Main" whose start-up writes the
+// exchange files, starts the renderer and the music, and whose timers watch the renderer and
+// keep the music going until the renderer's window has gone.
+#include <windows.h>
+
+#include <vector>
+
+#include "renderer/image/dib_decode.h"
+#include "saver/main/settings.h"
+#include "saver/main/sub_main.h"
+#include "saver/main/win32_forms.h"
+#include "saver/main/win32_platform.h"
+#include "saver/main/win32_text.h"
+#include "saver/music/music.h"
+#include "saver/music/win32_music.h"
+#include "bmp_writer.h"
+#include "session.h"
+
+namespace {
+
+constexpr UINT_PTR kMp3Timer = 1;       // Timer1: 1000 ms, MP3 watch
+constexpr UINT_PTR kCdTimer = 2;        // Timer2: 200 ms, audio-CD watch
+constexpr UINT_PTR kRendererTimer = 3;  // Timer3: 500 ms, renderer-window watch
+constexpr int kSmokeResource = 2;
+
+HWND sessionWindow = nullptr;
+bool cdTimerEnabled = false;
+HANDLE rendererProcess = nullptr;
+DWORD sessionStart = 0;
+RendererWatch watch;
+Win32MusicPlatform musicPlatform;
+
+void SetTimerEnabled(UINT_PTR id, UINT ms, bool enabled) {
+    if (enabled) {
+        SetTimer(sessionWindow, id, ms, nullptr);
+    } else {
+        KillTimer(sessionWindow, id);
+    }
+    if (id == kCdTimer) cdTimerEnabled = enabled;
+}
+
+bool WriteWholeFile(const wchar_t* path, const std::vector<uint8_t>& bytes) {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+// 32 bits on a true-colour screen of 32 bits, otherwise 24: the screen's depth, as far as an
+// uncompressed picture the renderer reads can hold it.
+int ScreenDepth(HDC screen) { return GetDeviceCaps(screen, BITSPIXEL) == 32 ? 32 : 24; }
+
+// The whole primary screen, one pixel per pixel, mirrored left to right: the leftmost column
+// of the picture is the screen's rightmost column. The screen is copied as it is and mirrored
+// in memory, which is exact on every system.
+void WriteScreenPicture() {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HWND desktop = GetDesktopWindow();
+    HDC screen = GetDC(desktop);
+    const int depth = ScreenDepth(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP surface = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(screen);
+    if (surface && memory) {
+        HGDIOBJ old = SelectObject(memory, surface);
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);  // black where it fails
+        GdiFlush();
+        const uint8_t* bgra = static_cast<const uint8_t*>(bits);
+        const std::vector<uint8_t> file = EncodeBmp(width, height, depth, [&](int x, int y, uint8_t rgb[3]) {
+            const uint8_t* p = bgra + (static_cast<size_t>(y) * width + (width - 1 - x)) * 4;
+            rgb[0] = p[2];
+            rgb[1] = p[1];
+            rgb[2] = p[0];
+        });
+        WriteWholeFile(L"C:\\q_mora\\Quillmoor1.bmp", file);
+        SelectObject(memory, old);
+    }
+    if (memory) DeleteDC(memory);
+    if (surface) DeleteObject(surface);
+    ReleaseDC(desktop, screen);
+}
+
+// The built-in 64 x 64 smoke picture, written in the screen's depth.
+void WriteSmokePicture() {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(kSmokeResource), MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return;
+    RgbImage* smoke = nullptr;
+    if (DecodeDib(static_cast<const uint8_t*>(data), SizeofResource(nullptr, found), &smoke) != DibError::None) return;
+    HDC screen = GetDC(nullptr);
+    const int depth = ScreenDepth(screen);
+    ReleaseDC(nullptr, screen);
+    const std::vector<uint8_t> file = EncodeBmp(smoke->width, smoke->height, depth, [&](int x, int y, uint8_t rgb[3]) {
+        const unsigned char* p = smoke->data + (static_cast<size_t>(smoke->height - 1 - y) * smoke->width + x) * 3;
+        rgb[0] = p[0];
+        rgb[1] = p[1];
+        rgb[2] = p[2];
+    });
+    FreeRgbImage(smoke);
+    WriteWholeFile(L"C:\\q_mora\\Quillmoor2.bmp", file);
+}
+
+// Starts the renderer by path, no arguments, as a normal window with the focus.
+void StartRenderer() {
+    std::wstring path = Utf8ToWide(ProgramFolder() + kRendererName);
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+        rendererProcess = process.hProcess;
+        CloseHandle(process.hThread);
+    }
+}
+
+bool RendererAlive() { return rendererProcess && WaitForSingleObject(rendererProcess, 0) == WAIT_TIMEOUT; }
+
+class Win32SessionEnd final : public SessionEndPlatform {
+public:
+    bool CdTimerEnabled() override { return cdTimerEnabled; }
+    void DisableCdTimer() override { SetTimerEnabled(kCdTimer, 200, false); }
+    void DisableMp3Timer() override { SetTimerEnabled(kMp3Timer, 1000, false); }
+    std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
+    int32_t ShowCursorCount(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
+};
+
+// The session's end: music stopped, the cursor given back, the program ended at once.
+void UnloadSession() {
+    Win32SessionEnd platform;
+    EndSession(platform);
+    ExitProcess(0);
+}
+
+void FormLoad() {
+    WriteScreenPicture();
+    WriteSmokePicture();
+    CopyFileW(Utf8ToWide(ProgramFolder() + "\\クイルモア.data").c_str(), L"C:\\q_mora\\Quillmoor.data", FALSE);
+    StartRenderer();
+    if (BgmKind == 1) {
+        OpenCdAudio();
+        SetTimerEnabled(kCdTimer, 200, true);
+    } else if (BgmKind == 2) {
+        const MusicFileKind kind = MusicKindOf(BgmFile);
+        if (kind == MusicFileKind::Wave) PlayWave();
+        if (kind == MusicFileKind::Mp3) {
+            PlayMp3();
+            SetTimerEnabled(kMp3Timer, 1000, true);
+        }
+    }
+}
+
+LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER) {
+        switch (wParam) {
+        case kRendererTimer: {
+            const bool present = FindWindowW(nullptr, L"Quillmoor_VC") != nullptr;
+            if (watch.Tick(present, RendererAlive(), GetTickCount() - sessionStart)) {
+                SetTimerEnabled(kRendererTimer, 500, false);
+                UnloadSession();
+            }
+            return 0;
+        }
+        case kMp3Timer: CheckMp3(); return 0;
+        case kCdTimer:
+            CheckCdAudio();
+            SetTimerEnabled(kCdTimer, 200, CdWatchActive != 0);
+            return 0;
+        }
+    }
+    if (message == WM_CLOSE || message == WM_QUERYENDSESSION) {
+        UnloadSession();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RunSessionForm() {
+    SetMusicPlatform(&musicPlatform);
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = SessionWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuillmoorSession";
+    RegisterClassW(&windowClass);
+    // Never shown: its title marks a running session for a second start.
+    sessionWindow = CreateWindowExW(WS_EX_TOOLWINDOW, L"QuillmoorSession", L"Quillmoor_Main", WS_POPUP, 0, 0,
+                                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    if (!sessionWindow) return;
+    sessionStart = GetTickCount();
+    SetTimerEnabled(kRendererTimer, 500, true);
+    FormLoad();
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    UnloadSession();
+}

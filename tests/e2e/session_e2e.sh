@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A whole session as the system starts it: the saver photographs the screen (mirrored), writes
+# the exchange files, starts the renderer, and ends after it; a second start is refused; a
+# renderer that dies ends the session at the next tick.
+#
+# usage: session_e2e.sh SAVER.scr RENDERER.dll SOURCE_DIR
+set -uo pipefail
+saver=$1 renderer=$2 source=$3
+. "$(dirname "$0")/lib.sh"
+
+install="$WINEPREFIX/drive_c/qm_session"
+rm -rf "$install"
+mkdir -p "$install"
+cp "$saver" "$renderer" "$source/resources/クイルモア.data" "$install/"
+
+# A known, still picture on the whole screen.
+size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
+convert -size "$size" gradient:'#204080'-'#e0c060' -fill '#c03030' -draw 'rectangle 40,40 300,200' \
+  -fill '#30c030' -draw 'circle 900,600 980,650' "$E2E_OUT/session-desktop.png"
+display -geometry +0+0 "$E2E_OUT/session-desktop.png" &
+desktop=$!
+sleep 1.5
+import -window root "$E2E_OUT/session-screen.png"
+
+start_session() {
+  rm -rf "$QMORA"
+  mkdir -p "$QMORA"
+  wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+  pid=$!
+}
+
+echo "== /s: the exchange files, the renderer, a second start refused, Escape ends both"
+start_session
+window=$(x_window Quillmoor_VC 200)
+[ -n "$window" ] || fail "the renderer's window did not appear"
+convert "$QMORA/Quillmoor1.bmp" -depth 8 "rgb:$E2E_OUT/written.rgb"
+convert "$E2E_OUT/session-screen.png" -flop -depth 8 "rgb:$E2E_OUT/screen-mirrored.rgb"
+cmp -s "$E2E_OUT/written.rgb" "$E2E_OUT/screen-mirrored.rgb" || fail "Quillmoor1.bmp is not the screen mirrored"
+[ "$(identify -format '%wx%h' "$QMORA/Quillmoor1.bmp")" = "$size" ] || fail "Quillmoor1.bmp is not $size"
+[ "$(identify -format '%wx%h' "$QMORA/Quillmoor2.bmp")" = "64x64" ] || fail "Quillmoor2.bmp is not 64x64"
+cmp -s "$QMORA/Quillmoor.data" "$source/resources/クイルモア.data" || fail "Quillmoor.data differs from the shipped model"
+
+wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+second=$!
+wait_gone "$second" 50 || fail "a second /s during the session did not end at once"
+wait "$second"
+
+sleep 1
+import -window root "$E2E_OUT/session-running.png"
+[ -n "$window" ] && press "$window" Escape
+wait_gone "$pid" 20 || fail "the saver was still running 2 s after Escape"
+wait "$pid"
+
+echo "== the renderer dies: the session ends at the next tick"
+start_session
+window=$(x_window Quillmoor_VC 200)
+[ -n "$window" ] || fail "the renderer's window did not appear"
+pkill -f '^[A-Za-z]:.*クイルモア\.dll$' || fail "no renderer process to end"
+wait_gone "$pid" 30 || fail "the saver was still running 3 s after the renderer died"
+wait "$pid"
+
+kill "$desktop" 2>/dev/null
+wait "$desktop" 2>/dev/null
+echo "$failures failures"
+exit $((failures > 0))

@@ -1,0 +1,121 @@
+// The session's decisions: music by file name, the renderer watch with its start-up grace,
+// the clean-up order at the end, and the BMP files the session writes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "renderer/image/dib_decode.h"
+#include "saver/main/settings.h"
+#include "saver/main/sub_main.h"
+#include "saver/music/music.h"
+#include "saver/session/bmp_writer.h"
+#include "saver/session/session.h"
+
+namespace {
+
+TEST(Session, MusicKindByTheLastThreeLetters) {
+    EXPECT_EQ(MusicKindOf("C:\\a.wav"), MusicFileKind::Wave);
+    EXPECT_EQ(MusicKindOf("C:\\a.WaV"), MusicFileKind::Wave);
+    EXPECT_EQ(MusicKindOf("C:\\a.Mp3"), MusicFileKind::Mp3);
+    EXPECT_EQ(MusicKindOf("C:\\a.ogg"), MusicFileKind::None);
+    EXPECT_EQ(MusicKindOf("mp"), MusicFileKind::None);
+    EXPECT_EQ(MusicKindOf("xmp3"), MusicFileKind::Mp3);  // only the letters count, not a dot
+}
+
+TEST(Session, RendererWatchWaitsForTheFirstWindowThenEndsOnItsAbsence) {
+    RendererWatch slowStart;
+    EXPECT_FALSE(slowStart.Tick(false, true, 500));   // still starting
+    EXPECT_FALSE(slowStart.Tick(false, true, 9000));
+    EXPECT_FALSE(slowStart.Tick(true, true, 9500));   // there it is
+    EXPECT_TRUE(slowStart.Tick(false, true, 10000));  // gone: the session ends
+
+    RendererWatch neverShown;
+    EXPECT_FALSE(neverShown.Tick(false, true, 14999));
+    EXPECT_TRUE(neverShown.Tick(false, true, 15000));  // the grace has ended
+
+    RendererWatch died;
+    EXPECT_TRUE(died.Tick(false, false, 500));  // the process ended without a window
+
+    RendererWatch someoneElses;  // any window with the title keeps the session alive
+    EXPECT_FALSE(someoneElses.Tick(true, false, 500));
+}
+
+class RecordingEnd : public SessionEndPlatform, public MusicPlatform {
+public:
+    bool cdTimer = false;
+    std::string arguments = "/s";
+    std::vector<std::string> calls;
+    bool CdTimerEnabled() override { return cdTimer; }
+    void DisableCdTimer() override { calls.push_back("disable cd timer"); }
+    void DisableMp3Timer() override { calls.push_back("disable mp3 timer"); }
+    std::string CommandArguments() override { return arguments; }
+    int32_t ShowCursorCount(bool show) override {
+        calls.push_back(show ? "show cursor" : "hide cursor");
+        return 0;
+    }
+    int32_t SendString(const std::string& command, char*, uint32_t) override {
+        calls.push_back(command);
+        return 0;
+    }
+    bool ErrorString(int32_t, char*, uint32_t) override { return false; }
+    int WaveOutDeviceCount() override { return 1; }
+    void PlaySoundFile(const std::string* name, uint32_t) override { calls.push_back(name ? "play" : "stop sound"); }
+};
+
+TEST(Session, EndStopsTheMusicThenGivesTheCursorBack) {
+    RecordingEnd p;
+    SetMusicPlatform(&p);
+    BgmKind = 2;
+    BgmFile = "C:\\a.MP3";
+    CursorCount = -1;
+    EndSession(p);
+    EXPECT_EQ(p.calls, (std::vector<std::string>{"disable mp3 timer", "stop MP3Play", "close MP3Play", "show cursor"}));
+    EXPECT_EQ(CursorCount, 0);
+
+    p.calls.clear();
+    p.cdTimer = true;
+    p.arguments = "";  // the cursor was never hidden: left alone
+    BgmKind = 1;
+    EndSession(p);
+    EXPECT_EQ(p.calls, (std::vector<std::string>{"disable cd timer", "stop cdaudio", "close cdaudio"}));
+
+    p.calls.clear();
+    p.cdTimer = false;  // the CD watch ended by itself: nothing to stop
+    p.arguments = "/S";
+    BgmKind = 2;
+    BgmFile = "C:\\a.wav";
+    CursorCount = 0;
+    EndSession(p);
+    EXPECT_EQ(p.calls, (std::vector<std::string>{"stop sound", "hide cursor"}));
+    SetMusicPlatform(nullptr);
+    BgmKind = 0;
+    BgmFile.clear();
+}
+
+TEST(Session, WrittenPicturesReadBackExactly) {
+    for (int bits : {24, 32}) {
+        for (int width : {1, 3, 6, 7}) {
+            const std::vector<uint8_t> file = EncodeBmp(width, 5, bits, [&](int x, int y, uint8_t rgb[3]) {
+                rgb[0] = static_cast<uint8_t>(x * 40);
+                rgb[1] = static_cast<uint8_t>(y * 50);
+                rgb[2] = static_cast<uint8_t>(x + y);
+            });
+            RgbImage* image = nullptr;
+            ASSERT_EQ(DecodeDib(file.data(), file.size(), &image), DibError::None);
+            ASSERT_EQ(image->width, width);
+            ASSERT_EQ(image->height, 5);
+            for (int y = 0; y < 5; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const unsigned char* p = image->data + ((4 - y) * width + x) * 3;  // ours: bottom row first
+                    EXPECT_EQ(p[0], x * 40);
+                    EXPECT_EQ(p[1], y * 50);
+                    EXPECT_EQ(p[2], x + y);
+                }
+            }
+            FreeRgbImage(image);
+        }
+    }
+}
+
+}  // namespace
