@@ -1,6 +1,4 @@
-// The preview form and the settings dialog are not built yet: their modes end where they
-// would hand over to them.
+// The settings dialog is not built yet: its mode ends where it would hand over to it.
 #include "win32_forms.h"
 
-void RunPreviewForm(int32_t) {}
 void RunSettingsDialog() {}
