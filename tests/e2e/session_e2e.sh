@@ -47,8 +47,13 @@ wait "$second"
 
 sleep 1
 import -window root "$E2E_OUT/session-running.png"
+sent=$(date +%s%N)
 [ -n "$window" ] && press "$window" Escape
-wait_gone "$pid" 20 || fail "the saver was still running 2 s after Escape"
+if wait_gone "$pid" 20; then
+  echo "the saver ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"
+else
+  fail "the saver was still running 2 s after Escape"
+fi
 wait "$pid"
 
 echo "== the renderer dies: the session ends at the next tick"
@@ -58,6 +63,53 @@ window=$(x_window Quillmoor_VC 200)
 pkill -f '^[A-Za-z]:.*クイルモア\.dll$' || fail "no renderer process to end"
 wait_gone "$pid" 30 || fail "the saver was still running 3 s after the renderer died"
 wait "$pid"
+
+# Settings as the dialog writes them: the keys in Shift_JIS, the file path as chosen.
+write_settings() {  # kind, file
+  printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=%s\r\nBGM\xd8\xcb\xdf\xb0\xc4=0\r\nBGM\xcc\xa7\xb2\xd9=%s\r\n' \
+    "$1" "$2" >"$install/クイルモア.ini"
+}
+music="$WINEPREFIX/drive_c/my music"
+mkdir -p "$music"
+sox -n -r 44100 -c 2 "$music/tone.wav" synth 2 sine 440 2>/dev/null
+lame --silent "$music/tone.wav" "$music/tone.mp3"
+
+# Whatever Wine plays goes into a file through an ALSA file device.
+audio="$E2E_OUT/session-audio.raw"
+printf '</usr/share/alsa/alsa.conf>\npcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' \
+  "$audio" >"$E2E_OUT/asound-file.conf"
+sounding() { [ -s "$audio" ] && [ -n "$(head -c 2000000 "$audio" | tr -d '\000' | head -c 16)" ]; }
+
+for file in 'C:\my music\tone.mp3' 'C:\my music\tone.wav'; do
+  echo "== music: $file"
+  write_settings 2 "$file"
+  rm -f "$audio"
+  rm -rf "$QMORA"
+  ALSA_CONFIG_PATH="$E2E_OUT/asound-file.conf" wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+  pid=$!
+  window=$(x_window Quillmoor_VC 200)
+  sleep 3  # longer than the tone: the MP3 is started again, the WAV loops
+  sounding || fail "no sound from $file during the session"
+  [ -n "$window" ] && press "$window" Escape
+  wait_gone "$pid" 30 || fail "the session with $file did not end after Escape"
+  wait "$pid"
+  size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
+  sleep 1
+  [ "$(stat -c %s "$audio" 2>/dev/null || echo 0)" = "$size" ] || fail "sound went on after the session"
+done
+
+echo "== the audio CD without a drive: silent, and a clean end"
+write_settings 1 ""
+rm -rf "$QMORA"
+wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+pid=$!
+window=$(x_window Quillmoor_VC 200)
+[ -n "$window" ] || fail "no renderer with the CD setting"
+sleep 1
+[ -n "$window" ] && press "$window" Escape
+wait_gone "$pid" 30 || fail "the CD session did not end after Escape"
+wait "$pid"
+rm -f "$install/クイルモア.ini"
 
 kill "$desktop" 2>/dev/null
 wait "$desktop" 2>/dev/null
