@@ -37,10 +37,10 @@ else
   done
   sent=$(date +%s%N)
   press "$window" Escape
-  if wait_gone "$pid" 30; then
+  if wait_gone "$pid" 50; then
     echo "ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"
   else
-    fail "still running 3 s after Escape"
+    fail "still running 5 s after Escape"
   fi
   wait "$pid"; status=$?
   [ "$status" = 0 ] || fail "status $status after Escape"

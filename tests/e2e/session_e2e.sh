@@ -49,10 +49,11 @@ sleep 1
 import -window root "$E2E_OUT/session-running.png"
 sent=$(date +%s%N)
 [ -n "$window" ] && press "$window" Escape
-if wait_gone "$pid" 20; then
+# About half a second is usual (the watch ticks every 500 ms); a loaded machine gets 5 s.
+if wait_gone "$pid" 50; then
   echo "the saver ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"
 else
-  fail "the saver was still running 2 s after Escape"
+  fail "the saver was still running 5 s after Escape (renderer window $( [ -n "$(x_window Quillmoor_VC 1)" ] && echo still there || echo gone))"
 fi
 wait "$pid"
 
@@ -61,7 +62,7 @@ start_session
 window=$(x_window Quillmoor_VC 200)
 [ -n "$window" ] || fail "the renderer's window did not appear"
 pkill -f '^[A-Za-z]:.*クイルモア\.dll$' || fail "no renderer process to end"
-wait_gone "$pid" 30 || fail "the saver was still running 3 s after the renderer died"
+wait_gone "$pid" 50 || fail "the saver was still running 5 s after the renderer died"
 wait "$pid"
 
 # Settings as the dialog writes them: the keys in Shift_JIS, the file path as chosen.
@@ -91,7 +92,7 @@ for file in 'C:\my music\tone.mp3' 'C:\my music\tone.wav'; do
   sleep 3  # longer than the tone: the MP3 is started again, the WAV loops
   sounding || fail "no sound from $file during the session"
   [ -n "$window" ] && press "$window" Escape
-  wait_gone "$pid" 30 || fail "the session with $file did not end after Escape"
+  wait_gone "$pid" 50 || fail "the session with $file did not end after Escape"
   wait "$pid"
   size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
   sleep 1
@@ -107,7 +108,7 @@ window=$(x_window Quillmoor_VC 200)
 [ -n "$window" ] || fail "no renderer with the CD setting"
 sleep 1
 [ -n "$window" ] && press "$window" Escape
-wait_gone "$pid" 30 || fail "the CD session did not end after Escape"
+wait_gone "$pid" 50 || fail "the CD session did not end after Escape"
 wait "$pid"
 rm -f "$install/クイルモア.ini"
 
