@@ -7,6 +7,24 @@ set -uo pipefail
 renderer=$1 poke=$2 source=$3
 . "$(dirname "$0")/lib.sh"
 
+# Expects the renderer to be running with its window (screenshot $2 if given), ends it with
+# Escape and expects status 0; $1 names the case in messages.
+expect_running_then_escape() {
+  local window
+  window=$(x_window Quillmoor_VC 150)
+  sleep 1
+  if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
+    [ -n "${2:-}" ] && import -window root -crop 1024x768+0+0 "$E2E_OUT/$2"
+    press "$window" Escape
+  else
+    fail "did not run $1"
+  fi
+  wait_gone "$pid" 50
+  wait "$pid"
+  local status=$?
+  [ "$status" = 0 ] || fail "status $status $1"
+}
+
 start_renderer() {  # log name; sets pid (of the wine process)
   wine "$renderer" </dev/null >"$E2E_OUT/$1.log" 2>&1 &
   pid=$!
@@ -91,17 +109,7 @@ echo "== the ground picture alone is enough"
 prepare_exchange "$source"
 rm -f "$QMORA/Quillmoor2.bmp"
 start_renderer renderer-groundonly
-window=$(x_window Quillmoor_VC 150)
-sleep 1.5
-if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
-  import -window root -crop 1024x768+0+0 "$E2E_OUT/renderer-groundonly.png"
-  press "$window" Escape
-else
-  fail "did not run on the ground picture alone"
-fi
-wait_gone "$pid" 50
-wait "$pid"; status=$?
-[ "$status" = 0 ] || fail "status $status on the ground picture alone"
+expect_running_then_escape "on the ground picture alone" renderer-groundonly.png
 
 echo "== an empty ground picture: the reader's message, then the renderer goes on"
 prepare_exchange "$source"
@@ -117,17 +125,8 @@ else
   import -window root "$E2E_OUT/renderer-error-box.png"
   grep -qF 'Failed to open DIB file c:\q_mora\Quillmoor1.bmp.' <<<"$text" || fail "box text: $text"
   press "$box" Return
-  window=$(x_window Quillmoor_VC 150)
-  sleep 1
-  if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
-    press "$window" Escape
-  else
-    fail "the renderer did not go on after the message"
-  fi
 fi
-wait_gone "$pid" 50
-wait "$pid"; status=$?
-[ "$status" = 0 ] || fail "status $status after the message"
+expect_running_then_escape "after the message"
 
 echo "$failures failures"
 exit $((failures > 0))
