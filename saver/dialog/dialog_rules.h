@@ -1,0 +1,47 @@
+// The settings dialog's rules, apart from its windows: which controls a music source enables,
+// the repeat box's texts, what confirming writes, the background gradient, the band tiling
+// and the window's place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Enabled states and the selected option mark for a music source (the mark is -1, none, for a
+// source other than 0, 1 or 2).
+struct MusicSourceControls {
+    bool repeatEnabled;  // the audio CD's track box
+    bool fileEnabled;    // the file button
+    int selectedMark;
+};
+MusicSourceControls ControlsForSource(int16_t kind);
+
+// A number as the repeat box shows it: digits without leading zeros, 0 as the empty text.
+std::string RepeatText(int32_t value);
+
+// The repeat box's text as stored: a number rounded to the nearest whole (halves to even);
+// a text that is not a number, or a number outside 16 bits, gives 0.
+int16_t RepeatFromText(const std::string& text);
+
+// What confirming needs of the platform: one key written.
+class SettingsWriter {
+public:
+    virtual ~SettingsWriter() = default;
+    virtual void Write(const std::string& key, const std::string& value) = 0;
+};
+
+// Writes the source, the repeat number (also kept in BgmRepeat) and the file, in that order;
+// all three keys always.
+void ConfirmSettings(SettingsWriter& writer, const std::string& repeatText);
+
+// The background line at row y of a client area `height` pixels high: grey c with blue c + 30,
+// c = |sin(y / (height / 3.142))| x 220 rounded half to even.
+void BackgroundColourAt(int y, double height, uint8_t& red, uint8_t& green, uint8_t& blue);
+
+// Where copies of a bw x bh band go to cover a tw x th target: columns of rows, one row and one
+// column past the edges (clipped by the target).
+std::vector<std::pair<int, int>> BandTiles(int bw, int bh, int tw, int th);
+
+// The dialog's top-left: centred horizontally, one third of the free height from the top.
+std::pair<int, int> DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight);

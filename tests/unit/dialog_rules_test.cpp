@@ -1,0 +1,88 @@
+// The settings dialog's rules: enabled states per source, the repeat box, what confirming
+// writes, the background gradient, the band tiling and the window's place.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "saver/dialog/dialog_rules.h"
+#include "saver/main/settings.h"
+
+namespace {
+
+TEST(DialogRules, SourceEnablesItsOwnControlOnly) {
+    const auto cd = ControlsForSource(1), none = ControlsForSource(0), file = ControlsForSource(2);
+    EXPECT_TRUE(cd.repeatEnabled);
+    EXPECT_FALSE(cd.fileEnabled);
+    EXPECT_FALSE(none.repeatEnabled);
+    EXPECT_FALSE(none.fileEnabled);
+    EXPECT_FALSE(file.repeatEnabled);
+    EXPECT_TRUE(file.fileEnabled);
+    EXPECT_EQ(cd.selectedMark, 1);
+    EXPECT_EQ(ControlsForSource(7).selectedMark, -1);  // a hand-edited file: no mark
+    EXPECT_FALSE(ControlsForSource(7).repeatEnabled);
+}
+
+TEST(DialogRules, RepeatTexts) {
+    EXPECT_EQ(RepeatText(0), "");
+    EXPECT_EQ(RepeatText(3), "3");
+    EXPECT_EQ(RepeatText(30), "30");
+    const struct {
+        const char* text;
+        int16_t value;
+    } cases[] = {{"3", 3}, {"", 0}, {"2.5", 2}, {"3.5", 4}, {"abc", 0}, {"99999", 0}, {" 7 ", 7}, {"-2", -2},
+                 {"32767", 32767}, {"32767.5", 0}};
+    for (const auto& c : cases) EXPECT_EQ(RepeatFromText(c.text), c.value) << "'" << c.text << "'";
+}
+
+class RecordingWriter : public SettingsWriter {
+public:
+    std::vector<std::pair<std::string, std::string>> writes;
+    void Write(const std::string& key, const std::string& value) override { writes.emplace_back(key, value); }
+};
+
+TEST(DialogRules, ConfirmWritesAllThreeKeysInOrder) {
+    BgmKind = 0;
+    BgmFile = "C:\\Music\\a b.mp3";
+    RecordingWriter writer;
+    ConfirmSettings(writer, "99999");  // not a 16-bit number: stored as 0, nothing half-written
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {kKeyBgmKind, "0"}, {kKeyBgmRepeat, "0"}, {kKeyBgmFile, "C:\\Music\\a b.mp3"}};
+    EXPECT_EQ(writer.writes, expected);
+    EXPECT_EQ(BgmRepeat, 0);
+    writer.writes.clear();
+    BgmKind = 1;
+    ConfirmSettings(writer, "3");
+    EXPECT_EQ(writer.writes[0].second, "1");
+    EXPECT_EQ(writer.writes[1].second, "3");
+    EXPECT_EQ(BgmRepeat, 3);
+    BgmFile.clear();
+}
+
+TEST(DialogRules, BackgroundGradient) {
+    uint8_t r, g, b;
+    BackgroundColourAt(0, 246, r, g, b);
+    EXPECT_EQ(r, 0);
+    EXPECT_EQ(b, 30);  // dark blue at the top
+    BackgroundColourAt(123, 246, r, g, b);
+    EXPECT_EQ(r, 220);  // light in the middle
+    EXPECT_EQ(g, 220);
+    EXPECT_EQ(b, 250);
+    BackgroundColourAt(246, 246, r, g, b);
+    EXPECT_LE(r, 1);  // dark again at the bottom
+    BackgroundColourAt(41, 246, r, g, b);
+    EXPECT_EQ(r, static_cast<uint8_t>(std::nearbyint(std::fabs(std::sin(41 / (246 / 3.142))) * 220)));
+}
+
+TEST(DialogRules, BandCoversThePanelAndDialogPlace) {
+    const auto tiles = BandTiles(556, 20, 469, 165);
+    std::vector<std::pair<int, int>> expected;
+    for (int y = 0; y <= 180; y += 20) expected.emplace_back(0, y);
+    for (int y = 0; y <= 180; y += 20) expected.emplace_back(556, y);
+    EXPECT_EQ(tiles, expected);  // one column covers; the second lies beyond and is clipped
+    EXPECT_EQ(DialogPosition(1280, 1024, 498, 272), (std::pair<int, int>{391, 250}));
+    EXPECT_EQ(DialogPosition(1024, 768, 499, 273), (std::pair<int, int>{262, 165}));
+}
+
+}  // namespace
