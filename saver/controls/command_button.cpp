@@ -52,6 +52,63 @@ void Command::SetEnabled(bool New_Enabled) {
     ApplyEnabledFace();
 }
 
+std::string Command::Caption() { return host_.CaptionText(); }
+
+void Command::SetCaption(const std::string& New_Caption) {
+    host_.SetCaptionText(New_Caption);
+    host_.PropertyChanged("Caption");
+}
+
+std::string Command::Font() { return host_.CaptionFont(); }
+
+void Command::SetFont(const std::string& New_Font) {
+    host_.SetCaptionFont(New_Font);
+    host_.PropertyChanged("Font");
+}
+
+namespace {
+
+// The stored value of `key`, or `fallback` when the bag has none.
+std::string ReadOr(PropertyBag& bag, const char* key, const std::string& fallback) {
+    std::string value;
+    return bag.Read(key, value) ? value : fallback;
+}
+
+// Stores `value` unless it equals the key's default, which is then left out.
+void WriteUnlessDefault(PropertyBag& bag, const char* key, const std::string& value, const std::string& fallback) {
+    if (value == fallback) {
+        bag.Remove(key);
+    } else {
+        bag.Write(key, value);
+    }
+}
+
+std::string Flag(bool value) { return value ? "-1" : "0"; }
+
+}  // namespace
+
+void Command::ReadProperties(PropertyBag& bag) {
+    mEnabled = ReadOr(bag, "Enabled", "-1") != "0" ? -1 : 0;
+    // The read default differs from the write default, so a caption of exactly "Command"
+    // (not stored) comes back as "Command1".
+    host_.SetCaptionText(ReadOr(bag, "Caption", "Command1"));
+    host_.SetCaptionFont(ReadOr(bag, "Font", host_.AmbientFont()));
+    mFirstRun = static_cast<uint8_t>(std::strtoul(ReadOr(bag, "FirstRun", "1").c_str(), nullptr, 10));
+    host_.SetCaptionColour(static_cast<uint32_t>(std::strtoul(ReadOr(bag, "FontColour", "0").c_str(), nullptr, 10)));
+    host_.SetBackgroundOpaque(ReadOr(bag, "Visible", "1") != "0");
+    ResetFace();
+}
+
+void Command::WriteProperties(PropertyBag& bag) {
+    WriteUnlessDefault(bag, "Enabled", Flag(mEnabled != 0), "-1");
+    WriteUnlessDefault(bag, "Caption", host_.CaptionText(), "Command");
+    WriteUnlessDefault(bag, "FirstRun", std::to_string(mFirstRun), "1");
+    WriteUnlessDefault(bag, "Font", host_.CaptionFont(), host_.AmbientFont());
+    WriteUnlessDefault(bag, "FontColour", std::to_string(host_.CaptionColour()), "0");
+    WriteUnlessDefault(bag, "Visible", host_.BackgroundOpaque() ? "1" : "0", "1");
+    ResetFace();
+}
+
 void Command::MouseDown(MouseButton button) {
     if (!mEnabled || button != MouseButton::Left) return;
     mLeftDown = -1;

@@ -33,6 +33,22 @@ public:
     virtual bool BackgroundOpaque() = 0;
     virtual void PropertyChanged(const char* name) = 0;  // the host's saved layout is modified
     virtual void RaiseClick() = 0;
+    // The caption label's text and font (a font is described by one text, e.g. "name,9.75,0,128").
+    virtual std::string CaptionText() = 0;
+    virtual void SetCaptionText(const std::string& text) = 0;
+    virtual std::string CaptionFont() = 0;
+    virtual void SetCaptionFont(const std::string& font) = 0;
+    virtual std::string AmbientFont() = 0;  // the container's font
+};
+
+// The host's saved layout for one instance. A value equal to its default is not stored, and a
+// missing key reads as its default.
+class PropertyBag {
+public:
+    virtual ~PropertyBag() = default;
+    virtual bool Read(const std::string& key, std::string& value) = 0;  // false when missing
+    virtual void Write(const std::string& key, const std::string& value) = 0;
+    virtual void Remove(const std::string& key) = 0;
 };
 
 class Command {
@@ -53,6 +69,15 @@ public:
     uint32_t FontColour();
     bool Enabled();
     void SetEnabled(bool New_Enabled);
+    std::string Caption();
+    void SetCaption(const std::string& New_Caption);
+    std::string Font();
+    void SetFont(const std::string& New_Font);
+
+    // The host's persistence handlers: keys "Enabled", "Caption", "Font", "FirstRun",
+    // "FontColour", "Visible", each in its own order, then ResetFace.
+    void ReadProperties(PropertyBag& bag);
+    void WriteProperties(PropertyBag& bag);
 
     // Events, from the control's surface or its caption label.
     void MouseDown(MouseButton button);

@@ -2,6 +2,7 @@
 // geometry and colours.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,35 @@ public:
     bool BackgroundOpaque() override { return opaque; }
     void PropertyChanged(const char* name) override { notices.push_back(name); }
     void RaiseClick() override { ++clicks; }
+    std::string caption = "Command";
+    std::string font = "ambient";
+    std::string CaptionText() override { return caption; }
+    void SetCaptionText(const std::string& text) override { caption = text; }
+    std::string CaptionFont() override { return font; }
+    void SetCaptionFont(const std::string& f) override { font = f; }
+    std::string AmbientFont() override { return "ambient"; }
+};
+
+// A property store that remembers the order of what happened to it.
+class FakeBag : public PropertyBag {
+public:
+    std::map<std::string, std::string> values;
+    std::vector<std::string> log;
+    bool Read(const std::string& key, std::string& value) override {
+        log.push_back("read " + key);
+        const auto it = values.find(key);
+        if (it == values.end()) return false;
+        value = it->second;
+        return true;
+    }
+    void Write(const std::string& key, const std::string& value) override {
+        log.push_back("write " + key);
+        values[key] = value;
+    }
+    void Remove(const std::string& key) override {
+        log.push_back("default " + key);
+        values.erase(key);
+    }
 };
 
 // A button as the dialog has it: loaded (enabled, first run done) and initialised.
@@ -192,6 +222,42 @@ TEST(CommandButton, Properties) {
     c.SetFontColour(0x0000FF);
     EXPECT_EQ(c.FontColour(), 0x0000FFu);
     EXPECT_EQ(host.notices, (std::vector<std::string>{"Visible", "Visible", "FontColour", "FontColour"}));
+}
+
+TEST(CommandButton, SavedAndLoadedLayouts) {
+    FakeHost host;
+    Command saved(host);
+    saved.Enabled();
+    host.font = "ＭＳ Ｐゴシック,9.75,0,128";
+    host.colour = 0x00FF00;
+    FakeBag bag;
+    saved.WriteProperties(bag);
+    EXPECT_EQ(bag.log, (std::vector<std::string>{"default Enabled", "default Caption", "default FirstRun",
+                                                 "write Font", "write FontColour", "default Visible"}));
+    EXPECT_EQ(host.faces.back(), "Normal");
+
+    FakeHost other;
+    Command loaded(other);
+    bag.log.clear();
+    loaded.ReadProperties(bag);
+    EXPECT_EQ(bag.log, (std::vector<std::string>{"read Enabled", "read Caption", "read Font", "read FirstRun",
+                                                 "read FontColour", "read Visible"}));
+    EXPECT_EQ(loaded.mEnabled, -1);
+    EXPECT_EQ(loaded.mFirstRun, 1);
+    EXPECT_EQ(other.caption, "Command1");  // "Command" was not stored and reads back with a 1
+    EXPECT_EQ(other.font, "ＭＳ Ｐゴシック,9.75,0,128");  // the font comes back whole
+    EXPECT_EQ(other.colour, 0x00FF00u);
+    EXPECT_TRUE(other.opaque);
+
+    host.caption = "設定";
+    saved.SetEnabled(false);
+    saved.WriteProperties(bag);
+    FakeHost third;
+    Command again(third);
+    again.ReadProperties(bag);
+    EXPECT_EQ(third.caption, "設定");
+    EXPECT_EQ(again.mEnabled, 0);
+    EXPECT_TRUE(third.faces.empty());  // disabled: the reset paints nothing
 }
 
 TEST(ButtonFace, SliceGeometry) {
