@@ -97,4 +97,48 @@ TEST(ShippedSmoke, GeneratorGivesTheSameBytes) {
     EXPECT_TRUE(Regenerate(QM_MAKE_SMOKE, "smoke.bmp") == shipped);
 }
 
+TEST(DialogPictures, SizesColoursAndTheSameBytesAgain) {
+    const std::string out = testing::TempDir() + "dialog_pictures";
+    ASSERT_EQ(std::system(("mkdir -p '" + out + "' && '" QM_MAKE_DIALOG_PICTURES "' '" + out + "'").c_str()), 0);
+    const struct {
+        const char* file;
+        int width, height;
+    } pictures[] = {
+        {"skin_normal.bmp", 64, 25},  {"skin_highlight.bmp", 64, 25}, {"skin_highlightselect.bmp", 64, 25},
+        {"skin_selected.bmp", 64, 25}, {"skin_pressed.bmp", 64, 25},  {"skin_disable.bmp", 64, 25},
+        {"band.bmp", 556, 20},         {"option_off.bmp", 12, 12},    {"option_on.bmp", 12, 12},
+    };
+    for (const auto& p : pictures) {
+        const std::string shipped = std::string(QM_RESOURCES) + "/" + p.file;
+        EXPECT_TRUE(ReadBytes(out + "/" + p.file) == ReadBytes(shipped)) << p.file;
+        RgbImage* image = LoadDibFile(shipped.c_str());
+        ASSERT_NE(image, nullptr) << p.file;
+        EXPECT_EQ(image->width, p.width) << p.file;
+        EXPECT_EQ(image->height, p.height) << p.file;
+        FreeRgbImage(image);
+    }
+    EXPECT_TRUE(ReadBytes(out + "/skin_highlight.bmp") == ReadBytes(out + "/skin_highlightselect.bmp"));
+    EXPECT_TRUE(ReadBytes(out + "/hand.cur") == ReadBytes(std::string(QM_RESOURCES) + "/hand.cur"));
+
+    // The brushed band averages about (199, 195, 194).
+    RgbImage* band = LoadDibFile((std::string(QM_RESOURCES) + "/band.bmp").c_str());
+    ASSERT_NE(band, nullptr);
+    double sum[3] = {0, 0, 0};
+    for (int i = 0; i < band->width * band->height; ++i) {
+        for (int c = 0; c < 3; ++c) sum[c] += band->data[i * 3 + c];
+    }
+    const double n = band->width * band->height;
+    EXPECT_NEAR(sum[0] / n, 199, 2);
+    EXPECT_NEAR(sum[1] / n, 195, 2);
+    EXPECT_NEAR(sum[2] / n, 194, 2);
+    FreeRgbImage(band);
+
+    // The cursor's hot spot is the fingertip at (12, 10).
+    const std::vector<uint8_t> cursor = ReadBytes(std::string(QM_RESOURCES) + "/hand.cur");
+    ASSERT_GT(cursor.size(), 14u);
+    EXPECT_EQ(cursor[2], 2);  // a cursor, not an icon
+    EXPECT_EQ(cursor[10] | cursor[11] << 8, 12);
+    EXPECT_EQ(cursor[12] | cursor[13] << 8, 10);
+}
+
 }  // namespace
