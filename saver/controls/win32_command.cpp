@@ -1,0 +1,230 @@
+#include "win32_command.h"
+
+#include <memory>
+
+#include "command_button.h"
+#include "saver/main/win32_text.h"
+
+namespace {
+
+constexpr UINT_PTR kPollTimer = 1;
+constexpr double kSourceTwipsPerPixel = 15.0;  // the skins are 960 x 375 twips at 64 x 25 pixels
+
+// The BMP file of a resource, or null.
+const BYTE* ResourceBmp(int id, DWORD& size) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    size = found ? SizeofResource(nullptr, found) : 0;
+    return loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+}
+
+class Win32Command : public CommandHost {
+public:
+    Win32Command(HWND window, const std::string& caption, std::function<void()> onClick)
+        : window_(window), caption_(caption), onClick_(std::move(onClick)), command_(*this) {
+        HDC screen = GetDC(nullptr);
+        twipsPerPixel_ = 1440.0 / GetDeviceCaps(screen, LOGPIXELSY);
+        font_ = CreateFontW(-MulDiv(975, GetDeviceCaps(screen, LOGPIXELSY), 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                            FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+        ReleaseDC(nullptr, screen);
+    }
+    ~Win32Command() override {
+        if (face_) DeleteObject(face_);
+        if (font_) DeleteObject(font_);
+    }
+
+    Command& Logic() { return command_; }
+
+    // CommandHost
+    void DrawSkin(Skin skin) override {
+        inverted_ = GradientInverted(command_.mState, inverted_);
+        RECT client;
+        GetClientRect(window_, &client);
+        const int w = client.right, h = client.bottom;
+        HDC screen = GetDC(window_);
+        HDC dc = CreateCompatibleDC(screen);
+        if (face_) DeleteObject(face_);
+        face_ = CreateCompatibleBitmap(screen, w > 0 ? w : 1, h > 0 ? h : 1);
+        HGDIOBJ old = SelectObject(dc, face_);
+        FillGradient(dc, w, h);
+        PaintSlices(dc, skin, w, h);
+        PaintCaption(dc, w, h);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        ReleaseDC(window_, screen);
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+    void SetCaptionEnabled(bool enabled) override { captionEnabled_ = enabled; }
+    void SetCaptionColour(uint32_t colour) override { colour_ = colour; }
+    uint32_t CaptionColour() override { return colour_; }
+    void StartPolling(unsigned ms) override { SetTimer(window_, kPollTimer, ms, nullptr); }
+    void SetBackgroundOpaque(bool opaque) override { opaque_ = opaque; }
+    bool BackgroundOpaque() override { return opaque_; }
+    void PropertyChanged(const char*) override {}  // no saved layout at run time
+    void RaiseClick() override {
+        if (onClick_) onClick_();
+    }
+    std::string CaptionText() override { return caption_; }
+    void SetCaptionText(const std::string& text) override { caption_ = text; }
+    std::string CaptionFont() override { return "ＭＳ Ｐゴシック,9.75,400,128"; }
+    void SetCaptionFont(const std::string&) override {}
+    std::string AmbientFont() override { return CaptionFont(); }
+
+    void Paint() {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window_, &paint);
+        if (face_) {
+            HDC source = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(source, face_);
+            RECT client;
+            GetClientRect(window_, &client);
+            BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+            SelectObject(source, old);
+            DeleteDC(source);
+        }
+        EndPaint(window_, &paint);
+    }
+
+private:
+    // The vertical two-colour gradient over the whole face: vertex 0 at the top-left with the
+    // top colour, vertex 1 at the bottom-right; the rectangle names them upper-left 1,
+    // lower-right 0, and the colours follow the vertices' places.
+    void FillGradient(HDC dc, int w, int h) {
+        GradientColour top, bottom;
+        GradientEnds(inverted_, top, bottom);
+        TRIVERTEX vertices[2] = {{0, 0, top.red, top.green, top.blue, 0},
+                                 {w - 1, h - 1, bottom.red, bottom.green, bottom.blue, 0}};
+        GRADIENT_RECT rect = {1, 0};
+        GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+    }
+
+    void PaintSlices(HDC dc, Skin skin, int w, int h) {
+        DWORD size = 0;
+        const BYTE* file = ResourceBmp(kSkinResourceFirst + static_cast<int>(skin), size);
+        if (!file || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return;
+        const auto* header = reinterpret_cast<const BITMAPFILEHEADER*>(file);
+        const auto* info = reinterpret_cast<const BITMAPINFO*>(file + sizeof(BITMAPFILEHEADER));
+        if (header->bfOffBits >= size) return;
+        const int sourceHeight = info->bmiHeader.biHeight;
+        const auto twipsW = static_cast<int16_t>(w * twipsPerPixel_), twipsH = static_cast<int16_t>(h * twipsPerPixel_);
+        SetStretchBltMode(dc, COLORONCOLOR);
+        for (const SkinSlice& s : SkinSlices(twipsW, twipsH)) {
+            const int dx = Px(s.x), dy = Px(s.y), dw = Px(s.x + s.width) - dx, dh = Px(s.y + s.height) - dy;
+            const int sx = SourcePx(s.sourceX), sy = SourcePx(s.sourceY);
+            const int sw = SourcePx(s.sourceX + s.sourceWidth) - sx, sh = SourcePx(s.sourceY + s.sourceHeight) - sy;
+            if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) continue;
+            // DIB rows run bottom-up: the source's y is counted from its bottom.
+            StretchDIBits(dc, dx, dy, dw, dh, sx, sourceHeight - sy - sh, sw, sh, file + header->bfOffBits, info,
+                          DIB_RGB_COLORS, SRCCOPY);
+        }
+    }
+
+    void PaintCaption(HDC dc, int w, int h) {
+        HGDIOBJ oldFont = SelectObject(dc, font_);
+        SetBkMode(dc, TRANSPARENT);
+        const double labelHeight = 195.0 / twipsPerPixel_;
+        RECT label = {0, static_cast<LONG>(CaptionTop(h * twipsPerPixel_, 195.0) / twipsPerPixel_), w, 0};
+        label.bottom = label.top + static_cast<LONG>(labelHeight + 0.5);
+        const std::wstring text = Utf8ToWide(caption_);
+        if (captionEnabled_) {
+            SetTextColor(dc, colour_);
+            DrawTextW(dc, text.c_str(), -1, &label, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+        } else {
+            // The platform's disabled look: light text with a grey shadow.
+            OffsetRect(&label, 1, 1);
+            SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+            DrawTextW(dc, text.c_str(), -1, &label, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+            OffsetRect(&label, -1, -1);
+            SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+            DrawTextW(dc, text.c_str(), -1, &label, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        SelectObject(dc, oldFont);
+    }
+
+    int Px(int twips) const { return static_cast<int>(twips / twipsPerPixel_); }
+    static int SourcePx(int twips) { return static_cast<int>(twips / kSourceTwipsPerPixel); }
+
+    HWND window_;
+    std::string caption_;
+    std::function<void()> onClick_;
+    Command command_;
+    double twipsPerPixel_ = 15.0;
+    HFONT font_ = nullptr;
+    HBITMAP face_ = nullptr;  // the persistent image of the face
+    bool inverted_ = false;
+    bool captionEnabled_ = true;
+    uint32_t colour_ = 0;
+    bool opaque_ = true;
+};
+
+Win32Command* Of(HWND window) { return reinterpret_cast<Win32Command*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
+
+LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Win32Command* button = Of(window);
+    if (!button) return DefWindowProcW(window, message, wParam, lParam);
+    Command& c = button->Logic();
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        // The press brings the focus first, as the focus change precedes the button-down event.
+        if (GetFocus() != window) SetFocus(window);
+        SetCapture(window);
+        c.MouseDown(message == WM_LBUTTONDOWN ? MouseButton::Left
+                    : message == WM_RBUTTONDOWN ? MouseButton::Right : MouseButton::Middle);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        ReleaseCapture();
+        c.MouseUp(message == WM_LBUTTONUP ? MouseButton::Left
+                  : message == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Middle);
+        return 0;
+    case WM_MOUSEMOVE: c.MouseMove(); return 0;
+    case WM_SETFOCUS: c.GotFocus(); return 0;
+    case WM_KILLFOCUS: c.LostFocus(); return 0;
+    case WM_SIZE: c.Resize(); return 0;
+    case WM_TIMER: {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        c.PollTick(WindowFromPoint(cursor) == window);
+        return 0;
+    }
+    case WM_PAINT: button->Paint(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete button;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const std::string& caption,
+                         std::function<void()> onClick) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = CommandWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = L"QuillmoorCommand";
+        registered = RegisterClassW(&windowClass) != 0;
+    }
+    HWND window = CreateWindowExW(0, L"QuillmoorCommand", Utf8ToWide(caption).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                                  x, y, width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window) return nullptr;
+    auto* button = new Win32Command(window, caption, std::move(onClick));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
+    button->Logic().Enabled();  // the container's first read: enabled, first face
+    button->Logic().Initialize();
+    button->Logic().Resize();
+    return window;
+}
+
+void SetCommandEnabled(HWND button, bool enabled) {
+    if (Win32Command* b = Of(button)) b->Logic().SetEnabled(enabled);
+}

@@ -1,0 +1,19 @@
+// The skinned push button as a Win32 child window: the portable Command logic bound to mouse,
+// focus and timer messages, and its face painted with GradientFill and the skin pictures.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Resource numbers (RCDATA, BMP files) of the six skins, in Skin order.
+constexpr int kSkinResourceFirst = 10;
+
+// Creates a button at (x, y), width x height pixels, in `parent`; `onClick` runs on Click.
+// The button is initialised (hover polling on) and enabled. Returns its window.
+HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const std::string& caption,
+                         std::function<void()> onClick);
+
+// Enables or disables the button (its Enabled property).
+void SetCommandEnabled(HWND button, bool enabled);
