@@ -47,6 +47,10 @@ qm_start_wine() {
     # The first boot leaves a server of its own behind; the persistent one can start only
     # once that has gone.
     wineserver -w </dev/null >/dev/null 2>&1 || true
+    # The dialog's font is the Japanese system's "ＭＳ Ｐゴシック": here the IPA proportional Gothic.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f \
+      </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
     touch "$WINEPREFIX/.qm-booted"
   fi
   # Starts the persistent server, or leaves the one already serving this prefix.

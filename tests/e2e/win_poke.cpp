@@ -6,6 +6,7 @@
 //        win_poke close TITLE        posts a close message
 //        win_poke syscommand TITLE N sends a system command with word parameter N
 //        win_poke hold TITLE SECONDS  shows a window of its own with that title for a while
+//        win_poke origin TITLE       prints the screen position of the window's client area "X Y"
 #include <windows.h>
 
 #include <cstdio>
@@ -66,6 +67,10 @@ int main(int argc, char** argv) {
         GetClientRect(window, &client);
         std::printf("class=%s client=%ldx%ld visible=%d\n", className, client.right - client.left,
                     client.bottom - client.top, IsWindowVisible(window) ? 1 : 0);
+    } else if (std::strcmp(verb, "origin") == 0) {
+        POINT origin = {0, 0};
+        ClientToScreen(window, &origin);
+        std::printf("%ld %ld\n", origin.x, origin.y);
     } else if (std::strcmp(verb, "text") == 0) {
         EnumChildWindows(window, PrintChildText, 0);
     } else if (std::strcmp(verb, "close") == 0) {

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The settings dialog as a user meets it: where it opens, how it looks, choosing the audio CD
+# and a track and confirming (the settings file's bytes), cancelling (the file untouched),
+# a saver start while it is open, and a button's face under the pointer.
+#
+# usage: dialog_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe
+set -uo pipefail
+saver=$1 renderer=$2 poke=$3
+. "$(dirname "$0")/lib.sh"
+
+install="$WINEPREFIX/drive_c/qm_dialog"
+rm -rf "$install"
+mkdir -p "$install"
+cp "$saver" "$renderer" "$install/"
+ini="$install/クイルモア.ini"
+title="<クイルモア>"
+
+open_dialog() {  # sets pid, ox, oy (the client area's screen position)
+  wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
+  pid=$!
+  [ -n "$(x_window "$title" 150)" ] || fail "no dialog"
+  sleep 1
+  read -r ox oy < <(wine "$poke" origin "$title" | tr -d '\r')
+}
+click() {  # client x, y
+  xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
+  sleep 0.3
+}
+pixel() {  # client x, y -> "r g b"
+  import -window root -crop 1x1+$((ox + $1))+$((oy + $2)) txt:- 2>/dev/null |
+    sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n 1
+}
+
+echo "== /c: the dialog's place, size and look"
+open_dialog
+found=$(wine "$poke" find "$title" | tr -d '\r')
+echo "$found at $ox,$oy"
+[ "$found" = "class=QuillmoorSettings client=492x246 visible=1" ] || fail "dialog: $found"
+screen_w=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}')
+[ $((ox - (screen_w - 492) / 2)) -ge -1 ] && [ $((ox - (screen_w - 492) / 2)) -le 1 ] || fail "not centred: $ox"
+import -window root "$E2E_OUT/dialog.png"
+read -r r g b < <(pixel 4 2)
+[ "$r" -lt 40 ] && [ "$b" -gt $((r + 20)) ] || fail "the top is not dark blue ($r $g $b)"
+read -r r g b < <(pixel 4 123)
+[ "$r" -gt 200 ] && [ "$b" -gt 230 ] || fail "the middle is not light ($r $g $b)"
+read -r r g b < <(pixel 300 120)
+[ "$r" -gt 180 ] && [ "$r" -lt 220 ] && [ "$g" -gt 175 ] || fail "no band on the panel ($r $g $b)"
+
+echo "== a saver start while the dialog is open ends at once"
+rm -rf "$QMORA"
+wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+second=$!
+wait_gone "$second" 50 || fail "/s ran beside the dialog"
+wait "$second"
+
+echo "== the pointer over a button changes its face"
+import -window root -crop 81x25+$((ox + 316))+$((oy + 200)) "$E2E_OUT/dialog-button-rest.png"
+xdotool mousemove $((ox + 356)) $((oy + 212))
+sleep 0.5
+import -window root -crop 81x25+$((ox + 316))+$((oy + 200)) "$E2E_OUT/dialog-button-hover.png"
+[ "$(compare -metric AE "$E2E_OUT/dialog-button-rest.png" "$E2E_OUT/dialog-button-hover.png" null: 2>&1)" != 0 ] ||
+  fail "the button's face did not change under the pointer"
+
+echo "== the audio CD, track 3, confirmed"
+click $((12 + 60)) $((16 + 62))      # the label "音楽CD"
+click $((12 + 120)) $((16 + 61))     # into the repeat box
+xdotool key ctrl+a 3
+click $((316 + 40)) $((200 + 12))    # 設定
+wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
+wait "$pid"
+bytes=$(od -An -c "$ini" | tr -d ' \n')
+grep -q "$(printf 'BGM\x8b\xe6\x95\xaa=1')" "$ini" || fail "BGM区分 is not 1: $bytes"
+grep -q "$(printf 'BGM\xd8\xcb\xdf\xb0\xc4=3')" "$ini" || fail "BGMﾘﾋﾟｰﾄ is not 3: $bytes"
+grep -q "$(printf 'BGM\xcc\xa7\xb2\xd9=')" "$ini" || fail "BGMﾌｧｲﾙ was not written: $bytes"
+
+echo "== changes, then cancel: the file stays as it was"
+cp "$ini" "$E2E_OUT/settings-before.ini"
+open_dialog
+click $((12 + 60)) $((16 + 102))     # the label "MP3、WAV"
+click $((400 + 40)) $((200 + 12))    # ｷｬﾝｾﾙ
+wait_gone "$pid" 50 || fail "the dialog did not close on cancel"
+wait "$pid"
+cmp -s "$ini" "$E2E_OUT/settings-before.ini" || fail "cancel changed the settings file"
+
+echo "$failures failures"
+exit $((failures > 0))
