@@ -3,20 +3,13 @@
 #include <memory>
 
 #include "command_button.h"
+#include "saver/main/win32_platform.h"
 #include "saver/main/win32_text.h"
 
 namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
 constexpr double kSourceTwipsPerPixel = 15.0;  // the skins are 960 x 375 twips at 64 x 25 pixels
-
-// The BMP file of a resource, or null.
-const BYTE* ResourceBmp(int id, DWORD& size) {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    size = found ? SizeofResource(nullptr, found) : 0;
-    return loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-}
 
 class Win32Command : public CommandHost {
 public:
@@ -100,13 +93,9 @@ private:
     }
 
     void PaintSlices(HDC dc, Skin skin, int w, int h) {
-        DWORD size = 0;
-        const BYTE* file = ResourceBmp(kSkinResourceFirst + static_cast<int>(skin), size);
-        if (!file || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return;
-        const auto* header = reinterpret_cast<const BITMAPFILEHEADER*>(file);
-        const auto* info = reinterpret_cast<const BITMAPINFO*>(file + sizeof(BITMAPFILEHEADER));
-        if (header->bfOffBits >= size) return;
-        const int sourceHeight = info->bmiHeader.biHeight;
+        ResourceBitmap bitmap;
+        if (!LoadResourceBitmap(kSkinResourceFirst + static_cast<int>(skin), bitmap)) return;
+        const int sourceHeight = bitmap.info->bmiHeader.biHeight;
         const auto twipsW = static_cast<int16_t>(w * twipsPerPixel_), twipsH = static_cast<int16_t>(h * twipsPerPixel_);
         SetStretchBltMode(dc, COLORONCOLOR);
         for (const SkinSlice& s : SkinSlices(twipsW, twipsH)) {
@@ -115,7 +104,7 @@ private:
             const int sw = SourcePx(s.sourceX + s.sourceWidth) - sx, sh = SourcePx(s.sourceY + s.sourceHeight) - sy;
             if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) continue;
             // DIB rows run bottom-up: the source's y is counted from its bottom.
-            StretchDIBits(dc, dx, dy, dw, dh, sx, sourceHeight - sy - sh, sw, sh, file + header->bfOffBits, info,
+            StretchDIBits(dc, dx, dy, dw, dh, sx, sourceHeight - sy - sh, sw, sh, bitmap.bits, bitmap.info,
                           DIB_RGB_COLORS, SRCCOPY);
         }
     }

@@ -43,14 +43,10 @@ const char* const kLabelTexts[3] = {"なし", "音楽CD", "MP3、WAV"};
 
 // A BMP file stored as a resource, drawn at (x, y) at its own size.
 void DrawResourceBmp(HDC dc, int id, int x, int y) {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const BYTE* file = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-    if (!file) return;
-    const auto* header = reinterpret_cast<const BITMAPFILEHEADER*>(file);
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(file + sizeof(BITMAPFILEHEADER));
-    SetDIBitsToDevice(dc, x, y, info->bmiHeader.biWidth, info->bmiHeader.biHeight, 0, 0, 0,
-                      info->bmiHeader.biHeight, file + header->bfOffBits, info, DIB_RGB_COLORS);
+    ResourceBitmap bitmap;
+    if (!LoadResourceBitmap(id, bitmap)) return;
+    const BITMAPINFOHEADER& h = bitmap.info->bmiHeader;
+    SetDIBitsToDevice(dc, x, y, h.biWidth, h.biHeight, 0, 0, 0, h.biHeight, bitmap.bits, bitmap.info, DIB_RGB_COLORS);
 }
 
 void Text(HDC dc, const std::string& text, RECT rect, COLORREF colour, UINT format) {

@@ -85,3 +85,18 @@ std::wstring CommandArgumentText() {
     while (*p == L' ' || *p == L'\t') ++p;
     return p;
 }
+
+bool LoadResourceBitmap(int id, ResourceBitmap& bitmap) {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const BYTE* file = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    const DWORD size = found ? SizeofResource(nullptr, found) : 0;
+    if (!file || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return false;
+    const auto* header = reinterpret_cast<const BITMAPFILEHEADER*>(file);
+    if (header->bfOffBits >= size) return false;
+    bitmap.info = reinterpret_cast<const BITMAPINFO*>(file + sizeof(BITMAPFILEHEADER));
+    bitmap.bits = file + header->bfOffBits;
+    bitmap.file = file;
+    bitmap.size = size;
+    return true;
+}

@@ -25,6 +25,16 @@ bool FileExists(const std::string& path);
 // The folder of the running program, UTF-8, without a trailing "\" except at a drive root.
 std::string ProgramFolder();
 
+// A BMP file carried as a resource (RCDATA `id`) with its header and pixels located; false when
+// it is missing or too short to hold them.
+struct ResourceBitmap {
+    const BITMAPINFO* info = nullptr;
+    const BYTE* bits = nullptr;
+    const BYTE* file = nullptr;
+    DWORD size = 0;
+};
+bool LoadResourceBitmap(int id, ResourceBitmap& bitmap);
+
 // The text after the program's name on the command line, as the system passed it.
 std::wstring CommandArgumentText();
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "saver/main/win32_forms.h"
+#include "saver/main/win32_platform.h"
 
 namespace {
 
@@ -11,17 +12,11 @@ constexpr int kBackgroundPicture = 4;  // a dim 3-D panel on black, 152 x 112
 
 // A BMP file stored as a resource, drawn stretched over the rectangle (0, 0, width, height).
 void DrawPicture(HDC dc, int resource, int width, int height) {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(resource), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const BYTE* file = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-    const DWORD size = found ? SizeofResource(nullptr, found) : 0;
-    if (!file || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return;
-    const auto* header = reinterpret_cast<const BITMAPFILEHEADER*>(file);
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(file + sizeof(BITMAPFILEHEADER));
-    if (header->bfOffBits >= size) return;
+    ResourceBitmap bitmap;
+    if (!LoadResourceBitmap(resource, bitmap)) return;
     SetStretchBltMode(dc, HALFTONE);
-    StretchDIBits(dc, 0, 0, width, height, 0, 0, info->bmiHeader.biWidth, info->bmiHeader.biHeight,
-                  file + header->bfOffBits, info, DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(dc, 0, 0, width, height, 0, 0, bitmap.info->bmiHeader.biWidth, bitmap.info->bmiHeader.biHeight,
+                  bitmap.bits, bitmap.info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -91,12 +91,10 @@ void WriteScreenPicture() {
 
 // The built-in 64 x 64 smoke picture, written in the screen's depth.
 void WriteSmokePicture() {
-    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(kSmokeResource), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) return;
+    ResourceBitmap bitmap;
+    if (!LoadResourceBitmap(kSmokeResource, bitmap)) return;
     RgbImage* smoke = nullptr;
-    if (DecodeDib(static_cast<const uint8_t*>(data), SizeofResource(nullptr, found), &smoke) != DibError::None) return;
+    if (DecodeDib(bitmap.file, bitmap.size, &smoke) != DibError::None) return;
     HDC screen = GetDC(nullptr);
     const int depth = ScreenDepth(screen);
     ReleaseDC(nullptr, screen);

@@ -9,9 +9,7 @@ saver=$1 renderer=$2 poke=$3
 . "$(dirname "$0")/lib.sh"
 
 install="$WINEPREFIX/drive_c/qm_dialog"
-rm -rf "$install"
-mkdir -p "$install"
-cp "$saver" "$renderer" "$install/"
+install_programs "$install" "$saver" "$renderer"
 ini="$install/クイルモア.ini"
 title="<クイルモア>"
 

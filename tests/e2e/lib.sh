@@ -21,6 +21,15 @@ prepare_exchange() {  # source dir
   cp "$1/resources/クイルモア.data" "$QMORA/Quillmoor.data"
 }
 
+# A fresh folder holding the given files side by side, as a user installs them.
+install_programs() {  # folder, files...
+  local folder=$1
+  shift
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  cp "$@" "$folder/"
+}
+
 # The X id of the first window whose title is exactly $1, waiting up to $2 tenths of a second.
 x_window() {
   local id="" i

@@ -9,10 +9,8 @@ saver=$1 renderer=$2 poke=$3 source=$4
 
 # Two installations: a complete one, and one without the renderer.
 ok="$WINEPREFIX/drive_c/qm_ok" nodll="$WINEPREFIX/drive_c/qm_nodll"
-rm -rf "$ok" "$nodll"
-mkdir -p "$ok" "$nodll"
-cp "$saver" "$renderer" "$source/resources/クイルモア.data" "$ok/"
-cp "$saver" "$nodll/"
+install_programs "$ok" "$saver" "$renderer" "$source/resources/クイルモア.data"
+install_programs "$nodll" "$saver"
 title="クイルモア"
 
 run_saver() {  # folder, arguments...; sets pid

@@ -9,9 +9,7 @@ saver=$1 renderer=$2 source=$3
 . "$(dirname "$0")/lib.sh"
 
 install="$WINEPREFIX/drive_c/qm_session"
-rm -rf "$install"
-mkdir -p "$install"
-cp "$saver" "$renderer" "$source/resources/クイルモア.data" "$install/"
+install_programs "$install" "$saver" "$renderer" "$source/resources/クイルモア.data"
 
 # A known, still picture on the whole screen.
 size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
