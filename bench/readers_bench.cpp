@@ -18,6 +18,7 @@
 #include "renderer/image/image_file.h"
 #include "renderer/model/mesh_model.h"
 #include "tests/common/dib_builder.h"
+#include "tests/common/files.h"
 
 namespace {
 
@@ -41,9 +42,7 @@ const std::string& Desktop(int bits) {
     uint32_t state = 12345;
     for (uint8_t& b : s.pixels) b = static_cast<uint8_t>((state = state * 1103515245u + 12345u) >> 24);
     const std::vector<uint8_t> file = BuildDib(s);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(file.data(), 1, file.size(), f);
-    std::fclose(f);
+    if (!WriteBytes(path, file)) std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return path;
 }
 

@@ -15,6 +15,7 @@
 #include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 #include "tests/common/dib_builder.h"
+#include "tests/common/files.h"
 
 namespace {
 
@@ -48,9 +49,7 @@ std::string Desktop(int width, int height) {
     layout.pixels.resize(size_t((width * 3 + 3) / 4 * 4) * height);
     for (size_t i = 0; i < layout.pixels.size(); ++i) layout.pixels[i] = static_cast<uint8_t>((i * 7) ^ (i >> 11));
     const std::vector<uint8_t> file = BuildDib(layout);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(file.data(), 1, file.size(), f);
-    std::fclose(f);
+    if (!WriteBytes(path, file)) std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return path;
 }
 
