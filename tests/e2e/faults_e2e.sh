@@ -1,0 +1,261 @@
+#!/usr/bin/env bash
+# What goes wrong around a session, end to end: the renderer killed while music plays, a
+# renderer that never opens its window, an exchange folder that cannot be written, settings
+# files no dialog wrote, and exchange files that are not what they claim to be.
+#
+# usage: faults_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
+set -uo pipefail
+saver=$1 renderer=$2 poke=$3 source=$4
+. "$(dirname "$0")/lib.sh"
+
+install="$WINEPREFIX/drive_c/qm_faults"
+install_programs "$install" "$saver" "$renderer" "$source/resources/クイルモア.data"
+ini="$install/クイルモア.ini"
+ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+kill_renderer() { pkill -f '^[A-Za-z]:.*クイルモア\.dll$'; }
+
+# An immutable folder would outlive a failed run and block the next one's clean-up.
+unlock() { chattr -R -i "$QMORA" 2>/dev/null; }
+trap unlock EXIT
+
+music="$WINEPREFIX/drive_c/my music"
+mkdir -p "$music"
+sox -n -r 44100 -c 2 "$music/tone.wav" synth 2 sine 440 2>/dev/null
+lame --silent "$music/tone.wav" "$music/tone.mp3"
+
+# The settings file's three keys (Shift_JIS) and their values, as the dialog would write them.
+key_kind=$(printf 'BGM\x8b\xe6\x95\xaa') key_repeat=$(printf 'BGM\xd8\xcb\xdf\xb0\xc4') key_file=$(printf 'BGM\xcc\xa7\xb2\xd9')
+write_settings() {  # section, kind, repeat, file
+  printf '[%s]\r\n%s=%s\r\n%s=%s\r\n%s=%s\r\n' "$1" "$key_kind" "$2" "$key_repeat" "$3" "$key_file" "$4" >"$ini"
+}
+
+# Whatever Wine plays goes into a file through an ALSA file device.
+audio="$E2E_OUT/faults-audio.raw"
+printf '</usr/share/alsa/alsa.conf>\npcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' \
+  "$audio" >"$E2E_OUT/faults-asound.conf"
+
+echo "== the renderer killed while an MP3 plays: the session ends, the music stops, the cursor is back"
+write_settings Section 2 0 'C:\my music\tone.mp3'
+rm -rf "$QMORA" "$audio"
+mkdir -p "$QMORA"
+ALSA_CONFIG_PATH="$E2E_OUT/faults-asound.conf" WINEDEBUG=+cursor,+mci \
+  wine "$install/クイルモア.scr" /s </dev/null >"$E2E_OUT/faults-killed.log" 2>&1 &
+pid=$!
+[ -n "$(x_window Quillmoor_VC 200)" ] || fail "the renderer's window did not appear"
+sleep 1.5
+killed=$(date +%s%N)
+kill_renderer || fail "no renderer process to kill"
+if wait_gone "$pid" 50; then
+  echo "the saver ended $(ms "$killed") ms after the renderer was killed (the watch ticks every 500 ms)"
+else
+  fail "the saver was still running 5 s after its renderer was killed"
+fi
+wait "$pid"
+size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
+[ "$size" -gt 0 ] || fail "no music played before the kill"
+sleep 1
+[ "$(stat -c %s "$audio" 2>/dev/null || echo 0)" = "$size" ] || fail "sound went on after the session"
+tr -d '\r' <"$E2E_OUT/faults-killed.log" >"$E2E_OUT/faults-killed.txt"
+# After the last status query of the session: stop, close, then the cursor shown (count back at 0).
+tail_calls=$(grep -E 'mciSendStringW \(L"(stop|close) MP3Play"|NtUserShowCursor' "$E2E_OUT/faults-killed.txt" |
+  sed -E 's/^[0-9a-f]+:trace:[a-z]+://' | tail -n 3 | tr '\n' '|')
+echo "last calls: $tail_calls"
+[[ $tail_calls == *'stop MP3Play'*'close MP3Play'*'NtUserShowCursor 1, count=0|' ]] ||
+  fail "the end did not stop and close the MP3 and then show the cursor: $tail_calls"
+grep -q 'NtUserShowCursor 0, count=-1' "$E2E_OUT/faults-killed.txt" || fail "the cursor was never hidden"
+
+echo "== no model: the renderer never opens its window, the session ends with its process"
+install_programs "$install" "$saver" "$renderer"
+rm -f "$ini"
+rm -rf "$QMORA"
+start=$(date +%s%N)
+wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+pid=$!
+seen=""
+while kill -0 "$pid" 2>/dev/null && [ "$(ms "$start")" -lt 20000 ]; do
+  [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
+  sleep 0.1
+done
+took=$(ms "$start")
+kill -0 "$pid" 2>/dev/null && fail "the session without a model was still running after 20 s"
+wait "$pid"
+echo "the session without a model ended after $took ms"
+[ -z "$seen" ] || fail "a renderer window appeared without the model"
+# The watch gives a starting renderer up to 15 s; a renderer that has ended gets no grace.
+[ "$took" -lt 8000 ] || fail "the session outlived its renderer by seconds ($took ms)"
+cp "$source/resources/クイルモア.data" "$install/"
+
+echo "== the exchange folder cannot be written: an earlier session's files stay and are shown"
+prepare_exchange "$source"
+for f in "$QMORA"/*; do cp "$f" "$E2E_OUT/faults-before-$(basename "$f")"; done
+if chattr -R +i "$QMORA" 2>/dev/null; then
+  wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+  pid=$!
+  window=$(x_window Quillmoor_VC 200)
+  if [ -n "$window" ]; then
+    sleep 1.5
+    import -window root "$E2E_OUT/faults-readonly.png"
+    # The earlier session's ground (our four colours) is what the renderer shows.
+    share=$(colour_share "$E2E_OUT/faults-readonly.png" '#ff0000')
+    awk -v s="$share" 'BEGIN { exit !(s > 0.005) }' || fail "the earlier ground picture is not shown ($share red)"
+    press "$window" Escape
+  else
+    fail "no renderer over a read-only exchange folder"
+  fi
+  wait_gone "$pid" 50 || fail "the session over a read-only folder did not end after Escape"
+  wait "$pid"
+  unlock
+  for f in "$QMORA"/*; do
+    cmp -s "$f" "$E2E_OUT/faults-before-$(basename "$f")" || fail "$(basename "$f") was changed in a read-only folder"
+  done
+  echo "the session ran on the earlier files and ended; none of them changed"
+else
+  echo "(this file system cannot make the folder immutable; the next case covers unwritable names)"
+fi
+
+echo "== the exchange names taken by folders: nothing can be written, the session still ends"
+rm -rf "$QMORA"
+mkdir -p "$QMORA/Quillmoor1.bmp" "$QMORA/Quillmoor2.bmp" "$QMORA/Quillmoor.data"
+wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+pid=$!
+wait_gone "$pid" 100 || fail "the session with unwritable exchange files did not end"
+wait "$pid"; status=$?
+[ "$status" = 0 ] || fail "status $status with unwritable exchange files"
+rm -rf "$QMORA"
+mkdir -p "$QMORA"
+
+# Opens the settings dialog over the file as it stands and confirms at once: what the dialog
+# writes back is what the saver loaded. Prints "kind|repeat|file".
+loaded_settings() {
+  local ox oy
+  wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
+  pid=$!
+  if [ -z "$(x_window "<クイルモア>" 150)" ]; then
+    fail "no settings dialog"
+    kill "$pid" 2>/dev/null
+    return
+  fi
+  sleep 0.8
+  read -r ox oy < <(wine "$poke" origin "<クイルモア>" | tr -d '\r')
+  xdotool mousemove $((ox + 356)) $((oy + 212)) click 1   # 設定
+  wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
+  wait "$pid"
+  local k r f
+  k=$(grep -a "^$key_kind=" "$ini" | tail -n 1 | cut -d= -f2- | tr -d '\r')
+  r=$(grep -a "^$key_repeat=" "$ini" | tail -n 1 | cut -d= -f2- | tr -d '\r')
+  f=$(grep -a "^$key_file=" "$ini" | tail -n 1 | cut -d= -f2- | tr -d '\r')
+  echo "$k|$r|$f"
+}
+expect_loaded() {  # case, expected "kind|repeat|file"
+  local got
+  got=$(loaded_settings)
+  echo "$1: $got"
+  [ "$got" = "$2" ] || fail "$1 loaded as '$got', expected '$2'"
+}
+
+echo "== settings files no dialog wrote load by the rules"
+write_settings Section 2.9 -0.5 'C:\my music\tone.wav'
+expect_loaded "fractions" '2|-1|C:\my music\tone.wav'
+head -c 4096 "$source/resources/クイルモア.data" >"$ini"
+expect_loaded "binary garbage" '0|0|'
+write_settings Section 99999999999999999999 1e400 'C:\my music\tone.wav'
+expect_loaded "huge numbers" '0|0|C:\my music\tone.wav'
+write_settings Section 40000 abc 'C:\my music\tone.wav'
+expect_loaded "beyond 16 bits and letters" '0|0|C:\my music\tone.wav'
+write_settings Other 2 3 'C:\my music\tone.wav'
+expect_loaded "keys in another section" '0|0|'
+# A music file whose path is 300 bytes long: read back cut to 255 bytes, it names no file.
+long_dir='C:\'$(printf 'a%.0s' $(seq 1 120))'\'$(printf 'b%.0s' $(seq 1 120))
+long_path="$long_dir"'\'$(printf 'c%.0s' $(seq 1 $((300 - ${#long_dir} - 5))))'.wav'
+[ "${#long_path}" = 300 ] || fail "test set-up: the long path is ${#long_path} bytes"
+unix_long="$WINEPREFIX/drive_c/${long_path:3}"
+unix_long=${unix_long//\\//}
+mkdir -p "$(dirname "$unix_long")"
+cp "$music/tone.wav" "$unix_long"
+write_settings Section 2 0 "$long_path"
+expect_loaded "a 300-byte music path" '0|0|'
+rm -rf "$WINEPREFIX/drive_c/aaaa"*
+
+echo "== a session over a garbage settings file runs silently and ends"
+head -c 4096 "$source/resources/クイルモア.data" >"$ini"
+rm -f "$audio"
+ALSA_CONFIG_PATH="$E2E_OUT/faults-asound.conf" wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+pid=$!
+window=$(x_window Quillmoor_VC 200)
+[ -n "$window" ] || fail "no renderer over a garbage settings file"
+sleep 1
+[ -n "$window" ] && press "$window" Escape
+wait_gone "$pid" 50 || fail "the session over a garbage settings file did not end after Escape"
+wait "$pid"
+[ ! -f "$audio" ] || [ -z "$(tr -d '\000' <"$audio" | head -c 16)" ] || fail "music played from a garbage settings file"
+rm -f "$ini"
+
+# Runs the renderer alone over the exchange folder as it stands: it must either run (Escape ends
+# it) or end by itself; a reader's message is read, checked and answered. Status 0 always.
+renderer_survives() {  # case
+  local start box text window="" shown="" escaped="" answered="" status
+  wine "$renderer" </dev/null >/dev/null 2>&1 &
+  pid=$!
+  start=$(date +%s%N)
+  while kill -0 "$pid" 2>/dev/null && [ "$(ms "$start")" -lt 15000 ]; do
+    # The window comes first, then the pictures are read: a message may follow the window.
+    box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1)
+    if [ -n "$box" ]; then
+      if [ "$box" != "$answered" ]; then
+        sleep 0.2
+        text=$(wine "$poke" text Error | tr -d '\r' | grep -v '^OK$' | head -n 1)
+        echo "  $1: message \"$text\""
+        case $text in
+          "Unknown DIB file format." | "Image file conversion error." | "Out of memory." | "Failed to open DIB file "*) ;;
+          *) fail "$1: unexpected message '$text'" ;;
+        esac
+        answered=$box
+      fi
+      # A box that has just opened may not take the key yet: press until it goes.
+      press "$box" Return
+      sleep 0.3
+      shown=""
+      continue
+    fi
+    window=$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null | head -n 1)
+    if [ -n "$window" ] && [ -z "$escaped" ]; then
+      if [ -z "$shown" ]; then
+        shown=$(date +%s%N)
+      elif [ "$(ms "$shown")" -gt 1000 ]; then
+        press "$window" Escape
+        escaped=1
+      fi
+    fi
+    sleep 0.1
+  done
+  if ! wait_gone "$pid" 50; then
+    fail "$1: the renderer did not end"
+    kill_renderer
+  fi
+  wait "$pid"; status=$?
+  echo "  $1: ${escaped:+ran, }status $status"
+  [ "$status" = 0 ] || fail "$1: status $status"
+}
+
+echo "== garbage in each exchange file, given to the renderer alone"
+garbage_dir="$E2E_OUT/faults-garbage"
+mkdir -p "$garbage_dir"
+# A picture header that promises a vast picture, and one whose pixel offset lies past the end.
+printf 'BM\x36\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\xff\xff\xff\x7f\xff\xff\xff\x7f\x01\x00\x18\x00\x00\x00\x00\x00' \
+  >"$garbage_dir/vast.bmp"
+head -c 20 /dev/zero >>"$garbage_dir/vast.bmp"
+head -c 54 "$source/resources/smoke.bmp" >"$garbage_dir/header-only.bmp"
+head -c 4096 "$source/resources/クイルモア.data" >"$garbage_dir/binary"
+head -c 40000 "$source/resources/クイルモア.data" >"$garbage_dir/cut.data"
+: >"$garbage_dir/empty"
+for target in Quillmoor1.bmp Quillmoor2.bmp Quillmoor.data; do
+  for bad in binary empty vast.bmp header-only.bmp cut.data; do
+    prepare_exchange "$source"
+    cp "$garbage_dir/$bad" "$QMORA/$target"
+    renderer_survives "$target <- $bad"
+  done
+done
+prepare_exchange "$source"
+
+echo "$failures failures"
+exit $((failures > 0))
