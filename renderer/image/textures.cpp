@@ -2,6 +2,7 @@
 
 #include "image_file.h"
 #include "renderer/common/gl_api.h"
+#include "renderer/common/startup_trace.h"
 
 unsigned int SceneTextures[3] = {0, 0, 0};
 
@@ -28,10 +29,12 @@ GLuint TextureFromImage(RgbImage* image) {
 }
 
 // An exchange picture into its slot; true when the picture loaded.
-bool LoadSceneTexture(const char* path, unsigned int& slot) {
+bool LoadSceneTexture(const char* path, unsigned int& slot, const char* decodedStep, const char* mipmappedStep) {
     RgbImage* image = LoadImageFile(path);
     if (!image) return false;
+    TraceStartup(decodedStep);
     slot = TextureFromImage(image);
+    TraceStartup(mipmappedStep);
     return true;
 }
 
@@ -47,7 +50,8 @@ unsigned int LoadTextureFile(const char* path) {
 }
 
 bool LoadSceneTextures() {
-    bool loaded = LoadSceneTexture(kGroundPicturePath, SceneTextures[1]);
-    loaded |= LoadSceneTexture(kSmokePicturePath, SceneTextures[2]);
+    TraceStartup("renderer.textures-begun");
+    bool loaded = LoadSceneTexture(kGroundPicturePath, SceneTextures[1], "renderer.ground-decoded", "renderer.ground-mipmapped");
+    loaded |= LoadSceneTexture(kSmokePicturePath, SceneTextures[2], "renderer.smoke-decoded", "renderer.smoke-mipmapped");
     return loaded;
 }

@@ -2,9 +2,11 @@
 // that drives the scene, and the orderly end that restores the display mode.
 #include <windows.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "renderer/common/gl_api.h"
+#include "renderer/common/startup_trace.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
 #include "renderer/scene/frame_cycle.h"
@@ -113,6 +115,7 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
     // The model first: without it there is nothing to show, and nothing has been changed yet.
     WheelModel = new Ms3dModel();  // lives until the process ends
     if (!WheelModel->Load(kModelPath)) return false;
+    TraceStartup("renderer.model-loaded");
 
     instanceHandle = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass = {};
@@ -174,6 +177,7 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
     }
     RequestSwapInterval();
 
+    TraceStartup("renderer.context-made");
     ShowWindow(windowHandle, SW_SHOW);
     SetForegroundWindow(windowHandle);
     SetFocus(windowHandle);
@@ -183,10 +187,12 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
         DestroySceneWindow();
         return false;
     }
+    TraceStartup("renderer.scene-ready");
     return true;
 }
 
 int RendererMain() {
+    TraceStartup("renderer.entered");
     FullScreen = true;
     if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen)) return 0;
     // Everything drawn so far (the scene reset) used the start seed 1.
@@ -194,6 +200,7 @@ int RendererMain() {
 
     MSG msg = {};
     int status = 0;
+    unsigned long swappedFrames = 0;  // for the trace only
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -207,6 +214,13 @@ int RendererMain() {
         // Escape ends with status 0.
         if ((WindowActive && !DrawScene()) || KeyState[VK_ESCAPE] || EscapePressed) break;
         SwapBuffers(deviceContext);  // also while minimised, so the camera cycle goes on
+        if (++swappedFrames == 1) {
+            TraceStartup("renderer.first-frame");
+        } else if (swappedFrames % 100 == 0) {
+            char step[40];
+            std::snprintf(step, sizeof step, "renderer.frame-%lu", swappedFrames);
+            TraceStartup(step);
+        }
         CountSwappedFrame();
     }
     DestroySceneWindow();

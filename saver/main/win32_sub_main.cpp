@@ -1,6 +1,7 @@
 // The screen saver program's entry on Windows: the platform side of SubMain.
 #include <windows.h>
 
+#include "renderer/common/startup_trace.h"
 #include "sub_main.h"
 #include "win32_forms.h"
 #include "win32_platform.h"
@@ -41,6 +42,7 @@ public:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    TraceStartup("saver.entered");
     Win32StartupPlatform platform;
     SubMain(platform);
     return 0;

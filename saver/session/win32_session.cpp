@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "renderer/common/startup_trace.h"
 #include "renderer/image/dib_decode.h"
 #include "saver/main/settings.h"
 #include "saver/main/sub_main.h"
@@ -74,14 +75,12 @@ void WriteScreenPicture() {
         HGDIOBJ old = SelectObject(memory, surface);
         BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);  // black where it fails
         GdiFlush();
-        const uint8_t* bgra = static_cast<const uint8_t*>(bits);
-        const std::vector<uint8_t> file = EncodeBmp(width, height, depth, [&](int x, int y, uint8_t rgb[3]) {
-            const uint8_t* p = bgra + (static_cast<size_t>(y) * width + (width - 1 - x)) * 4;
-            rgb[0] = p[2];
-            rgb[1] = p[1];
-            rgb[2] = p[0];
-        });
+        TraceStartup("saver.captured");
+        const std::vector<uint8_t> file =
+            EncodeMirroredCapture(static_cast<const uint8_t*>(bits), width, height, depth);
+        TraceStartup("saver.ground-encoded");
         WriteWholeFile(L"C:\\q_mora\\Quillmoor1.bmp", file);
+        TraceStartup("saver.ground-written");
         SelectObject(memory, old);
     }
     if (memory) DeleteDC(memory);
@@ -143,10 +142,13 @@ void UnloadSession() {
 }
 
 void FormLoad() {
+    TraceStartup("saver.form-loading");
     WriteScreenPicture();
     WriteSmokePicture();
     CopyFileW(Utf8ToWide(ProgramFolder() + "\\クイルモア.data").c_str(), L"C:\\q_mora\\Quillmoor.data", FALSE);
+    TraceStartup("saver.files-written");
     StartRenderer();
+    TraceStartup("saver.renderer-started");
     if (BgmKind == 1) {
         OpenCdAudio();
         SetTimerEnabled(kCdTimer, 200, true);

@@ -37,6 +37,8 @@ echo "$found at $ox,$oy"
 screen_w=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}')
 [ $((ox - (screen_w - 492) / 2)) -ge -1 ] && [ $((ox - (screen_w - 492) / 2)) -le 1 ] || fail "not centred: $ox"
 import -window root "$E2E_OUT/dialog.png"
+# The dialog alone, as the README shows it.
+convert "$E2E_OUT/dialog.png" -crop 492x246+$ox+$oy +repage "$E2E_OUT/dialog-window.png"
 read -r r g b < <(pixel 4 2)
 [ "$r" -lt 40 ] && [ "$b" -gt $((r + 20)) ] || fail "the top is not dark blue ($r $g $b)"
 read -r r g b < <(pixel 4 123)

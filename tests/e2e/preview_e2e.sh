@@ -2,9 +2,9 @@
 # The preview in the settings page's pane: a child of the saver fills the pane, nothing else
 # happens (no exchange folder, no renderer), and the saver ends with the pane.
 #
-# usage: preview_e2e.sh SAVER.scr PREVIEW_HOST.exe
+# usage: preview_e2e.sh SAVER.scr PREVIEW_HOST.exe WIN32_TESTS.exe SOURCE_DIR
 set -uo pipefail
-saver=$1 host=$2
+saver=$1 host=$2 win32_tests=$3 source=$4
 . "$(dirname "$0")/lib.sh"
 
 for form in space colon; do
@@ -33,6 +33,22 @@ log="$E2E_OUT/preview-bogus.log"
 wine "$host" "$saver" bogus </dev/null 2>/dev/null | tr -d '\r' >"$log"
 cat "$log"
 expect_line "$log" "saver.running 0"
+
+echo "== the preview as it shows on screen (a pane of the drawing process, see above)"
+wine "$win32_tests" --gtest_filter=Win32Preview.FillsThePaneUntilThePaneGoes </dev/null >"$E2E_OUT/preview-pane.log" 2>&1 &
+runner=$!
+pane=$(x_window pane 100)
+if [ -n "$pane" ]; then
+  sleep 0.4
+  import -window root -crop 152x112+50+50 +repage "$E2E_OUT/preview-pane.png"
+  # The screen shows the shipped picture one to one.
+  error=$(compare -metric MAE "$E2E_OUT/preview-pane.png" "$source/resources/preview.bmp" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p')
+  echo "the pane on screen against the shipped picture: mean error ${error:-?}"
+  awk -v e="${error:-1}" 'BEGIN { exit !(e < 0.03) }' || fail "the pane on screen does not show the preview picture"
+else
+  fail "no pane window on screen"
+fi
+wait "$runner" || fail "the in-process preview test failed"
 
 echo "$failures failures"
 exit $((failures > 0))

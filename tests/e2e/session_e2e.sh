@@ -3,9 +3,9 @@
 # the exchange files, starts the renderer, and ends after it; a second start is refused; music
 # plays from the file the settings name. (Faults: faults_e2e.sh.)
 #
-# usage: session_e2e.sh SAVER.scr RENDERER.dll SOURCE_DIR
+# usage: session_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
-saver=$1 renderer=$2 source=$3
+saver=$1 renderer=$2 poke=$3 source=$4
 . "$(dirname "$0")/lib.sh"
 
 install="$WINEPREFIX/drive_c/qm_session"
@@ -45,6 +45,9 @@ wait "$second"
 
 sleep 1
 import -window root "$E2E_OUT/session-running.png"
+# The scene alone: the renderer's client area (a window here, as Xvfb keeps its display mode).
+read -r cx cy < <(wine "$poke" origin Quillmoor_VC | tr -d '\r')
+convert "$E2E_OUT/session-running.png" -crop 1024x768+${cx:-0}+${cy:-0} +repage "$E2E_OUT/session-scene.png"
 sent=$(date +%s%N)
 [ -n "$window" ] && press "$window" Escape
 # About half a second is usual (the watch ticks every 500 ms); a loaded machine gets 5 s.

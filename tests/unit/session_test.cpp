@@ -118,4 +118,26 @@ TEST(Session, WrittenPicturesReadBackExactly) {
     }
 }
 
+// The capture's own encoder against the general one over the same mirrored pixels, byte for
+// byte: header, padding, channel order, mirroring and row order; the capture's fourth byte
+// never reaches the file.
+TEST(Session, MirroredCaptureMatchesTheGeneralWriter) {
+    for (int bits : {24, 32, 16}) {
+        for (int width : {1, 3, 6, 7}) {
+            for (int height : {1, 5}) {
+                std::vector<uint8_t> capture(size_t(width) * height * 4);
+                for (size_t i = 0; i < capture.size(); ++i) capture[i] = static_cast<uint8_t>(i % 4 == 3 ? 0xAB : i * 7);
+                const std::vector<uint8_t> fast = EncodeMirroredCapture(capture.data(), width, height, bits);
+                const std::vector<uint8_t> general = EncodeBmp(width, height, bits, [&](int x, int y, uint8_t rgb[3]) {
+                    const uint8_t* p = &capture[(size_t(y) * width + (width - 1 - x)) * 4];
+                    rgb[0] = p[2];
+                    rgb[1] = p[1];
+                    rgb[2] = p[0];
+                });
+                EXPECT_EQ(fast, general) << bits << " bits, " << width << " x " << height;
+            }
+        }
+    }
+}
+
 }  // namespace

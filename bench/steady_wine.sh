@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The renderer's steady state under Wine, on demand: frames per second and CPU use on a private
+# 1024 x 768 screen (Mesa llvmpipe through GLX), over a ground picture of the screen's size.
+# The renderer marks every 100th swapped frame in its trace (renderer/common/startup_trace.h);
+# the CPU time is its process's, from /proc, over the same stretch (llvmpipe draws on worker
+# threads, so more than 100 % means more than one core).
+# usage: bench/steady_wine.sh [SECONDS]        (after ./scripts/build; default 20)
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-20}
+cd "$root"
+source scripts/lib/session.sh
+QM_SCREEN=1024x768x24 qm_start_display
+qm_start_wine
+export QM_E2E_OUT="$root/out/bench"
+. tests/e2e/lib.sh
+
+prepare_exchange "$root"
+convert -seed 5 -size 1024x768 plasma:steelblue-orange -type TrueColor BMP3:"$QMORA/Quillmoor1.bmp"
+trace_unix="$E2E_OUT/steady-trace.txt"
+rm -f "$trace_unix"
+QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace_unix" | tr -d '\r') wine dist/クイルモア.dll </dev/null >/dev/null 2>&1 &
+pid=$!
+for _ in $(seq 1 300); do grep -q 'frame-100 ' "$trace_unix" 2>/dev/null && break; sleep 0.1; done
+renderer=$(pgrep -f 'クイルモア\.dll$' | head -n 1)
+[ -n "$renderer" ] || { echo "no renderer process"; exit 1; }
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+hz=$(getconf CLK_TCK)
+t0=$(date +%s%N) c0=$(ticks "$renderer")
+sleep "$seconds"
+t1=$(date +%s%N) c1=$(ticks "$renderer")
+id=$(xdotool search --name '^Quillmoor_VC$' | head -n 1)
+[ -n "$id" ] && press "$id" Escape
+wait_gone "$pid" 100
+wait "$pid"
+
+# Frames per second between the first and the last mark inside the measured stretch.
+awk -v t0="$t0" -v t1="$t1" '$1 ~ /frame-[0-9]+$/ { n = substr($1, index($1, "frame-") + 6) + 0; t = $2 * 1000
+    if (t >= t0 && t <= t1) { if (!first) { first = 1; n0 = n; s0 = t } n1 = n; s1 = t } }
+  END { if (n1 > n0) printf "frames: %d in %.1f s, %.1f per second (%.1f ms each)\n", n1 - n0, (s1 - s0) / 1e9,
+          (n1 - n0) / ((s1 - s0) / 1e9), (s1 - s0) / 1e6 / (n1 - n0); else print "frames: too few marks" }' "$trace_unix"
+awk -v c="$((c1 - c0))" -v hz="$hz" -v t="$(( (t1 - t0) / 1000000 ))" -v cores="$(nproc)" \
+  'BEGIN { printf "CPU: %.1f s in %.1f s, %.0f %% of one core (%d cores here)\n", c / hz, t / 1000, 100 * c / hz / (t / 1000), cores }'
