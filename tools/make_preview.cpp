@@ -75,15 +75,6 @@ bool WriteAveraged(const std::vector<uint8_t>& frame, const std::string& path) {
     return out && std::fclose(out) == 0 && ok;
 }
 
-void Projection(int w, int h) {
-    glViewport(0, 0, w, h);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(w) / h, double(0.1f), 2000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,7 +91,7 @@ int main(int argc, char** argv) {
     WheelModel = &wheel;
 
     // The scene at work: the start-up of the renderer, then a stretch of frames, the last kept.
-    Projection(w, h);
+    ResizeScene(w, h);
     SceneTextures[1] = Texture(SampleDesktop(640, 480), 640, 480);
     SeedRandom(1);
     ResetScene();
@@ -111,7 +102,7 @@ int main(int argc, char** argv) {
     if (!WriteAveraged(frame, dir + "/preview.bmp")) return 1;
 
     // The background: a dim panel seen at an angle, on black.
-    Projection(w, h);
+    ResizeScene(w, h);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glClearColor(0, 0, 0, 1);

@@ -44,6 +44,16 @@ void RelocateRoadsideCamera() {
     Camera.roadsideZ = static_cast<float>(Vehicle.posZ - std::sin(angle) * 50.0);
 }
 
+void ResizeScene(int width, int height) {
+    if (height == 0) height = 1;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), static_cast<double>(0.1f), 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 void SetSceneGlState() {
     glShadeModel(GL_SMOOTH);
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);

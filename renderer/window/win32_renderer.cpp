@@ -44,16 +44,6 @@ void RequestSwapInterval() {
 
 }  // namespace
 
-void ResizeScene(int width, int height) {
-    if (height == 0) height = 1;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), static_cast<double>(0.1f), 2000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 bool InitScene() {
     if (!LoadSceneTextures()) return false;
     ResetScene();

@@ -63,3 +63,23 @@ press() {  # X window, key
   xdotool windowfocus --sync "$1" 2>/dev/null
   xdotool key "$2"
 }
+
+# An ALSA configuration under which whatever Wine plays lands in a raw file.
+audio_to_file_config() {  # config path, audio file
+  printf '</usr/share/alsa/alsa.conf>\npcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' \
+    "$2" >"$1"
+}
+
+# A short session: /s, the renderer's window, a second of the scene, Escape, and the end.
+# Variables set before the call (ALSA_CONFIG_PATH=...) reach the programs.
+brief_session() {  # saver, the case (for messages)
+  local pid window
+  wine "$1" /s </dev/null >/dev/null 2>&1 &
+  pid=$!
+  window=$(x_window Quillmoor_VC 200)
+  [ -n "$window" ] || fail "no renderer $2"
+  sleep 1
+  [ -n "$window" ] && press "$window" Escape
+  wait_gone "$pid" 50 || fail "the session $2 did not end after Escape"
+  wait "$pid"
+}

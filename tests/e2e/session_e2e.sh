@@ -70,8 +70,7 @@ lame --silent "$music/tone.wav" "$music/tone.mp3"
 
 # Whatever Wine plays goes into a file through an ALSA file device.
 audio="$E2E_OUT/session-audio.raw"
-printf '</usr/share/alsa/alsa.conf>\npcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' \
-  "$audio" >"$E2E_OUT/asound-file.conf"
+audio_to_file_config "$E2E_OUT/asound-file.conf" "$audio"
 sounding() { [ -s "$audio" ] && [ -n "$(head -c 2000000 "$audio" | tr -d '\000' | head -c 16)" ]; }
 
 for file in 'C:\my music\tone.mp3' 'C:\my music\tone.wav'; do
@@ -95,14 +94,7 @@ done
 echo "== the audio CD without a drive: silent, and a clean end"
 write_settings 1 ""
 rm -rf "$QMORA"
-wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-window=$(x_window Quillmoor_VC 200)
-[ -n "$window" ] || fail "no renderer with the CD setting"
-sleep 1
-[ -n "$window" ] && press "$window" Escape
-wait_gone "$pid" 50 || fail "the CD session did not end after Escape"
-wait "$pid"
+brief_session "$install/クイルモア.scr" "with the CD setting"
 rm -f "$install/クイルモア.ini"
 
 kill "$desktop" 2>/dev/null

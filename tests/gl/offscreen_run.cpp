@@ -44,12 +44,7 @@ int main(int argc, char** argv) {
             delete wheel;
             return 1;
         }
-        glViewport(0, 0, width, height);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, double(width) / height, double(0.1f), 2000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        ResizeScene(width, height);
         bool ok = LoadSceneTextures();
         if (ok) {
             ResetScene();

@@ -52,12 +52,7 @@ protected:
         WheelModel = &wheel_;
 
         // What the renderer's start-up does once its context is current.
-        glViewport(0, 0, kWidth, kHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, double(kWidth) / kHeight, double(0.1f), 2000.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        ResizeScene(kWidth, kHeight);
         SetRandomSource(nullptr);
         SeedRandom(1);
         CameraCycleFrames = 0.0f;
