@@ -40,13 +40,13 @@ extern Ms3dModel* WheelModel;
 // d * 3.141 / 180.
 double DegToRad(double degrees);
 
-// The fixed GL state of the scene, given while the model-view matrix is the identity so that
-// light 0 stays fixed relative to the eye: smooth shading, clear values, depth test, and the
-// light's colours and position. Lighting itself is switched on only around the wheels.
 // The viewport and a 45-degree perspective (near 0.1, far 2000) for a client area of this size;
 // a zero height counts as one. The window calls it on every size change.
 void ResizeScene(int width, int height);
 
+// The fixed GL state of the scene, given while the model-view matrix is the identity so that
+// light 0 stays fixed relative to the eye: smooth shading, clear values, depth test, and the
+// light's colours and position. Lighting itself is switched on only around the wheels.
 void SetSceneGlState();
 
 // Builds the ground, seeds the smoke, and puts the vehicle and both cameras at their start.
