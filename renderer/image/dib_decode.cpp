@@ -263,7 +263,7 @@ DibError DecodeDib(const uint8_t* bytes, size_t size, RgbImage** out) {
 
     // Sizes first: a surface of this size must be possible before anything else matters.
     const uint64_t rows = static_cast<uint64_t>(info.height < 0 ? -info.height : info.height);
-    if (info.width <= 0 || rows == 0 || static_cast<uint64_t>(info.width) * rows > kMaxDibPixels) {
+    if (info.width <= 0 || rows == 0 || info.width > kMaxDibSide || rows > static_cast<uint64_t>(kMaxDibSide)) {
         return DibError::OutOfMemory;
     }
     if (info.planes != 1 || !FormatAccepted(info)) return DibError::ConversionError;

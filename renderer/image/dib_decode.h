@@ -18,8 +18,10 @@ enum class DibError {
     ConversionError,  // pixel data that cannot be converted: bad format, truncated, bad RLE
 };
 
-// Largest picture accepted, in pixels (width x height).
-constexpr uint64_t kMaxDibPixels = 16384ull * 16384ull;
+// Longest side accepted, in pixels: an 8K screen (7680 x 4320) fits. A picture may claim any
+// size in a few bytes (run-length data), so what it claims is bounded before anything is
+// allocated: at most 8192 x 8192 x 3 bytes (192 MiB) for the largest picture accepted.
+constexpr int64_t kMaxDibSide = 8192;
 
 // Returns None and sets *out to a new image (free with FreeRgbImage), or the reason for refusal
 // with *out set to null.

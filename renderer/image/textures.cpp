@@ -1,6 +1,7 @@
 #include "textures.h"
 
 #include "image_file.h"
+#include "mipmap.h"
 #include "renderer/common/gl_api.h"
 #include "renderer/common/startup_trace.h"
 
@@ -12,8 +13,7 @@ const char* const kSmokePicturePath = "c:\\q_mora\\Quillmoor2.bmp";
 namespace {
 
 // Makes a texture from the image and frees the image; returns the new name (0 when the picture
-// has no pixels). Linear magnification, nearest-mipmap minification, the whole chain scaled to
-// power-of-two sides by GLU, rows read packed (alignment 1).
+// has no pixels). Linear magnification, nearest-mipmap minification, the whole chain.
 GLuint TextureFromImage(RgbImage* image) {
     GLuint name = 0;
     if (image->data) {
@@ -21,8 +21,7 @@ GLuint TextureFromImage(RgbImage* image) {
         glBindTexture(GL_TEXTURE_2D, name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, GL_RGB, GL_UNSIGNED_BYTE, image->data);
+        BuildTextureMipmaps(image->width, image->height, image->data);
     }
     FreeRgbImage(image);
     return name;
@@ -39,6 +38,16 @@ bool LoadSceneTexture(const char* path, unsigned int& slot, const char* decodedS
 }
 
 }  // namespace
+
+bool BuildTextureMipmaps(int width, int height, const unsigned char* rgb) {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (maxSize < 1) maxSize = 1;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    return BuildMipmapChain(rgb, width, height, maxSize, [](int level, int w, int h, const uint8_t* pixels) {
+        glTexImage2D(GL_TEXTURE_2D, level, 3, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    });
+}
 
 bool GlContextIsCurrent() { return glGetString(GL_VERSION) != nullptr; }
 

@@ -9,6 +9,12 @@ extern unsigned int SceneTextures[3];
 extern const char* const kGroundPicturePath;  // "c:\q_mora\Quillmoor1.bmp"
 extern const char* const kSmokePicturePath;   // "c:\q_mora\Quillmoor2.bmp"
 
+// Fills the bound 2-D texture with the whole mipmap chain of a width x height picture (RGB rows
+// packed, bottom row first): the level sizes and the scaling of gluBuild2DMipmaps, within
+// GL_MAX_TEXTURE_SIZE, built by our own code (several times faster). Returns false when memory
+// for the levels cannot be had.
+bool BuildTextureMipmaps(int width, int height, const unsigned char* rgb);
+
 // Returns true while a GL context is current on this thread.
 bool GlContextIsCurrent();
 

@@ -3,11 +3,12 @@
 
 #include <GL/osmesa.h>
 
+#include <cstddef>
 #include <vector>
 
 class OffscreenGl {
 public:
-    OffscreenGl(int width, int height) : width_(width), height_(height), pixels_(size_t(width) * height * 4) {
+    OffscreenGl(int width, int height) : width_(width), height_(height), pixels_(std::size_t(width) * height * 4) {
         context_ = OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr);
         if (context_) current_ = OSMesaMakeCurrent(context_, pixels_.data(), GL_UNSIGNED_BYTE, width, height);
     }

@@ -254,13 +254,39 @@ TEST(DibRefusals, HeaderSizesOtherThan12And40) {
 TEST(DibRefusals, SizesNoSurfaceCouldTake) {
     struct Case {
         int32_t width, height;
-    } cases[] = {{0, 5}, {5, 0}, {-5, 5}, {INT32_MIN, 1}, {1, INT32_MIN}, {65536, 65536}, {16385, 16384}, {1 << 30, 1}};
+    } cases[] = {{0, 5},      {5, 0},      {-5, 5},       {INT32_MIN, 1}, {1, INT32_MIN},
+                 {8193, 1},   {1, 8193},   {1, -8193},    {16384, 16384}, {1 << 30, 1}};
     for (const Case& c : cases) {
         DibLayout s = Gradient24(1, 1);
         s.width = c.width;
         s.height = c.height;
         EXPECT_EQ(Decode(BuildDib(s)).error, DibError::OutOfMemory) << c.width << " x " << c.height;
     }
+    // The longest side accepted, either way round.
+    for (DibLayout s : {Gradient24(8192, 1), Gradient24(1, 8192)}) {
+        Decoded d = Decode(BuildDib(s));
+        ASSERT_EQ(d.error, DibError::None) << s.width << " x " << s.height;
+        EXPECT_EQ(d.image->width * d.image->height, 8192);
+    }
+}
+
+// A run-length picture claims its size in a few bytes: a thousand bytes that declare 16384 x
+// 16384 pixels would cost 805 MB before a pixel is drawn. The claim is refused before anything
+// is allocated (under the sanitizer tree an allocation of that size would itself be reported).
+TEST(DibRefusals, ATinyRunLengthPictureClaimingAHugeSurface) {
+    DibLayout s;
+    s.width = 16384;
+    s.height = 16384;
+    s.bitCount = 8;
+    s.compression = 1;
+    s.palette = GreyPalette();
+    for (int i = 0; i < 4; ++i) s.pixels.insert(s.pixels.end(), {0, 2, 255, 255});  // deltas
+    s.pixels.insert(s.pixels.end(), {0, 1});                                          // end of picture
+    const std::vector<uint8_t> file = BuildDib(s);
+    ASSERT_LE(file.size(), 1100u);
+    EXPECT_EQ(Decode(file).error, DibError::OutOfMemory);
+    s.width = s.height = 8192;  // the same bytes at the largest size accepted decode
+    EXPECT_EQ(Decode(BuildDib(s)).error, DibError::None);
 }
 
 TEST(DibRefusals, FormatsAndFieldsThatCannotConvert) {
