@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Start-up of a whole session under Wine, on demand: from `クイルモア.scr /s` to the renderer's
-# first frame, on private 1280 x 1024 and 1920 x 1080 screens, with the split of the steps.
+# first frame, on private 1280 x 1024, 1920 x 1080 and 3840 x 2160 screens, with the split of
+# the steps.
 #   - seen from the X server: the renderer's window mapped, and the first non-black picture in
 #     it (polling screenshots, about 30 ms resolution);
 #   - from inside: both programs write a line per start-up step when QUILLMOOR_STARTUP_TRACE
 #     names a file (renderer/common/startup_trace.h), all on the same clock as this script.
-# usage: bench/startup_session.sh [RUNS]        (after ./scripts/build; default 5 runs per size)
+# usage: bench/startup_session.sh [RUNS [SIZES...]]   (after ./scripts/build; default 5 runs per size)
+#        QM_DIST=folder bench/startup_session.sh ...  measures the programs in another folder
+#                                                     (an earlier build, say) instead of dist/
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
+shift || true
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(1280x1024 1920x1080 3840x2160)
+dist=${QM_DIST:-$root/dist}
 cd "$root"
 
 one_size() {  # WxH
@@ -18,7 +25,7 @@ one_size() {  # WxH
   export QM_E2E_OUT="$root/out/bench"
   . tests/e2e/lib.sh
   local install="$WINEPREFIX/drive_c/qm_bench"
-  install_programs "$install" dist/クイルモア.scr dist/クイルモア.dll dist/クイルモア.data
+  install_programs "$install" "$dist/クイルモア.scr" "$dist/クイルモア.dll" "$dist/クイルモア.data"
   rm -f "$install/クイルモア.ini"
   # A busy desktop under the session, as the capture would find it.
   convert -seed 5 -size "$1" plasma:steelblue-orange "$E2E_OUT/bench-desktop.png"
@@ -78,6 +85,6 @@ one_size() {  # WxH
   wait "$desktop" 2>/dev/null
 }
 
-for size in 1280x1024 1920x1080; do
+for size in "${sizes[@]}"; do
   (one_size "$size")
 done

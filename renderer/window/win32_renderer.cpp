@@ -10,6 +10,7 @@
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
 #include "renderer/scene/frame_cycle.h"
+#include "renderer/scene/frame_pacer.h"
 #include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 
@@ -33,13 +34,25 @@ bool EscapePressed = false;
 
 PIXELFORMATDESCRIPTOR pixelFormat;
 
-// Asks the driver to wait for the display's refresh at each swap, where it can: every motion
-// is counted in frames, so this holds the scene at the refresh rate instead of spinning a core.
+// Asks the driver to wait, at each swap, for the whole number of refreshes nearest to one
+// scene step at the display's refresh rate (after the mode change), where the driver can.
 void RequestSwapInterval() {
     using SwapIntervalProc = BOOL(WINAPI*)(int);
     auto swapInterval = reinterpret_cast<SwapIntervalProc>(
         reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
-    if (swapInterval) swapInterval(1);
+    if (swapInterval) swapInterval(SwapIntervalFor(GetDeviceCaps(deviceContext, VREFRESH)));
+}
+
+int64_t Now() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
+int64_t TicksPerSecond() {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart;
 }
 
 }  // namespace
@@ -191,6 +204,9 @@ int RendererMain() {
     MSG msg = {};
     int status = 0;
     unsigned long swappedFrames = 0;  // for the trace only
+    FramePacer pacer(TicksPerSecond());
+    const int64_t ticksPerMs = TicksPerSecond() >= 1000 ? TicksPerSecond() / 1000 : 1;
+    timeBeginPeriod(1);  // waits of a millisecond, not of the 15.6 ms default tick
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -202,7 +218,17 @@ int RendererMain() {
             continue;
         }
         // Escape ends with status 0.
-        if ((WindowActive && !DrawScene()) || KeyState[VK_ESCAPE] || EscapePressed) break;
+        if (KeyState[VK_ESCAPE] || EscapePressed) break;
+        // Too soon for the next step: sleep until it is due or a message comes, whichever is
+        // first, so that a key is handled at once.
+        const int64_t wait = pacer.TicksToWait(Now());
+        if (wait > 0) {
+            const DWORD ms = static_cast<DWORD>((wait + ticksPerMs - 1) / ticksPerMs);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+            continue;
+        }
+        pacer.Stepped(Now());
+        if (WindowActive && !DrawScene()) break;
         SwapBuffers(deviceContext);  // also while minimised, so the camera cycle goes on
         if (++swappedFrames == 1) {
             TraceStartup("renderer.first-frame");
@@ -213,6 +239,7 @@ int RendererMain() {
         }
         CountSwappedFrame();
     }
+    timeEndPeriod(1);
     DestroySceneWindow();
     return status;
 }

@@ -25,6 +25,15 @@ bool RendererWatch::Tick(bool windowPresent, bool processAlive, uint32_t msSince
     return !processAlive || msSinceStart >= kRendererStartGraceMs;
 }
 
+bool DisplayModeDiffers(const DisplayMode& current, const DisplayMode& registry) {
+    if (current.width != registry.width || current.height != registry.height ||
+        current.bitsPerPixel != registry.bitsPerPixel) {
+        return true;
+    }
+    // 0 and 1 both stand for "the hardware's default rate".
+    return current.frequency > 1 && registry.frequency > 1 && current.frequency != registry.frequency;
+}
+
 void EndSession(SessionEndPlatform& platform) {
     if (platform.CdTimerEnabled()) {
         platform.DisableCdTimer();
@@ -40,5 +49,9 @@ void EndSession(SessionEndPlatform& platform) {
     }
     if (ModeLetter(platform.CommandArguments()) == "S") {
         CursorCount = platform.ShowCursorCount(CursorCount.value_or(0) != 0);
+    }
+    DisplayMode current, registry;
+    if (platform.DisplayModes(current, registry) && DisplayModeDiffers(current, registry)) {
+        platform.RestoreRegistryMode();
     }
 }

@@ -23,6 +23,15 @@ private:
     bool seen_ = false;
 };
 
+// A display mode as the platform reports it; 0 in a field it leaves out.
+struct DisplayMode {
+    uint32_t width = 0, height = 0, bitsPerPixel = 0, frequency = 0;
+};
+
+// True when the current mode is not the registry mode: the renderer switched the display and
+// did not live to switch it back. A frequency counts only where both modes give one.
+bool DisplayModeDiffers(const DisplayMode& current, const DisplayMode& registry);
+
 // What the session's end does to the platform.
 class SessionEndPlatform {
 public:
@@ -33,8 +42,14 @@ public:
     virtual std::string CommandArguments() = 0;
     // ShowCursor(show); returns the new display count.
     virtual int32_t ShowCursorCount(bool show) = 0;
+    // The primary display's current and registry modes; false when they cannot be read.
+    virtual bool DisplayModes(DisplayMode& current, DisplayMode& registry) = 0;
+    // Switches the display back to its registry mode.
+    virtual void RestoreRegistryMode() = 0;
 };
 
-// Stops the music and gives the cursor back (run mode "S" only), in that order. The caller
-// then ends the program.
+// Stops the music, gives the cursor back (run mode "S" only) and, where the display is not in
+// its registry mode (a renderer that died in full screen), restores that mode, in this order.
+// Where the renderer ended in order (or the system restored the mode after it) the modes agree
+// and the display is left alone. The caller then ends the program.
 void EndSession(SessionEndPlatform& platform);

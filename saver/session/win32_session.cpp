@@ -22,6 +22,7 @@ namespace {
 constexpr UINT_PTR kMp3Timer = 1;       // Timer1: 1000 ms, MP3 watch
 constexpr UINT_PTR kCdTimer = 2;        // Timer2: 200 ms, audio-CD watch
 constexpr UINT_PTR kRendererTimer = 3;  // Timer3: 500 ms, renderer-window watch
+constexpr UINT_PTR kCoverTimer = 4;     // 50 ms, until the renderer's window first shows
 constexpr int kSmokeResource = 2;
 
 HWND sessionWindow = nullptr;
@@ -30,6 +31,7 @@ HANDLE rendererProcess = nullptr;
 DWORD sessionStart = 0;
 RendererWatch watch;
 Win32MusicPlatform musicPlatform;
+std::vector<HWND> covers;  // black windows over the monitors other than the primary
 
 void SetTimerEnabled(UINT_PTR id, UINT ms, bool enabled) {
     if (enabled) {
@@ -132,10 +134,61 @@ public:
     void DisableMp3Timer() override { SetTimerEnabled(kMp3Timer, 1000, false); }
     std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
     int32_t ShowCursorCount(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
+    // The current mode as the primary screen shows it now (Wine's current-settings record can
+    // describe the whole of several monitors); the registry mode as the system keeps it.
+    bool DisplayModes(DisplayMode& current, DisplayMode& registry) override {
+        HDC screen = GetDC(nullptr);
+        if (!screen) return false;
+        current.width = GetSystemMetrics(SM_CXSCREEN);
+        current.height = GetSystemMetrics(SM_CYSCREEN);
+        current.bitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
+        current.frequency = GetDeviceCaps(screen, VREFRESH);
+        ReleaseDC(nullptr, screen);
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof mode;
+        if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &mode)) return false;
+        registry.width = mode.dmPelsWidth;
+        registry.height = mode.dmPelsHeight;
+        registry.bitsPerPixel = mode.dmBitsPerPel;
+        registry.frequency = mode.dmDisplayFrequency;
+        return true;
+    }
+    void RestoreRegistryMode() override { ChangeDisplaySettingsA(nullptr, 0); }
 };
 
-// The session's end: music stopped, the cursor given back, the program ended at once.
+// The scene runs on the primary monitor; every other monitor is covered with plain black for
+// the session: topmost, borderless, never active, taking no input (a disabled window), not in
+// the task bar.
+BOOL CALLBACK CoverMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info) || (info.dwFlags & MONITORINFOF_PRIMARY)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"QuillmoorCover", L"",
+                                 WS_POPUP | WS_DISABLED, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (cover) {
+        ShowWindow(cover, SW_SHOWNOACTIVATE);
+        covers.push_back(cover);
+    }
+    return TRUE;
+}
+
+void RemoveCovers() {
+    for (HWND cover : covers) DestroyWindow(cover);
+    covers.clear();
+}
+
+// Covers the monitors as they are laid out now (again after a display change).
+void CoverOtherMonitors() {
+    RemoveCovers();
+    EnumDisplayMonitors(nullptr, nullptr, CoverMonitor, 0);
+}
+
+// The session's end: covers gone, music stopped, the cursor given back, the display mode put
+// back if the renderer could not, the program ended at once.
 void UnloadSession() {
+    RemoveCovers();
     Win32SessionEnd platform;
     EndSession(platform);
     ExitProcess(0);
@@ -173,12 +226,26 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             }
             return 0;
         }
+        case kCoverTimer:
+            // The covers come with the scene, not before: until the renderer's window shows,
+            // the desktop stays as the user left it.
+            if (FindWindowW(nullptr, L"Quillmoor_VC")) {
+                KillTimer(window, kCoverTimer);
+                CoverOtherMonitors();
+            } else if (!RendererAlive()) {
+                KillTimer(window, kCoverTimer);
+            }
+            return 0;
         case kMp3Timer: CheckMp3(); return 0;
         case kCdTimer:
             CheckCdAudio();
             SetTimerEnabled(kCdTimer, 200, CdWatchActive != 0);
             return 0;
         }
+    }
+    if (message == WM_DISPLAYCHANGE && !covers.empty()) {
+        CoverOtherMonitors();  // the monitors may have moved with the mode
+        return 0;
     }
     if (message == WM_CLOSE || message == WM_QUERYENDSESSION) {
         UnloadSession();
@@ -201,8 +268,15 @@ void RunSessionForm() {
                                     GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
                                     windowClass.hInstance, nullptr);
     if (!sessionWindow) return;
+    WNDCLASSW coverClass = {};
+    coverClass.lpfnWndProc = DefWindowProcW;
+    coverClass.hInstance = windowClass.hInstance;
+    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    coverClass.lpszClassName = L"QuillmoorCover";
+    RegisterClassW(&coverClass);
     sessionStart = GetTickCount();
     SetTimerEnabled(kRendererTimer, 500, true);
+    if (GetSystemMetrics(SM_CMONITORS) > 1) SetTimer(sessionWindow, kCoverTimer, 50, nullptr);
     FormLoad();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

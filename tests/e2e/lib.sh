@@ -83,3 +83,17 @@ brief_session() {  # saver, the case (for messages)
   wait_gone "$pid" 50 || fail "the session $2 did not end after Escape"
   wait "$pid"
 }
+
+# A session's end as Wine's trace (WINEDEBUG=+cursor,+mci) shows it: after the last status
+# query, the MP3 stopped and closed and then the cursor shown (its count back at 0); and the
+# cursor was hidden at the start.
+expect_mp3_stopped_then_cursor_shown() {  # trace log
+  local text="${1%.log}.txt" calls
+  tr -d '\r' <"$1" >"$text"
+  calls=$(grep -E 'mciSendStringW \(L"(stop|close) MP3Play"|NtUserShowCursor' "$text" |
+    sed -E 's/^[0-9a-f]+:trace:[a-z]+://' | tail -n 3 | tr '\n' '|')
+  echo "last calls: $calls"
+  [[ $calls == *'stop MP3Play'*'close MP3Play'*'NtUserShowCursor 1, count=0|' ]] ||
+    fail "the end did not stop and close the MP3 and then show the cursor: $calls"
+  grep -q 'NtUserShowCursor 0, count=-1' "$text" || fail "the cursor was never hidden"
+}

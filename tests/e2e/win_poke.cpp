@@ -7,6 +7,11 @@
 //        win_poke syscommand TITLE N sends a system command with word parameter N
 //        win_poke hold TITLE SECONDS  shows a window of its own with that title for a while
 //        win_poke origin TITLE       prints the screen position of the window's client area "X Y"
+//        win_poke key TITLE VK       makes the window the foreground one and types the key
+//                                    (SendInput: the system's own keyboard input path)
+//        win_poke rect TITLE         prints the window's rectangle on the screen "L T R B"
+//        win_poke screen -           prints the primary screen's size and display modes,
+//                                    "screen=WxH current=WxHxBITS registry=WxHxBITS monitors=N"
 #include <windows.h>
 
 #include <cstdio>
@@ -38,12 +43,25 @@ int Hold(const wchar_t* title, int seconds) {
     std::printf("holding\n");
     std::fflush(stdout);
     const DWORD end = GetTickCount() + DWORD(seconds) * 1000;
-    while (GetTickCount() < end) {
+    while (GetTickCount() < end && IsWindow(window)) {  // a close message ends it early
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(20);
     }
-    DestroyWindow(window);
+    if (IsWindow(window)) DestroyWindow(window);
+    return 0;
+}
+
+// The display as a program on this desktop sees it.
+int Screen() {
+    DEVMODEA current = {}, registry = {};
+    current.dmSize = registry.dmSize = sizeof current;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current);
+    EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &registry);
+    std::printf("screen=%dx%d current=%lux%lux%lu registry=%lux%lux%lu monitors=%d\n", GetSystemMetrics(SM_CXSCREEN),
+                GetSystemMetrics(SM_CYSCREEN), current.dmPelsWidth, current.dmPelsHeight, current.dmBitsPerPel,
+                registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel, GetSystemMetrics(SM_CMONITORS));
+    std::fflush(stdout);
     return 0;
 }
 
@@ -57,6 +75,7 @@ int main(int argc, char** argv) {
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (count != argc) return 2;
     if (std::strcmp(argv[1], "hold") == 0 && argc == 4) return Hold(wide[2], std::atoi(argv[3]));
+    if (std::strcmp(argv[1], "screen") == 0) return Screen();
     HWND window = FindWindowW(nullptr, wide[2]);
     if (!window) return 1;
     const char* verb = argv[1];
@@ -71,6 +90,17 @@ int main(int argc, char** argv) {
         POINT origin = {0, 0};
         ClientToScreen(window, &origin);
         std::printf("%ld %ld\n", origin.x, origin.y);
+    } else if (std::strcmp(verb, "key") == 0 && argc == 4) {
+        SetForegroundWindow(window);
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = static_cast<WORD>(std::strtoul(argv[3], nullptr, 0));
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, keys, sizeof(INPUT)) != 2) return 1;
+    } else if (std::strcmp(verb, "rect") == 0) {
+        RECT rect = {};
+        GetWindowRect(window, &rect);
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
     } else if (std::strcmp(verb, "text") == 0) {
         EnumChildWindows(window, PrintChildText, 0);
     } else if (std::strcmp(verb, "close") == 0) {

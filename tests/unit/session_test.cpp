@@ -54,6 +54,14 @@ public:
         calls.push_back(show ? "show cursor" : "hide cursor");
         return 0;
     }
+    DisplayMode current{1920, 1080, 32, 60}, registry{1920, 1080, 32, 60};
+    bool modesReadable = true;
+    bool DisplayModes(DisplayMode& c, DisplayMode& r) override {
+        c = current;
+        r = registry;
+        return modesReadable;
+    }
+    void RestoreRegistryMode() override { calls.push_back("restore display"); }
     int32_t SendString(const std::string& command, char*, uint32_t) override {
         calls.push_back(command);
         return 0;
@@ -63,7 +71,7 @@ public:
     void PlaySoundFile(const std::string* name, uint32_t) override { calls.push_back(name ? "play" : "stop sound"); }
 };
 
-TEST(Session, EndStopsTheMusicThenGivesTheCursorBack) {
+TEST(Session, EndStopsTheMusicGivesTheCursorBackThenRestoresTheDisplay) {
     RecordingEnd p;
     SetMusicPlatform(&p);
     BgmKind = 2;
@@ -88,6 +96,26 @@ TEST(Session, EndStopsTheMusicThenGivesTheCursorBack) {
     CursorCount = 0;
     EndSession(p);
     EXPECT_EQ(p.calls, (std::vector<std::string>{"stop sound", "hide cursor"}));
+
+    // A renderer that died in full screen left its mode: the end switches back, last.
+    struct Case {
+        DisplayMode current;
+        bool readable, restores;
+    } cases[] = {{{1024, 768, 32, 60}, true, true},   {{1920, 1080, 16, 60}, true, true},
+                 {{1920, 1080, 32, 75}, true, true},  {{1920, 1080, 32, 1}, true, false},
+                 {{1920, 1080, 32, 60}, true, false}, {{1024, 768, 32, 60}, false, false}};
+    BgmKind = 0;
+    p.arguments = "";
+    for (const Case& c : cases) {
+        p.calls.clear();
+        p.current = c.current;
+        p.modesReadable = c.readable;
+        EndSession(p);
+        const std::vector<std::string> expected =
+            c.restores ? std::vector<std::string>{"restore display"} : std::vector<std::string>{};
+        EXPECT_EQ(p.calls, expected) << c.current.width << "x" << c.current.height << "x" << c.current.bitsPerPixel << "@"
+                                     << c.current.frequency;
+    }
     SetMusicPlatform(nullptr);
     BgmKind = 0;
     BgmFile.clear();

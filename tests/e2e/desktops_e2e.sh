@@ -1,0 +1,202 @@
+#!/usr/bin/env bash
+# A session on the desktops users have, under Wine:
+#   - a display that really switches to 1024 x 768: Wine's virtual desktop, 1920 x 1080, whose
+#     windows are not X windows, so a helper in the same desktop reads what a program there sees;
+#     after Escape, and after the renderer is killed in full screen (the saver puts the mode back);
+#   - two monitors side by side: a nested X server with two screens joined by Xinerama; the
+#     second monitor is black during the session and shows the desktop again after it.
+#
+# usage: desktops_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
+set -uo pipefail
+saver=$1 renderer=$2 poke=$3 source=$4
+. "$(dirname "$0")/lib.sh"
+
+install="$WINEPREFIX/drive_c/qm_desktops"
+install_programs "$install" "$saver" "$renderer" "$source/resources/クイルモア.data"
+rm -f "$install/クイルモア.ini"
+
+# The persistent Wine server belongs to the display it was started on: this test runs on X
+# servers of its own (one large enough for a 1920 x 1080 desktop, then two monitors nested in
+# it), ends the server, starts it again on each, and gives it back to the first display at the
+# end.
+restart_wine() {
+  wineserver -k </dev/null >/dev/null 2>&1
+  wineserver -w </dev/null >/dev/null 2>&1
+  (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
+  for _ in $(seq 1 50); do pgrep -x wineserver >/dev/null && break; sleep 0.1; done
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+free_display() {
+  local n
+  for n in $(seq "$1" $(($1 + 60))); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+  done
+  echo "$n"
+}
+wait_display() { for _ in $(seq 1 100); do DISPLAY=$1 xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
+outer=$DISPLAY
+big=$(free_display 141)
+Xvfb ":$big" -screen 0 2400x1200x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
+xvfb=$!
+xephyr=""
+trap 'kill $xephyr $xvfb 2>/dev/null; DISPLAY=$outer restart_wine' EXIT
+wait_display ":$big" || fail "no X server :$big"
+export DISPLAY=":$big"
+restart_wine
+
+# ---------------------------------------------------------------------------------------------
+# The full-screen switch in a virtual desktop. A helper window ("keeper") holds the desktop open
+# between programs (it closes with its last program); the helper's queries run inside it.
+desk=qm$$
+in_desk() { wine explorer /desktop="$desk" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+screen_line() { in_desk "$poke" screen - | grep '^screen='; }
+screen_size() { screen_line | sed -E 's/^screen=([0-9]+x[0-9]+).*/\1/'; }
+desk_window() { xdotool search --name "^$desk - Wine desktop\$" 2>/dev/null | head -n 1; }
+
+wine explorer /desktop="$desk,1920x1080" "$poke" hold Keeper 120 </dev/null >/dev/null 2>&1 &
+keeper=$!
+for _ in $(seq 1 100); do [ -n "$(desk_window)" ] && break; sleep 0.1; done
+[ "$(screen_size)" = 1920x1080 ] || fail "the virtual desktop is not 1920x1080: $(screen_line)"
+
+# Waits up to 20 s for the renderer's window inside the desktop; true when it is there.
+renderer_in_desk() {
+  local i
+  for i in $(seq 1 40); do
+    [ -n "$(in_desk "$poke" find Quillmoor_VC)" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+# The saver started inside the desktop is not a child of this script (the desktop's own process
+# runs it): it is watched by its hidden window's title. Waits up to 5 s for it to go.
+saver_gone() {
+  local start i
+  start=$(date +%s%N)
+  for i in $(seq 1 50); do
+    [ -z "$(in_desk "$poke" find Quillmoor_Main)" ] && return 0
+    [ $(( ($(date +%s%N) - start) / 1000000 )) -gt 5000 ] && break
+    sleep 0.1
+  done
+  return 1
+}
+
+echo "== full screen: 1920 x 1080 photographed, 1024 x 768 during the scene, 1920 x 1080 after Escape"
+rm -rf "$QMORA"
+mkdir -p "$QMORA"
+wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+pid=$!
+if renderer_in_desk; then
+  sleep 1
+  [ "$(identify -format '%wx%h' "$QMORA/Quillmoor1.bmp" 2>/dev/null)" = 1920x1080 ] ||
+    fail "the photograph is not 1920x1080"
+  [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched to 1024x768: $(screen_line)"
+  rect=$(in_desk "$poke" rect Quillmoor_VC)
+  [ "$rect" = "0 0 1024 768" ] || fail "the renderer's window does not cover the screen from 0,0: $rect"
+  import -window root -crop 1024x768+0+0 "$E2E_OUT/desktops-fullscreen.png"
+  # The key typed inside the desktop, where the renderer's window is not an X window.
+  in_desk "$poke" key Quillmoor_VC 0x1B
+  saver_gone || fail "the saver was still running 5 s after Escape"
+  [ "$(screen_size)" = 1920x1080 ] || fail "the display did not come back after Escape: $(screen_line)"
+  import -window root "$E2E_OUT/desktops-after-escape.png"
+else
+  fail "no renderer window in the virtual desktop"
+fi
+wait "$pid" 2>/dev/null
+
+echo "== full screen: the renderer killed, the saver puts the display back, stops the music, shows the cursor"
+music="$WINEPREFIX/drive_c/my music"
+mkdir -p "$music"
+sox -n -r 44100 -c 2 "$music/tone.wav" synth 2 sine 440 2>/dev/null
+lame --silent "$music/tone.wav" "$music/tone.mp3"
+printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xd8\xcb\xdf\xb0\xc4=0\r\nBGM\xcc\xa7\xb2\xd9=C:\\my music\\tone.mp3\r\n' \
+  >"$install/クイルモア.ini"
+audio="$E2E_OUT/desktops-audio.raw"
+audio_to_file_config "$E2E_OUT/desktops-asound.conf" "$audio"
+rm -rf "$QMORA" "$audio"
+mkdir -p "$QMORA"
+ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" WINEDEBUG=+cursor,+mci \
+  wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >"$E2E_OUT/desktops-killed.log" 2>&1 &
+pid=$!
+if renderer_in_desk; then
+  sleep 1
+  [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched before the kill: $(screen_line)"
+  # Inside this test's own Wine server: no other run's renderer can be hit.
+  wine taskkill /f /im クイルモア.dll </dev/null >/dev/null 2>&1 || fail "taskkill found no renderer"
+  killed=$(date +%s%N)
+  if saver_gone; then
+    echo "the saver ended $(( ($(date +%s%N) - killed) / 1000000 )) ms after the renderer was killed"
+  else
+    fail "the saver was still running 5 s after its renderer was killed"
+  fi
+  [ "$(screen_size)" = 1920x1080 ] || fail "the display was left switched after the renderer died: $(screen_line)"
+  size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
+  [ "$size" -gt 0 ] || fail "no music played before the kill"
+  sleep 1
+  [ "$(stat -c %s "$audio" 2>/dev/null || echo 0)" = "$size" ] || fail "sound went on after the session"
+  expect_mp3_stopped_then_cursor_shown "$E2E_OUT/desktops-killed.log"
+else
+  fail "no renderer window in the virtual desktop (music case)"
+fi
+wait "$pid" 2>/dev/null
+rm -f "$install/クイルモア.ini"
+in_desk "$poke" close Keeper
+wait_gone "$keeper" 50
+wait "$keeper" 2>/dev/null
+
+# ---------------------------------------------------------------------------------------------
+# Two monitors: Xephyr nested in this test's X server, a 1280 x 1024 and a 1024 x 768 screen
+# side by side.
+echo "== two monitors: the second one black during the session, the desktop on both after it"
+nested=$(free_display $((big + 1)))
+Xephyr ":$nested" -screen 1280x1024 -screen 1024x768 +xinerama -extension RANDR -nolisten tcp -noreset \
+  </dev/null >/dev/null 2>&1 &
+xephyr=$!
+wait_display ":$nested" || fail "no nested X server :$nested"
+export DISPLAY=":$nested"
+restart_wine
+
+monitors=$(wine "$poke" screen - | tr -d '\r' | sed -E 's/.*monitors=([0-9]+).*/\1/')
+if [ "$monitors" != 2 ]; then
+  fail "Wine sees $monitors monitors on the nested display, not 2"
+else
+  convert -size 1280x1024 gradient:'#204080'-'#60a0e0' "$E2E_OUT/desktops-left.png"
+  convert -size 1024x768 gradient:'#c06030'-'#f0d060' "$E2E_OUT/desktops-right.png"
+  display -geometry +0+0 "$E2E_OUT/desktops-left.png" &
+  left=$!
+  display -geometry +1280+0 "$E2E_OUT/desktops-right.png" &
+  right=$!
+  sleep 1.5
+  # The second monitor's area, its mean brightness (0 black, 1 white).
+  second_brightness() {
+    convert "$1" -crop 1024x768+1280+0 +repage -colorspace Gray -format '%[fx:mean]' info:
+  }
+  rm -rf "$QMORA"
+  mkdir -p "$QMORA"
+  wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+  pid=$!
+  window=$(x_window Quillmoor_VC 200)
+  [ -n "$window" ] || fail "no renderer window with two monitors"
+  sleep 1.5
+  import -window root "$E2E_OUT/desktops-two-monitors.png"
+  light=$(second_brightness "$E2E_OUT/desktops-two-monitors.png")
+  awk -v b="$light" 'BEGIN { exit !(b < 0.01) }' || fail "the second monitor is not black during the session (brightness $light)"
+  # The scene on the primary: the ground is the photograph of the left desktop, so its blues
+  # show, and wheels (dark) stand on it.
+  [ "$(identify -format '%wx%h' "$QMORA/Quillmoor1.bmp")" = 1280x1024 ] || fail "the photograph is not the primary monitor"
+  convert "$E2E_OUT/desktops-two-monitors.png" -crop 1024x768+0+0 +repage "$E2E_OUT/desktops-primary.png"
+  blue=$(colour_share "$E2E_OUT/desktops-primary.png" '#4070b0')
+  awk -v b="$blue" 'BEGIN { exit !(b > 0.1) }' || fail "the primary does not show the ground ($blue of it blue)"
+  press "$window" Escape
+  wait_gone "$pid" 50 || fail "the two-monitor session did not end after Escape"
+  wait "$pid" 2>/dev/null
+  sleep 0.5
+  import -window root "$E2E_OUT/desktops-two-monitors-after.png"
+  light=$(second_brightness "$E2E_OUT/desktops-two-monitors-after.png")
+  awk -v b="$light" 'BEGIN { exit !(b > 0.3) }' || fail "the second monitor is still covered after the session (brightness $light)"
+  kill "$left" "$right" 2>/dev/null
+  wait "$left" "$right" 2>/dev/null
+fi
+
+echo "$failures failures"
+exit $((failures > 0))

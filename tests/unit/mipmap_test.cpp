@@ -1,0 +1,27 @@
+// The mipmap chain's level sizes: the power of two GLU picks for a side, and the joint halving
+// that keeps level 0 within the GL's largest texture (the GL ring compares the pixels with GLU).
+#include <gtest/gtest.h>
+
+#include "renderer/image/mipmap.h"
+
+namespace {
+
+TEST(MipmapSizes, SidesAndTheLargestTexture) {
+    // A side rounds down to a power of two unless its two leading bits are both set.
+    const int sides[][2] = {{1, 1},       {2, 2},       {3, 4},       {5, 4},       {6, 8},       {64, 64},
+                            {768, 1024},  {1080, 1024}, {1366, 1024}, {1920, 2048}, {2160, 2048}, {3840, 4096},
+                            {4320, 4096}, {7680, 8192}, {8191, 8192}, {8192, 8192}};
+    for (const auto& s : sides) EXPECT_EQ(MipmapSide(s[0]), s[1]) << s[0];
+
+    // Too large for the GL: both sides halve together, never below 1.
+    const int sizes[][5] = {{1920, 1080, 16384, 2048, 1024}, {7680, 4320, 4096, 4096, 2048},
+                            {7680, 4320, 2048, 2048, 1024},  {3000, 1, 1024, 1024, 1},
+                            {1, 8000, 2048, 1, 2048},        {8192, 8192, 1, 1, 1}};
+    for (const auto& s : sizes) {
+        const MipmapSize size = MipmapBaseSize(s[0], s[1], s[2]);
+        EXPECT_EQ(size.width, s[3]) << s[0] << " x " << s[1] << " within " << s[2];
+        EXPECT_EQ(size.height, s[4]) << s[0] << " x " << s[1] << " within " << s[2];
+    }
+}
+
+}  // namespace
