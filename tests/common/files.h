@@ -29,6 +29,25 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     return bytes;
 }
 
+// This test process's own folder for the files it writes (".../quillmoor-test-<pid>/", made on
+// first use, removed when the process ends): two runs on one machine, or two tests of one run
+// at once, never write the same file.
+inline const std::string& TestFolder() {
+    struct Folder {
+        std::string path;
+        Folder() {
+            const char* tmp = std::getenv("TMPDIR");
+            path = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillmoor-test-" + std::to_string(getpid()) + "/";
+            if (std::system(("rm -rf '" + path + "' && mkdir -p '" + path + "'").c_str()) != 0) path.clear();
+        }
+        ~Folder() {
+            if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+        }
+    };
+    static const Folder folder;
+    return folder.path;
+}
+
 // A new, empty folder that is the current folder for the object's life. The renderer's
 // exchange files are named "c:\q_mora\..."; on this system those are plain file names, so a
 // test can lay them out in a folder of its own.

@@ -121,8 +121,7 @@ pid=$!
 if renderer_in_desk; then
   sleep 1
   [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched before the kill: $(screen_line)"
-  # Inside this test's own Wine server: no other run's renderer can be hit.
-  wine taskkill /f /im クイルモア.dll </dev/null >/dev/null 2>&1 || fail "taskkill found no renderer"
+  kill_renderer || fail "taskkill found no renderer"
   killed=$(date +%s%N)
   if saver_gone; then
     echo "the saver ended $(( ($(date +%s%N) - killed) / 1000000 )) ms after the renderer was killed"

@@ -12,7 +12,6 @@ install="$WINEPREFIX/drive_c/qm_faults"
 install_programs "$install" "$saver" "$renderer" "$source/resources/クイルモア.data"
 ini="$install/クイルモア.ini"
 ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
-kill_renderer() { pkill -f '^[A-Za-z]:.*クイルモア\.dll$'; }
 
 # An immutable folder would outlive a failed run and block the next one's clean-up.
 unlock() { chattr -R -i "$QMORA" 2>/dev/null; }

@@ -97,3 +97,10 @@ expect_mp3_stopped_then_cursor_shown() {  # trace log
     fail "the end did not stop and close the MP3 and then show the cursor: $calls"
   grep -q 'NtUserShowCursor 0, count=-1' "$text" || fail "the cursor was never hidden"
 }
+
+# Kills this run's renderer as Windows would ("taskkill /f"): through this prefix's own Wine
+# server, which knows only this run's processes, so another run's renderer on the same machine
+# is never hit. True when one was killed.
+kill_renderer() {
+  wine taskkill /f /im クイルモア.dll </dev/null >/dev/null 2>&1
+}

@@ -73,17 +73,35 @@ wait_gone "$pid" 50 || fail "still running 5 s after the close message"
 wait "$pid"; status=$?
 [ "$status" = 0 ] || fail "status $status after the close message"
 
-echo "== screen-saver and monitor power commands are swallowed"
-start_renderer renderer-syscommand
+echo "== screen-saver and monitor power commands are swallowed, others go to the default handler"
+# Wine's relay trace, narrowed to the default window procedure, shows every command that reaches
+# it: the two exact commands must not, the same commands with other low bits must.
+relay_key='HKCU\Software\Wine\Debug'
+wine reg add "$relay_key" /v RelayInclude /d 'user32.DefWindowProcA' /f </dev/null >/dev/null 2>&1
+trap 'wine reg delete "$relay_key" /v RelayInclude /f </dev/null >/dev/null 2>&1' EXIT
+WINEDEBUG=+relay wine "$renderer" </dev/null >"$E2E_OUT/renderer-syscommand.log" 2>&1 &
+pid=$!
 window=$(x_window Quillmoor_VC 150)
-wine "$poke" syscommand Quillmoor_VC 0xF140   # SC_SCREENSAVE
-wine "$poke" syscommand Quillmoor_VC 0xF170   # SC_MONITORPOWER
+# SC_SCREENSAVE, SC_MONITORPOWER, and two neighbours of the latter. (Wine's default handler of a
+# screen-saver command never returns: were that command not swallowed, the renderer would hang.)
+for command in 0xF140 0xF170 0xF171 0xF172; do
+  timeout 10 wine "$poke" syscommand Quillmoor_VC $command || fail "system command $command did not return"
+done
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "a system command ended the renderer"
 wine "$poke" find Quillmoor_VC >/dev/null || fail "the window went after a system command"
 press "$window" Escape
-wait_gone "$pid" 50
+wait_gone "$pid" 50 || { fail "the renderer did not end on Escape after the system commands"; kill_renderer; }
 wait "$pid"
+wine reg delete "$relay_key" /v RelayInclude /f </dev/null >/dev/null 2>&1
+trap - EXIT
+defaulted() { tr -d '\r' <"$E2E_OUT/renderer-syscommand.log" | grep -c "DefWindowProcA(.*,00000112,0000$1,"; }
+for command in f140 f170; do
+  [ "$(defaulted $command)" = 0 ] || fail "system command $command reached the default handler"
+done
+for command in f171 f172; do
+  [ "$(defaulted $command)" = 1 ] || fail "system command $command did not reach the default handler"
+done
 
 echo "== without the model no window ever appears"
 rm -f "$QMORA/Quillmoor.data"

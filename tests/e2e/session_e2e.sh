@@ -73,15 +73,31 @@ audio="$E2E_OUT/session-audio.raw"
 audio_to_file_config "$E2E_OUT/asound-file.conf" "$audio"
 sounding() { [ -s "$audio" ] && [ -n "$(head -c 2000000 "$audio" | tr -d '\000' | head -c 16)" ]; }
 
+# Wine's trace of the multimedia calls (+mci, +winmm), a call a line: the command strings as
+# sent (Wine's own "open DEVICE wait" before a command on a device not open left out), and the
+# sound player's calls as "PlaySound FLAGS NAME" ("-" for none).
+calls() {
+  tr -d '\r' <"$1" | grep -oE 'mciSendStringW \(L"([^"\\]|\\.)*"|MULTIMEDIA_PlaySound.*|SoundName=L"[^"]*"' |
+    sed -E 's/^mciSendStringW \(L"(.*)"$/\1/; s/\\(.)/\1/g' |
+    awk '/^MULTIMEDIA_PlaySound/ { if (sound) print sound; split($0, f, "fdwSound="); sound = "PlaySound " f[2] (index($0, "pszSound=\x2700000000\x27") ? " -" : ""); next }
+         /^SoundName=/ { sub(/^SoundName=L"/, ""); sub(/"$/, ""); if (sound) { print sound " " $0; sound = "" } ; next }
+         / wait$/ && /^open / { next }
+         { if (sound) { print sound; sound = "" } print }
+         END { if (sound) print sound }'
+}
+count() { calls "$1" | grep -cxF -- "$2"; }
+
 for file in 'C:\my music\tone.mp3' 'C:\my music\tone.wav'; do
   echo "== music: $file"
   write_settings 2 "$file"
   rm -f "$audio"
   rm -rf "$QMORA"
-  ALSA_CONFIG_PATH="$E2E_OUT/asound-file.conf" wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+  log="$E2E_OUT/session-music-${file##*.}.log"
+  ALSA_CONFIG_PATH="$E2E_OUT/asound-file.conf" WINEDEBUG=+mci,+winmm \
+    wine "$install/クイルモア.scr" /s </dev/null >"$log" 2>&1 &
   pid=$!
   window=$(x_window Quillmoor_VC 200)
-  sleep 3  # longer than the tone: the MP3 is started again, the WAV loops
+  sleep 4.5  # twice the tone: the MP3 is started again, the WAV loops
   sounding || fail "no sound from $file during the session"
   [ -n "$window" ] && press "$window" Escape
   wait_gone "$pid" 50 || fail "the session with $file did not end after Escape"
@@ -89,12 +105,40 @@ for file in 'C:\my music\tone.mp3' 'C:\my music\tone.wav'; do
   size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
   sleep 1
   [ "$(stat -c %s "$audio" 2>/dev/null || echo 0)" = "$size" ] || fail "sound went on after the session"
+  if [[ $file == *.mp3 ]]; then
+    # Opened and played once at the start; watched every second (Timer1); started again from
+    # the beginning once it had ended (the tone is 2 s); stopped and closed at the end.
+    [ "$(count "$log" "open \"$file\" type MPEGVideo Alias MP3Play")" = 1 ] || fail "the MP3 was not opened once"
+    [ "$(count "$log" 'play MP3Play')" = 1 ] || fail "the MP3 was not played once at the start"
+    [ "$(count "$log" 'play MP3Play from 0')" -ge 1 ] || fail "the MP3 was not started again after it ended"
+    queries=$(count "$log" 'status MP3Play mode')
+    [ "$queries" -ge 3 ] && [ "$queries" -le 7 ] || fail "$queries MP3 status queries in about 5 s, not one a second"
+    [ "$(calls "$log" | tail -n 2 | tr '\n' '|')" = 'stop MP3Play|close MP3Play|' ] || fail "the MP3 was not stopped and closed last"
+    calls "$log" | grep -q 'PlaySound\|cdaudio' && fail "an MP3 session used the sound player or the CD"
+  else
+    # Played once through the sound player, looping (SND_ASYNC | SND_LOOP), stopped at the end;
+    # no multimedia command at all.
+    [ "$(calls "$log" | tr '\n' '|')" = "PlaySound 00000009 $file|PlaySound 00000000 -|" ] ||
+      fail "the WAV was not played once, looping, and stopped: $(calls "$log" | tr '\n' '|')"
+  fi
 done
 
-echo "== the audio CD without a drive: silent, and a clean end"
+echo "== the audio CD without a drive: one round of the watch, then silence, and a clean end"
 write_settings 1 ""
 rm -rf "$QMORA"
-brief_session "$install/クイルモア.scr" "with the CD setting"
+log="$E2E_OUT/session-music-cd.log"
+WINEDEBUG=+mci wine "$install/クイルモア.scr" /s </dev/null >"$log" 2>&1 &
+pid=$!
+window=$(x_window Quillmoor_VC 200)
+[ -n "$window" ] || fail "no renderer with the CD setting"
+sleep 1.5  # seven ticks of the CD watch, were it to go on
+[ -n "$window" ] && press "$window" Escape
+wait_gone "$pid" 50 || fail "the session with the CD setting did not end after Escape"
+wait "$pid"
+# The device opened and set to tracks; the watch's first query fails (no drive) and ends the
+# watch: nothing more is asked, and the end finds the watch off and sends nothing.
+expected='open cdaudio|set cdaudio time format tmsf|status cdaudio current track|'
+[ "$(calls "$log" | tr '\n' '|')" = "$expected" ] || fail "CD commands: $(calls "$log" | tr '\n' '|')"
 rm -f "$install/クイルモア.ini"
 
 kill "$desktop" 2>/dev/null

@@ -79,7 +79,7 @@ protected:
 
     OffscreenGl gl_{kWidth, kHeight};
     Ms3dModel wheel_;
-    ScratchFolder folder_{testing::TempDir() + "gl_scene_" + std::to_string(getpid())};
+    ScratchFolder folder_{TestFolder() + "gl_scene"};
 };
 
 TEST_F(GlScene, GroundShowsThePictureAndWheelsSitInTheMiddle) {

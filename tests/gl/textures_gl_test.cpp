@@ -69,7 +69,7 @@ protected:
         LoadErrorLog().clear();
     }
     OffscreenGl gl_{64, 64};
-    ScratchFolder folder_{testing::TempDir() + "gl_textures_" + std::to_string(getpid())};
+    ScratchFolder folder_{TestFolder() + "gl_textures"};
 };
 
 TEST_F(GlTextures, WidePictureWithPaddedRowsShowsNoShear) {
@@ -151,9 +151,9 @@ TEST_F(GlTextures, AnEmptyGroundPictureIsReportedAndSkipped) {
 
 TEST(GlNoContext, NoTextureWithoutAContext) {
     // Nothing is current here: the model's first texture pass must leave no name behind.
-    ASSERT_TRUE(WriteBytes(testing::TempDir() + "nocontext.bmp", GreyPicture()));
+    ASSERT_TRUE(WriteBytes(TestFolder() + "nocontext.bmp", GreyPicture()));
     EXPECT_FALSE(GlContextIsCurrent());
-    EXPECT_EQ(LoadTextureFile((testing::TempDir() + "nocontext.bmp").c_str()), 0u);
+    EXPECT_EQ(LoadTextureFile((TestFolder() + "nocontext.bmp").c_str()), 0u);
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ Ms3dBytes BuildMs3d(const Ms3dLayout& s) {
 
 // Writes `bytes` to a file in the test's temporary folder and returns its path.
 std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name = "model.ms3d") {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = TestFolder() + name;
     EXPECT_TRUE(WriteBytes(path, bytes));
     return path;
 }
@@ -269,7 +269,7 @@ TEST(Ms3dRefusals, IndicesPastTheirTablesAndUnterminatedNames) {
 
 TEST(Ms3dLifetime, ReloadReplacesAndFailureKeeps) {
     Ms3dModel m;
-    EXPECT_FALSE(m.Load((testing::TempDir() + "no-such-model.ms3d").c_str()));
+    EXPECT_FALSE(m.Load((TestFolder() + "no-such-model.ms3d").c_str()));
     EXPECT_FALSE(m.Load(WriteTemp({}, "empty.ms3d").c_str()));
     EXPECT_EQ(m.vertexCount, 0);
 

@@ -19,7 +19,7 @@ const std::string kSmoke = std::string(QM_RESOURCES) + "/smoke.bmp";
 
 // Runs a generator into a temporary file and returns what it wrote.
 std::vector<uint8_t> Regenerate(const char* tool, const char* name) {
-    const std::string out = testing::TempDir() + name;
+    const std::string out = TestFolder() + name;
     const std::string command = std::string("'") + tool + "' '" + out + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     return ReadBytes(out);
@@ -98,7 +98,7 @@ TEST(ShippedSmoke, GeneratorGivesTheSameBytes) {
 }
 
 TEST(DialogPictures, SizesColoursAndTheSameBytesAgain) {
-    const std::string out = testing::TempDir() + "dialog_pictures";
+    const std::string out = TestFolder() + "dialog_pictures";
     ASSERT_EQ(std::system(("mkdir -p '" + out + "' && '" QM_MAKE_DIALOG_PICTURES "' '" + out + "'").c_str()), 0);
     const struct {
         const char* file;

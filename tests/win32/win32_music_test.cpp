@@ -40,13 +40,23 @@ TEST_F(Win32Music, Mp3PlaysEndsAndStartsAgain) {
     EXPECT_EQ(QueryMci("status MP3Play mode").rfind("Error:", 0), 0u);  // closed
 }
 
+// Whether a sound of this process is playing: a sound asked for with SND_NOSTOP is refused
+// while another one plays (and, when nothing plays, is started and stopped again at once).
+bool SoundPlaying() {
+    if (!PlaySoundA(QM_TONE_WAV, nullptr, SND_FILENAME | SND_ASYNC | SND_NOSTOP)) return true;
+    PlaySoundA(nullptr, nullptr, 0);
+    return false;
+}
+
 TEST_F(Win32Music, WaveLoopsUntilStopped) {
     ASSERT_GT(waveOutGetNumDevs(), 0u);
-    BgmFile = QM_TONE_WAV;
+    EXPECT_FALSE(SoundPlaying());
+    BgmFile = QM_TONE_WAV;  // 1.2 s
     PlayWave();
-    Sleep(300);
+    Sleep(2000);  // past its end: only a loop is still playing
+    EXPECT_TRUE(SoundPlaying());
     StopWave();
-    SUCCEED();
+    EXPECT_FALSE(SoundPlaying());
 }
 
 TEST_F(Win32Music, NoCdDriveEndsTheWatchAtItsFirstStep) {

@@ -57,9 +57,21 @@ TEST(Win32Preview, FillsThePaneUntilThePaneGoes) {
     FreeRgbImage(picture);
 }
 
+bool loopRan = false;
+void CALLBACK EndLoop(HWND, UINT, UINT_PTR id, DWORD) {
+    loopRan = true;
+    KillTimer(nullptr, id);
+    PostQuitMessage(0);
+}
+
+// A pane handle that is no window: nothing is shown and no message loop runs (a guard timer
+// would end one after 2 s, and say so).
 TEST(Win32Preview, NoWindowNoPreview) {
-    RunPreviewForm(0x7ffffff0);  // returns at once
-    SUCCEED();
+    const UINT_PTR guard = SetTimer(nullptr, 0, 2000, EndLoop);
+    RunPreviewForm(0x7ffffff0);
+    KillTimer(nullptr, guard);
+    EXPECT_FALSE(loopRan);
+    EXPECT_EQ(FindWindowW(L"QuillmoorPreview", nullptr), nullptr);
 }
 
 }  // namespace

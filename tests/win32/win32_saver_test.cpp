@@ -62,6 +62,64 @@ TEST_F(Win32Saver, LongValuesComeBackAs255Bytes) {
     EXPECT_EQ(ReadProfileString(kSettingsSection, kKeyBgmFile, ini_), value.substr(0, 255));
 }
 
+// The real settings read with the settings file in the test's folder.
+class FolderSettings final : public SettingsPlatform {
+public:
+    explicit FolderSettings(const std::string& folder) : folder_(folder) {}
+    std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& file) override {
+        return ::ReadProfileString(section, key, file);
+    }
+    bool FileExists(const std::string& path) override { return ::FileExists(path); }
+    std::string ProgramFolder() override { return folder_; }
+
+private:
+    std::string folder_;
+};
+
+int AnsiBytes(const std::string& utf8) {
+    const std::wstring wide = Utf8ToWide(utf8);
+    return WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+}
+
+void Touch(const std::string& path) {
+    CloseHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+}
+
+// A music path longer than the 255 bytes the settings read keeps: the first 255 bytes (in the
+// system's code page) are the path, and a file there plays. Under code page 932 a double-byte
+// character that would straddle the limit is dropped whole: the path ends before it.
+TEST_F(Win32Saver, SettingsReadAtThe255ByteLimit) {
+    // A folder whose name every code page can write (the fixture's is Japanese).
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::string folder = WideToUtf8(temp) + "qm_limit_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr);
+    FolderSettings platform(folder_);
+    const std::string head = folder + "\\";
+    const std::string path255 = head + std::string(255 - AnsiBytes(head), 'm');
+    ASSERT_EQ(AnsiBytes(path255), 255);
+    Touch(path255);
+    WriteProfileString(kSettingsSection, kKeyBgmKind, "2", ini_);
+    WriteProfileString(kSettingsSection, kKeyBgmFile, path255 + "tail.wav", ini_);
+    LoadSettings(platform);
+    EXPECT_EQ(BgmFile, path255);
+    EXPECT_EQ(BgmKind, 2);
+    DeleteFileW(Utf8ToWide(path255).c_str());
+
+    if (GetACP() == 932) {
+        const std::string path254 = head + std::string(254 - AnsiBytes(head), 'd');
+        Touch(path254);
+        WriteProfileString(kSettingsSection, kKeyBgmFile, path254 + "\xE3\x82\xA2.wav", ini_);  // ア: 2 bytes
+        LoadSettings(platform);
+        EXPECT_EQ(BgmFile, path254);
+        EXPECT_EQ(BgmKind, 2);
+        DeleteFileW(Utf8ToWide(path254).c_str());
+    }
+    RemoveDirectoryW(Utf8ToWide(folder).c_str());
+    BgmKind = 0;
+    BgmFile.clear();
+}
+
 TEST_F(Win32Saver, FileExistsOnlyForFilesThatOpen) {
     const std::string file = folder_ + "\\a.mp3";
     EXPECT_FALSE(FileExists(file));
