@@ -1,11 +1,14 @@
 // The wheel model drawn by the real Draw into an offscreen Mesa context.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "offscreen_gl.h"
 #include "renderer/common/gl_api.h"
 #include "renderer/model/mesh_model.h"
+#include "tests/common/dib_builder.h"
+#include "tests/common/files.h"
 
 namespace {
 
@@ -78,6 +81,87 @@ TEST(GlModel, MaterialsReachTheGl) {
     GLfloat shininess = 0;
     glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
     EXPECT_FLOAT_EQ(shininess, model.materials[0].shininess);
+}
+
+// A model of one triangle over the whole view, with one material of our making.
+class ScreenTriangle : public Ms3dModel {
+public:
+    ScreenTriangle() {
+        const float corners[3][3] = {{-3, -3, 0}, {3, -3, 0}, {0, 6, 0}};
+        vertexCount = 3;
+        vertices.reset(new ModelVertex[3]);
+        triangleCount = 1;
+        triangles.reset(new ModelTriangle[1]);
+        for (int c = 0; c < 3; ++c) {
+            std::copy(corners[c], corners[c] + 3, vertices[c].position);
+            triangles[0].normals[c][0] = triangles[0].normals[c][1] = 0, triangles[0].normals[c][2] = 1;
+            triangles[0].s[c] = triangles[0].t[c] = 0.5f;
+            triangles[0].vertexIndices[c] = c;
+        }
+        meshCount = 1;
+        meshes.reset(new ModelMesh[1]);
+        meshes[0].materialIndex = 0;
+        meshes[0].triangleCount = 1;
+        meshes[0].triangleIndices.reset(new int[1]{0});
+        materialCount = 1;
+        materials.reset(new ModelMaterial[1]);
+        const float values[4][4] = {{0.1f, 0.2f, 0.3f, 1}, {0.4f, 0.5f, 0.6f, 1}, {0.7f, 0.8f, 0.9f, 1}, {0, 0.6f, 0, 1}};
+        std::copy(values[0], values[0] + 4, materials[0].ambient);
+        std::copy(values[1], values[1] + 4, materials[0].diffuse);
+        std::copy(values[2], values[2] + 4, materials[0].specular);
+        std::copy(values[3], values[3] + 4, materials[0].emissive);
+        materials[0].shininess = 17.0f;
+        materials[0].texture = 0;
+    }
+};
+
+// Every colour of a material reaches the GL, its emission shows on an unlit scene, and a
+// material that names a picture shows the picture.
+TEST(GlModel, AMaterialsColoursAndPictureShow) {
+    OffscreenGl gl(16, 16);
+    ASSERT_TRUE(gl.Ok());
+    ScreenTriangle model;
+    glViewport(0, 0, 16, 16);
+    glEnable(GL_LIGHTING);  // and no light: what shows is the emission and the scene's ambient
+    glClear(GL_COLOR_BUFFER_BIT);
+    model.Draw();
+    const struct {
+        GLenum name;
+        const float* value;
+    } fields[] = {{GL_AMBIENT, model.materials[0].ambient}, {GL_DIFFUSE, model.materials[0].diffuse},
+                  {GL_SPECULAR, model.materials[0].specular}, {GL_EMISSION, model.materials[0].emissive}};
+    for (const auto& f : fields) {
+        GLfloat got[4];
+        glGetMaterialfv(GL_FRONT, f.name, got);
+        for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(got[i], f.value[i]) << std::hex << f.name << " " << i;
+    }
+    GLfloat shininess = 0;
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+    EXPECT_FLOAT_EQ(shininess, 17.0f);
+    const unsigned char* centre = &gl.Pixels()[(8 * 16 + 8) * 4];
+    // The emission (0, 0.6, 0) plus the GL's default ambient light 0.2 times the material's
+    // ambient (0.1, 0.2, 0.3): 0.02, 0.64, 0.06.
+    EXPECT_NEAR(centre[0], 5, 1);
+    EXPECT_NEAR(centre[1], 163, 1);
+    EXPECT_NEAR(centre[2], 15, 1);
+
+    // A red picture named by the material, made into its texture, drawn unlit.
+    ScratchFolder folder(TestFolder() + "gl_model");
+    DibLayout red;
+    red.width = red.height = 4;
+    for (int i = 0; i < 16; ++i) red.pixels.insert(red.pixels.end(), {0, 0, 255});
+    ASSERT_TRUE(WriteBytes("red.bmp", BuildDib(red)));
+    model.materials[0].textureFile.reset(new char[8]{'r', 'e', 'd', '.', 'b', 'm', 'p', 0});
+    model.ReloadTextures();
+    ASSERT_NE(model.materials[0].texture, 0u);
+    glDisable(GL_LIGHTING);
+    glColor3f(1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    model.Draw();
+    centre = &gl.Pixels()[(8 * 16 + 8) * 4];
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[1], 0);
+    EXPECT_EQ(centre[2], 0);
 }
 
 }  // namespace

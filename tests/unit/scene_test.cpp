@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <deque>
 
 #include "renderer/scene/frame_cycle.h"
@@ -214,6 +215,8 @@ TEST_F(Scene, SmokeStartsAndRespawnsAtItsPoints) {
         EXPECT_EQ(p.z, z[i % 4]);
         EXPECT_EQ(p.life, 0.0f);
         EXPECT_EQ(p.fade, F(0.037 + 0.5));
+        EXPECT_EQ(p.vx, 0.0f);
+        EXPECT_EQ(p.vy, 0.01f);
         EXPECT_EQ(p.vz, -0.0f);
     }
     StillSmoke();
@@ -234,6 +237,40 @@ TEST_F(Scene, SmokeStartsAndRespawnsAtItsPoints) {
     EXPECT_EQ(young.y, 2.25f);
     EXPECT_EQ(young.z, F(3.0 + double(F(1.1 / 1.1))));
     EXPECT_EQ(young.life, F(0.2 + double(0.1f)));
+}
+
+// A reset starts the same scene whatever the last one left: the vehicle at the origin, at
+// speed 10, unturned, no ramp or impulse running, the orbit camera first and the roadside eye
+// by the vehicle.
+TEST_F(Scene, ResetForgetsTheSceneBefore) {
+    ResetScene();
+    VehicleState fresh = Vehicle;
+    const CameraState freshCamera = Camera;
+    std::memset(&Vehicle, 0x5A, sizeof Vehicle);  // what a long run might leave
+    std::memset(&Camera, 0x5A, sizeof Camera);
+    SeedRandom(1);
+    ResetScene();
+    EXPECT_EQ(std::memcmp(&Vehicle, &fresh, sizeof Vehicle), 0);
+    EXPECT_EQ(Camera.mode, CameraOrbit);
+    EXPECT_EQ(Camera.orbitAngle, -20.0f);
+    EXPECT_EQ(Camera.roadsideX, freshCamera.roadsideX);
+    EXPECT_EQ(Camera.roadsideY, freshCamera.roadsideY);
+    EXPECT_EQ(Camera.roadsideZ, freshCamera.roadsideZ);
+    EXPECT_LE(std::hypot(Camera.roadsideX, Camera.roadsideZ), 50.0 * std::sqrt(2.0) + 1e-3);
+    EXPECT_GE(Camera.roadsideY, 1.0f);
+    EXPECT_LE(Camera.roadsideY, 10.0f);
+    EXPECT_EQ(Vehicle.posX, 0.0f);
+    EXPECT_EQ(Vehicle.posY, 0.75f);
+    EXPECT_EQ(Vehicle.posZ, 0.0f);
+    EXPECT_EQ(Vehicle.heading, 0.0f);
+    EXPECT_EQ(Vehicle.turnRate, 0.0f);
+    EXPECT_EQ(Vehicle.speed, 10.0f);
+    EXPECT_EQ(Vehicle.targetSpeed, 10.0f);
+    EXPECT_EQ(Vehicle.speedStep, 0.0f);
+    EXPECT_EQ(Vehicle.speedRampFrames, 0);
+    EXPECT_EQ(Vehicle.steerAngle, 0.0f);
+    EXPECT_EQ(Vehicle.steerActive, 0);
+    EXPECT_EQ(Vehicle.wheelSpin, 0.0f);
 }
 
 TEST_F(Scene, GroundRimIsRowsZeroAndSixtyTwo) {
