@@ -44,7 +44,7 @@ std::vector<unsigned char> Picture(int w, int h) {
         for (int x = 0; x < w; ++x) {
             noise = noise * 1103515245u + 12345u;
             unsigned char* p = &rgb[(size_t(y) * w + x) * 3];
-            p[0] = static_cast<unsigned char>(x * 255 / std::max(1, w - 1));
+            p[0] = static_cast<unsigned char>(x * 255 / std::max(1, w - 1) + (noise >> 28));
             p[1] = ((x / 7 + y / 5) & 1) ? 230 : 20;
             p[2] = static_cast<unsigned char>(noise >> 24);
         }

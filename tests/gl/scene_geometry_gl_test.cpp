@@ -245,8 +245,14 @@ TEST_F(SceneGeometry, WheelsVehicleAndSmokeOverManyFrames) {
             }
             P c{0, 0, 0};
             for (P k : corners) c = c + k * (1.0 / corners.size());
-            // A square facing its eye point: all four corners as far from the centre.
-            for (P k : corners) EXPECT_NEAR(Length(k - c), Length(corners[0] - c), 2e-3) << "puff " << s << ", frame " << n;
+            // A square facing its eye point: all four corners as far from the centre; its size
+            // is the puff's age, its grey what is left of its life, so the two add up to 1.
+            const double size = Length(corners[0] - c);
+            for (P k : corners) EXPECT_NEAR(Length(k - c), size, 2e-3) << "puff " << s << ", frame " << n;
+            const float* grey = frame.polygons.at(groundPolygons_ + 8 + perPuff * s)[0].colour;
+            EXPECT_NEAR(grey[0] + size, 1.0, 2e-3) << "puff " << s << ", frame " << n;
+            EXPECT_EQ(grey[0], grey[1]);
+            EXPECT_EQ(grey[0], grey[2]);
             EXPECT_LT(c.y, 0.3 + 0.01 * 20 + 1e-3) << "puff " << s << ", frame " << n;
             const double across = std::fabs(Dot(Flat(c - position), side));
             EXPECT_NEAR(across, 2.4, 0.11) << "puff " << s << ", frame " << n << " at " << c.x << "," << c.y << "," << c.z;

@@ -87,6 +87,11 @@ TEST(DialogRules, BandCoversThePanelAndDialogPlace) {
     for (int y = 0; y <= 180; y += 20) expected.emplace_back(0, y);
     for (int y = 0; y <= 180; y += 20) expected.emplace_back(556, y);
     EXPECT_EQ(tiles, expected);  // one column covers; the second lies beyond and is clipped
+    // A band one pixel high still tiles (rows 0 to 4, past the 3-pixel panel); none without a size.
+    EXPECT_EQ(BandTiles(10, 1, 5, 3), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4},
+                                                                         {10, 0}, {10, 1}, {10, 2}, {10, 3}, {10, 4}}));
+    EXPECT_TRUE(BandTiles(0, 20, 5, 3).empty());
+    EXPECT_TRUE(BandTiles(10, 0, 5, 3).empty());
     EXPECT_EQ(DialogPosition(1280, 1024, 498, 272), (std::pair<int, int>{391, 250}));
     EXPECT_EQ(DialogPosition(1024, 768, 499, 273), (std::pair<int, int>{262, 165}));
 }

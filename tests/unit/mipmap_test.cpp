@@ -24,4 +24,25 @@ TEST(MipmapSizes, SidesAndTheLargestTexture) {
     }
 }
 
+// A picture of exactly twice the chosen size both ways (a GL whose largest texture made the
+// halving necessary) is halved straight into level 0: each pixel the mean of its 2 x 2 block,
+// rounded to nearest, opaque.
+TEST(MipmapScaling, AnExactHalvingRoundsToNearest) {
+    // Two by four RGB pixels, the red channel worked through; green and blue a flat 7 and 200.
+    const uint8_t red[2][4] = {{10, 11, 20, 24}, {12, 13, 0, 1}};
+    uint8_t rgb[2 * 4 * 3];
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            rgb[(y * 4 + x) * 3] = red[y][x];
+            rgb[(y * 4 + x) * 3 + 1] = 7;
+            rgb[(y * 4 + x) * 3 + 2] = 200;
+        }
+    }
+    uint8_t out[2 * 4];
+    ScaleRgbToQuads(rgb, 4, 2, out, 2, 1);
+    // (10 + 11 + 12 + 13) / 4 = 11.5 -> 12; (20 + 24 + 0 + 1) / 4 = 11.25 -> 11.
+    const uint8_t expected[8] = {12, 7, 200, 255, 11, 7, 200, 255};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(out[i], expected[i]) << i;
+}
+
 }  // namespace

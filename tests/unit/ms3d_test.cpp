@@ -179,6 +179,16 @@ TEST(Ms3dFields, WhatTheReaderKeeps) {
     EXPECT_FLOAT_EQ(m.materials[0].diffuse[2], 0.3f);
     EXPECT_EQ(m.materials[0].shininess, 12.5f);
     EXPECT_STREQ(m.materials[0].textureFile.get(), "wheel.bmp");
+    // A model read where another one's material (with a texture) was: no texture yet.
+    const Ms3dBytes file = BuildMs3d(layout);
+    {
+        Ms3dModel earlier;
+        ASSERT_TRUE(ParseMs3d(file.bytes.data(), file.bytes.size(), earlier));
+        earlier.materials[0].texture = 77;
+    }
+    Ms3dModel later;
+    ASSERT_TRUE(ParseMs3d(file.bytes.data(), file.bytes.size(), later));
+    EXPECT_EQ(later.materials[0].texture, 0u);
 
     // Material index bytes from 128 up are negative: no material.
     layout.groupMaterials = {0xFF};

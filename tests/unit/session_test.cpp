@@ -20,6 +20,7 @@ TEST(Session, MusicKindByTheLastThreeLetters) {
     EXPECT_EQ(MusicKindOf("C:\\a.Mp3"), MusicFileKind::Mp3);
     EXPECT_EQ(MusicKindOf("C:\\a.ogg"), MusicFileKind::None);
     EXPECT_EQ(MusicKindOf("mp"), MusicFileKind::None);
+    EXPECT_EQ(MusicKindOf("wav"), MusicFileKind::Wave);  // three letters are enough
     EXPECT_EQ(MusicKindOf("xmp3"), MusicFileKind::Mp3);  // only the letters count, not a dot
 }
 
