@@ -209,6 +209,21 @@ TEST(DibFormats, NoFileHeaderPixelsFollowTheTable) {
     ASSERT_EQ(d.error, DibError::None);
     EXPECT_EQ(Pixel(*d.image, 0, 0), (std::array<int, 3>{0x44, 0x55, 0x66}));
     EXPECT_EQ(Pixel(*d.image, 1, 0), (std::array<int, 3>{0x11, 0x22, 0x33}));
+    // Without a colours-used count the table holds 2, 16 or 256 entries by the depth, and the
+    // pixels start right after them.
+    for (uint16_t bits : {1, 4, 8}) {
+        DibLayout t;
+        t.fileHeader = false;
+        t.width = 2;
+        t.bitCount = bits;
+        t.palette.assign(size_t(1) << bits, 0x000000);
+        t.palette[1] = 0xABCDEF;
+        t.pixels = {static_cast<uint8_t>(bits == 8 ? 1 : bits == 4 ? 0x10 : 0x80), 0, 0, 0};
+        Decoded e = Decode(BuildDib(t));
+        ASSERT_EQ(e.error, DibError::None) << bits << " bits";
+        EXPECT_EQ(Pixel(*e.image, 0, 0), (std::array<int, 3>{0xAB, 0xCD, 0xEF})) << bits << " bits";
+        EXPECT_EQ(Pixel(*e.image, 1, 0), (std::array<int, 3>{0, 0, 0})) << bits << " bits";
+    }
 }
 
 TEST(DibFormats, ColourTableRules) {

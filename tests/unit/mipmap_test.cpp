@@ -45,4 +45,31 @@ TEST(MipmapScaling, AnExactHalvingRoundsToNearest) {
     for (int i = 0; i < 8; ++i) EXPECT_EQ(out[i], expected[i]) << i;
 }
 
+// Scaled down by more than two (a GL whose largest texture is small): each pixel the mean of
+// the area it covers. A picture 9 x 9 to 2 x 2, red rising by 10 a column and green by 10 a
+// row: the mean of a ramp over a box is its value at the box's middle, 4.5 pixels a box, so
+// 10 x 1.75 = 17.5 and 10 x 6.25 = 62.5, rounded down; blue a flat 99 stays 99.
+TEST(MipmapScaling, AStrongReductionTakesAreaMeans) {
+    uint8_t rgb[9 * 9 * 3];
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            rgb[(y * 9 + x) * 3] = static_cast<uint8_t>(10 * x);
+            rgb[(y * 9 + x) * 3 + 1] = static_cast<uint8_t>(10 * y);
+            rgb[(y * 9 + x) * 3 + 2] = 99;
+        }
+    }
+    uint8_t out[2 * 2 * 4];
+    ScaleRgbToQuads(rgb, 9, 9, out, 2, 2);
+    const int means[2] = {17, 62};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x) {
+            const uint8_t* p = &out[(y * 2 + x) * 4];
+            EXPECT_EQ(p[0], means[x]) << x << "," << y;
+            EXPECT_EQ(p[1], means[y]) << x << "," << y;
+            EXPECT_EQ(p[2], 99) << x << "," << y;
+            EXPECT_EQ(p[3], 255) << x << "," << y;
+        }
+    }
+}
+
 }  // namespace
