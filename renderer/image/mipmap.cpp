@@ -42,12 +42,13 @@ struct AxisSpans {
             first[j] = begin;
             count[j] = end - begin;
             weightAt[j] = static_cast<int>(weights.size());
-            // Rounded running totals, so that the rounded weights add up to exactly kOne.
+            // Rounded running totals, so that the rounded weights add up to exactly kOne (the
+            // shares add up to 1 within far less than half a step).
             double share = 0;
             long given = 0;
             for (int p = begin; p < end; ++p) {
                 share += (std::min(hi, p + 1.0) - std::max(lo, static_cast<double>(p))) / scale;
-                const long upTo = p + 1 == end ? kOne : std::lround(share * kOne);
+                const long upTo = std::lround(share * kOne);
                 weights.push_back(static_cast<int16_t>(upTo - given));
                 given = upTo;
             }
