@@ -157,6 +157,7 @@ TEST(GlModel, AMaterialsColoursAndPictureShow) {
     glDisable(GL_LIGHTING);
     glColor3f(1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
+    glBindTexture(GL_TEXTURE_2D, 0);  // the material binds its own
     model.Draw();
     centre = &gl.Pixels()[(8 * 16 + 8) * 4];
     EXPECT_EQ(centre[0], 255);

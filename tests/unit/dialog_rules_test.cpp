@@ -31,7 +31,7 @@ TEST(DialogRules, RepeatTexts) {
         const char* text;
         int16_t value;
     } cases[] = {{"3", 3}, {"", 0}, {"2.5", 2}, {"3.5", 4}, {"abc", 0}, {"99999", 0}, {" 7 ", 7}, {"-2", -2},
-                 {"32767", 32767}, {"32767.5", 0}};
+                 {"32767", 32767}, {"32767.5", 0}, {"-32768", -32768}, {"-32769", 0}};
     for (const auto& c : cases) EXPECT_EQ(RepeatFromText(c.text), c.value) << "'" << c.text << "'";
 }
 

@@ -139,6 +139,10 @@ TEST(DibFormats, BitFieldMasksAreHonoured) {
     ASSERT_EQ(d.error, DibError::None);
     EXPECT_EQ(Pixel(*d.image, 0, 0), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ(Pixel(*d.image, 1, 0), (std::array<int, 3>{8, 4, 0}));
+    s565.masks[0] = 0;  // a channel without a mask reads 0
+    Decoded noRed = Decode(BuildDib(s565));
+    ASSERT_EQ(noRed.error, DibError::None);
+    EXPECT_EQ(Pixel(*noRed.image, 0, 0), (std::array<int, 3>{0, 255, 255}));
 
     // 32 bits laid out x B G R (the reverse of the usual order), and a 10-bit channel.
     DibLayout s32;
@@ -393,9 +397,10 @@ TEST(DibRunLength, CodesOfRle4) {
 }
 
 TEST(DibRunLength, RunsAreClippedAtTheRowEnd) {
-    Decoded d = DecodeRle(1, {9, 3, 0, 0, 2, 4, 0, 1});
+    // Nine 3s on a row of four; the next row starts two pixels in: nothing spills onto it.
+    Decoded d = DecodeRle(1, {9, 3, 0, 0, 0, 2, 2, 0, 2, 4, 0, 1});
     ASSERT_EQ(d.error, DibError::None);
-    EXPECT_EQ(Greys(*d.image), (std::vector<int>{3, 3, 3, 3, 4, 4, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Greys(*d.image), (std::vector<int>{3, 3, 3, 3, 0, 0, 4, 4, 0, 0, 0, 0}));
 }
 
 TEST(DibRunLength, StreamsThatOverrunAreRefused) {
