@@ -324,6 +324,20 @@ TEST_F(SceneGeometry, ProjectionAndDepthState) {
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    // The clear colour and the light: fixed to the eye, 15 above it, its four colours.
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(std::vector<GLfloat>(clear, clear + 4), (std::vector<GLfloat>{0, 0, 0, 0.5f}));
+    const struct {
+        GLenum name;
+        std::vector<GLfloat> value;
+    } light[] = {{GL_AMBIENT, {0.5f, 0.5f, 0.5f, 1}}, {GL_DIFFUSE, {0.4f, 0.4f, 0.4f, 1}},
+                 {GL_SPECULAR, {0.7f, 0.7f, 0.5f, 1}}, {GL_POSITION, {0, 15, 0, 1}}};
+    for (const auto& l : light) {
+        GLfloat got[4];
+        glGetLightfv(GL_LIGHT0, l.name, got);
+        EXPECT_EQ(std::vector<GLfloat>(got, got + 4), l.value) << std::hex << l.name;
+    }
     GLint hint = 0;
     glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &hint);
     EXPECT_EQ(hint, GL_NICEST);

@@ -16,7 +16,8 @@ TEST(MipmapSizes, SidesAndTheLargestTexture) {
     // Too large for the GL: both sides halve together, never below 1.
     const int sizes[][5] = {{1920, 1080, 16384, 2048, 1024}, {7680, 4320, 4096, 4096, 2048},
                             {7680, 4320, 2048, 2048, 1024},  {3000, 1, 1024, 1024, 1},
-                            {1, 8000, 2048, 1, 2048},        {8192, 8192, 1, 1, 1}};
+                            {1, 8000, 2048, 1, 2048},        {1, 4000, 2048, 1, 2048},
+                            {8192, 8192, 1, 1, 1}};
     for (const auto& s : sizes) {
         const MipmapSize size = MipmapBaseSize(s[0], s[1], s[2]);
         EXPECT_EQ(size.width, s[3]) << s[0] << " x " << s[1] << " within " << s[2];

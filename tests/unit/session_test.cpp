@@ -117,6 +117,13 @@ TEST(Session, EndStopsTheMusicGivesTheCursorBackThenRestoresTheDisplay) {
         EXPECT_EQ(p.calls, expected) << c.current.width << "x" << c.current.height << "x" << c.current.bitsPerPixel << "@"
                                      << c.current.frequency;
     }
+    // A registry that gives no rate ("the hardware's default") does not count against one.
+    p.calls.clear();
+    p.current = {1920, 1080, 32, 60};
+    p.registry = {1920, 1080, 32, 1};
+    p.modesReadable = true;
+    EndSession(p);
+    EXPECT_TRUE(p.calls.empty());
     SetMusicPlatform(nullptr);
     BgmKind = 0;
     BgmFile.clear();
