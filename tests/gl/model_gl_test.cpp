@@ -163,6 +163,18 @@ TEST(GlModel, AMaterialsColoursAndPictureShow) {
     EXPECT_EQ(centre[0], 255);
     EXPECT_EQ(centre[1], 0);
     EXPECT_EQ(centre[2], 0);
+
+    // A group whose material is past the table is drawn without a picture, whatever texturing
+    // was on before: white in the current colour.
+    model.meshes[0].materialIndex = 7;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, model.materials[0].texture);
+    glClear(GL_COLOR_BUFFER_BIT);
+    model.Draw();
+    centre = &gl.Pixels()[(8 * 16 + 8) * 4];
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[1], 255);
+    EXPECT_EQ(centre[2], 255);
 }
 
 }  // namespace

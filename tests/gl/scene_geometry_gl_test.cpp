@@ -66,6 +66,7 @@ public:
 struct Vertex {
     P world;
     float colour[4];
+    float st[2];  // texture coordinates
 };
 
 // One frame as drawn: each polygon's vertices in world space, in drawing order, and where the
@@ -105,7 +106,7 @@ protected:
     // current afterwards (`view`, or the one the drawing leaves), inverted.
     Frame Feedback(void (*draw)(), const GLdouble* view) {
         std::vector<GLfloat> buffer(1 << 20);
-        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
+        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
         glRenderMode(GL_FEEDBACK);
         glLoadIdentity();
         draw();
@@ -133,11 +134,13 @@ protected:
             }
             const int count = static_cast<int>(buffer[i++]);
             std::vector<Vertex> polygon;
-            for (int v = 0; v < count; ++v, i += 7) {
+            for (int v = 0; v < count; ++v, i += 11) {  // x y z, r g b a, s t r q
                 const double ex = buffer[i] / 4096.0 * kReach - kReach;
                 const double ey = buffer[i + 1] / 4096.0 * kReach - kReach;
                 const double ez = (2.0 * buffer[i + 2] - 1.0) * kReach;
-                Vertex vertex{toWorld(ex, ey, ez), {buffer[i + 3], buffer[i + 4], buffer[i + 5], buffer[i + 6]}};
+                Vertex vertex{toWorld(ex, ey, ez),
+                              {buffer[i + 3], buffer[i + 4], buffer[i + 5], buffer[i + 6]},
+                              {buffer[i + 7], buffer[i + 8]}};
                 polygon.push_back(vertex);
             }
             frame.polygons.push_back(polygon);
@@ -236,12 +239,19 @@ TEST_F(SceneGeometry, WheelsVehicleAndSmokeOverManyFrames) {
         for (int s = 0; s < (n >= 5 ? kSmokeCount : 0); ++s) {
             // The puff's centre: the mean of its quad's corners (centre +- right, centre +- up).
             std::vector<P> corners;
+            std::vector<std::pair<float, float>> picture;  // the picture's corners on them
             for (size_t q = 0; q < perPuff; ++q) {
                 for (const Vertex& v : frame.polygons.at(groundPolygons_ + 8 + perPuff * s + q)) {
                     if (std::none_of(corners.begin(), corners.end(), [&](P k) { return Length(k - v.world) < 1e-4; })) {
                         corners.push_back(v.world);
+                        picture.emplace_back(v.st[0], v.st[1]);
                     }
                 }
+            }
+            if (corners.size() == 4) {  // the whole smoke picture, once, corner to corner
+                std::sort(picture.begin(), picture.end());
+                EXPECT_EQ(picture, (std::vector<std::pair<float, float>>{{0, 0}, {0, 1}, {1, 0}, {1, 1}}))
+                    << "puff " << s << ", frame " << n;
             }
             P c{0, 0, 0};
             for (P k : corners) c = c + k * (1.0 / corners.size());
