@@ -18,7 +18,9 @@ TEST(DialogRules, SourceEnablesItsOwnControlOnly) {
     EXPECT_FALSE(none.fileEnabled);
     EXPECT_FALSE(file.repeatEnabled);
     EXPECT_TRUE(file.fileEnabled);
+    EXPECT_EQ(none.selectedMark, 0);
     EXPECT_EQ(cd.selectedMark, 1);
+    EXPECT_EQ(file.selectedMark, 2);
     EXPECT_EQ(ControlsForSource(7).selectedMark, -1);  // a hand-edited file: no mark
     EXPECT_FALSE(ControlsForSource(7).repeatEnabled);
 }
