@@ -283,8 +283,8 @@ void RunSettingsDialog() {
     }
     POINT cursor;
     if (GetCursorPos(&cursor)) {
-        ZoomOriginX = static_cast<int16_t>(cursor.x);
-        ZoomOriginY = static_cast<int16_t>(cursor.y);
+        StoreZoomCoordinate(cursor.x, ZoomOriginX);
+        StoreZoomCoordinate(cursor.y, ZoomOriginY);
     } else {
         ZoomOriginX = ZoomOriginY = 0;
     }

@@ -7,3 +7,7 @@ std::string FolderOfPath(const std::string& path) {
     if (folder.back() == '\\') folder.pop_back();
     return folder;
 }
+
+void StoreZoomCoordinate(int32_t coordinate, int16_t& origin) {
+    if (coordinate >= INT16_MIN && coordinate <= INT16_MAX) origin = static_cast<int16_t>(coordinate);
+}

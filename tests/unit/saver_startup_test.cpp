@@ -61,6 +61,21 @@ TEST(Paths, FolderOfPath) {
     for (const auto& c : cases) EXPECT_EQ(FolderOfPath(c.path), c.folder) << c.path;
 }
 
+// A cursor position a 16-bit origin cannot hold leaves the origin as it was; one it can hold,
+// to the limits, is stored as it is (never wrapped round).
+TEST(Paths, ZoomOriginKeepsItsValueWhereACoordinateDoesNotFit) {
+    const struct {
+        int32_t coordinate;
+        int16_t expected;
+    } cases[] = {{0, 0}, {1919, 1919}, {-1280, -1280}, {32767, 32767}, {-32768, -32768},
+                 {32768, 500}, {40000, 500}, {-32769, 500}, {70000, 500}};
+    for (const auto& c : cases) {
+        int16_t origin = 500;
+        StoreZoomCoordinate(c.coordinate, origin);
+        EXPECT_EQ(origin, c.expected) << c.coordinate;
+    }
+}
+
 // The platform as the entry and the settings load see it; records every call in order.
 class FakePlatform : public StartupPlatform {
 public:
