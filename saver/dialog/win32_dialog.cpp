@@ -264,6 +264,13 @@ void RunSettingsDialog() {
     dialog.window = CreateWindowExW(WS_EX_DLGMODALFRAME, L"QuillmoorSettings", Utf8ToWide(kDialogTitle).c_str(), style,
                                     place.first, place.second, width, height, nullptr, nullptr, instance, nullptr);
     if (!dialog.window) return;
+    // The program's icon in the caption and the task switcher. Windows leaves the class icon out
+    // of a modal-frame caption; icons given to the window itself are shown.
+    for (const auto& icon : {std::make_pair(ICON_BIG, SM_CXICON), std::make_pair(ICON_SMALL, SM_CXSMICON)}) {
+        const int side = GetSystemMetrics(icon.second);
+        SendMessageW(dialog.window, WM_SETICON, icon.first,
+                     reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_SHARED)));
+    }
 
     // A control parent, so that Tab reaches the repeat box and the file button inside it.
     dialog.panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"QuillmoorPanel", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
