@@ -217,3 +217,8 @@ HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const
 void SetCommandEnabled(HWND button, bool enabled) {
     if (Win32Command* b = Of(button)) b->Logic().SetEnabled(enabled);
 }
+
+bool CommandEnabled(HWND button) {
+    const Win32Command* b = Of(button);
+    return b && const_cast<Win32Command*>(b)->Logic().mEnabled != 0;
+}

@@ -17,3 +17,6 @@ HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const
 
 // Enables or disables the button (its Enabled property).
 void SetCommandEnabled(HWND button, bool enabled);
+
+// Returns whether the button is enabled (its own state; the window itself stays enabled).
+bool CommandEnabled(HWND button);

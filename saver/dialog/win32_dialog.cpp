@@ -29,6 +29,8 @@ struct Dialog {
     HWND panel = nullptr;
     HWND repeat = nullptr;
     HWND fileButton = nullptr;
+    HWND setButton = nullptr;
+    HWND cancelButton = nullptr;
     HFONT font = nullptr;
     HFONT linkFont = nullptr;
     HBITMAP background = nullptr;  // the gradient, kept between paints
@@ -130,6 +132,19 @@ void ChooseFile() {
         BgmFile = WideToUtf8(file);
         BgmFolder = FolderOfPath(BgmFile);
         InvalidateRect(dialog.panel, nullptr, FALSE);
+    }
+    SetFocus(dialog.fileButton);  // back where the user was, chosen or not
+}
+
+// The focus on the first control in the tab order that takes it: the repeat box, "...", then
+// the two buttons.
+void FocusFirstTabStop() {
+    if (IsWindowEnabled(dialog.repeat)) {
+        SetFocus(dialog.repeat);
+    } else if (CommandEnabled(dialog.fileButton)) {
+        SetFocus(dialog.fileButton);
+    } else {
+        SetFocus(CommandEnabled(dialog.setButton) ? dialog.setButton : dialog.cancelButton);
     }
 }
 
@@ -241,6 +256,7 @@ HFONT DialogFont(bool underline) {
 }  // namespace
 
 void RunSettingsDialog() {
+    dialog = Dialog{};  // a fresh dialog each time it opens
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DialogProc;
@@ -279,8 +295,8 @@ void RunSettingsDialog() {
                                     112, 52, 41, 220, dialog.panel, nullptr, instance, nullptr);
     SendMessageW(dialog.repeat, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), FALSE);
     dialog.fileButton = CreateCommandButton(dialog.panel, 28, 112, 41, 25, "...", ChooseFile);
-    CreateCommandButton(dialog.window, 316, 200, 81, 25, "設定", Confirm);
-    CreateCommandButton(dialog.window, 400, 200, 81, 25, "ｷｬﾝｾﾙ", Close);
+    dialog.setButton = CreateCommandButton(dialog.window, 316, 200, 81, 25, "設定", Confirm);
+    dialog.cancelButton = CreateCommandButton(dialog.window, 400, 200, 81, 25, "ｷｬﾝｾﾙ", Close);
 
     // The controls from the settings, as the dialog opens.
     SelectMusicSource(BgmKind);
@@ -298,6 +314,7 @@ void RunSettingsDialog() {
     ZoomFromPoint(dialog.window);
     ShowWindow(dialog.window, SW_SHOW);
     UpdateWindow(dialog.window);
+    FocusFirstTabStop();
 
     MSG msg;
     while (!dialog.done && GetMessageW(&msg, nullptr, 0, 0) > 0) {
