@@ -166,6 +166,9 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
+        // A release counts only after a press on this button, which captured the mouse (as a
+        // form's controls do): a press elsewhere, dragged here and released, clicks nothing.
+        if (GetCapture() != window) return 0;
         ReleaseCapture();
         c.MouseUp(message == WM_LBUTTONUP ? MouseButton::Left
                   : message == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Middle);

@@ -62,6 +62,11 @@ TEST_F(Win32CommandButton, PressAndReleaseClickOnce) {
     EXPECT_EQ(clicks_, 1);
     ExpectNear(At(20, 2), 255, 240, 207, "hovered and focused: the warm ring again");
 
+    // A press that began elsewhere (on the dialog, say), released over the button: no click.
+    ReleaseCapture();
+    SendMessageW(button_, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ(clicks_, 1);
+
     SetCommandEnabled(button_, false);
     SendMessageW(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
     SendMessageW(button_, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
