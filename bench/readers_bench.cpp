@@ -32,7 +32,7 @@ const std::string& Desktop(int bits) {
     static std::string paths[33];
     std::string& path = paths[bits];
     if (!path.empty()) return path;
-    path = "/tmp/quillmoor_bench_" + std::to_string(bits) + ".bmp";
+    path = TestFolder() + "desktop_" + std::to_string(bits) + ".bmp";  // this run's own folder
     DibLayout s;
     s.width = 3840;
     s.height = 2160;

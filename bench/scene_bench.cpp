@@ -37,9 +37,9 @@ void EnsureContext() {
     SetSceneGlState();
 }
 
-// A desktop-sized 24-bit picture written once to /tmp; returns its path.
+// A desktop-sized 24-bit picture written once, into this run's own folder; returns its path.
 std::string Desktop(int width, int height) {
-    const std::string path = "/tmp/quillmoor_desktop_" + std::to_string(width) + ".bmp";
+    const std::string path = TestFolder() + "desktop_" + std::to_string(width) + ".bmp";  // this run's own folder
     if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
         std::fclose(f);
         return path;
