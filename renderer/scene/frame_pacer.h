@@ -26,8 +26,6 @@ public:
     // again from itself, so a stall is never made up with a burst of steps.
     void Stepped(int64_t now);
 
-    int64_t StepTicks() const { return step_; }
-
 private:
     int64_t step_;
     int64_t nextDue_ = 0;

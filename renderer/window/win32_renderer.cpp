@@ -204,8 +204,9 @@ int RendererMain() {
     MSG msg = {};
     int status = 0;
     unsigned long swappedFrames = 0;  // for the trace only
-    FramePacer pacer(TicksPerSecond());
-    const int64_t ticksPerMs = TicksPerSecond() >= 1000 ? TicksPerSecond() / 1000 : 1;
+    const int64_t ticksPerSecond = TicksPerSecond();
+    FramePacer pacer(ticksPerSecond);
+    const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
     timeBeginPeriod(1);  // waits of a millisecond, not of the 15.6 ms default tick
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

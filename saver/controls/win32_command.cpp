@@ -222,6 +222,6 @@ void SetCommandEnabled(HWND button, bool enabled) {
 }
 
 bool CommandEnabled(HWND button) {
-    const Win32Command* b = Of(button);
-    return b && const_cast<Win32Command*>(b)->Logic().mEnabled != 0;
+    Win32Command* b = Of(button);
+    return b && b->Logic().mEnabled != 0;
 }
