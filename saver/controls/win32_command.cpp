@@ -32,24 +32,13 @@ public:
     // CommandHost
     void DrawSkin(Skin skin) override {
         inverted_ = GradientInverted(command_.mState, inverted_);
-        RECT client;
-        GetClientRect(window_, &client);
-        const int w = client.right, h = client.bottom;
-        HDC screen = GetDC(window_);
-        HDC dc = CreateCompatibleDC(screen);
-        if (face_) DeleteObject(face_);
-        face_ = CreateCompatibleBitmap(screen, w > 0 ? w : 1, h > 0 ? h : 1);
-        HGDIOBJ old = SelectObject(dc, face_);
-        FillGradient(dc, w, h);
-        PaintSlices(dc, skin, w, h);
-        PaintCaption(dc, w, h);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        ReleaseDC(window_, screen);
-        InvalidateRect(window_, nullptr, FALSE);
+        skin_ = skin;
+        Render();
     }
-    void SetCaptionEnabled(bool enabled) override { captionEnabled_ = enabled; }
-    void SetCaptionColour(uint32_t colour) override { colour_ = colour; }
+    // The caption is a label over the face: a change to its enabled look, colour or text shows
+    // at once, on the face as it stands.
+    void SetCaptionEnabled(bool enabled) override { Update(captionEnabled_, enabled); }
+    void SetCaptionColour(uint32_t colour) override { Update(colour_, colour); }
     uint32_t CaptionColour() override { return colour_; }
     void StartPolling(unsigned ms) override { SetTimer(window_, kPollTimer, ms, nullptr); }
     void SetBackgroundOpaque(bool opaque) override { opaque_ = opaque; }
@@ -59,7 +48,7 @@ public:
         if (onClick_) onClick_();
     }
     std::string CaptionText() override { return caption_; }
-    void SetCaptionText(const std::string& text) override { caption_ = text; }
+    void SetCaptionText(const std::string& text) override { Update(caption_, text); }
     std::string CaptionFont() override { return "ＭＳ Ｐゴシック,9.75,400,128"; }
     void SetCaptionFont(const std::string&) override {}
     std::string AmbientFont() override { return CaptionFont(); }
@@ -80,6 +69,32 @@ public:
     }
 
 private:
+    template <typename T>
+    void Update(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        if (face_) Render();
+    }
+
+    // The persistent image of the face: gradient, the skin's slices, the caption.
+    void Render() {
+        RECT client;
+        GetClientRect(window_, &client);
+        const int w = client.right, h = client.bottom;
+        HDC screen = GetDC(window_);
+        HDC dc = CreateCompatibleDC(screen);
+        if (face_) DeleteObject(face_);
+        face_ = CreateCompatibleBitmap(screen, w > 0 ? w : 1, h > 0 ? h : 1);
+        HGDIOBJ old = SelectObject(dc, face_);
+        FillGradient(dc, w, h);
+        PaintSlices(dc, skin_, w, h);
+        PaintCaption(dc, w, h);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        ReleaseDC(window_, screen);
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+
     // The vertical two-colour gradient over the whole face: vertex 0 at the top-left with the
     // top colour, vertex 1 at the bottom-right; the rectangle names them upper-left 1,
     // lower-right 0, and the colours follow the vertices' places.
@@ -142,6 +157,7 @@ private:
     HFONT font_ = nullptr;
     HBITMAP face_ = nullptr;  // the persistent image of the face
     bool inverted_ = false;
+    Skin skin_ = Skin::Normal;
     bool captionEnabled_ = true;
     uint32_t colour_ = 0;
     bool opaque_ = true;

@@ -27,6 +27,21 @@ protected:
         ReleaseDC(button_, dc);
         return c;
     }
+    // Pixels of the caption's ink inside the border: black for an enabled caption; the disabled
+    // look is grey over white, and the gradient and skin inside the border are light.
+    int DarkCaptionPixels() {
+        RedrawWindow(button_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC dc = GetDC(button_);
+        int dark = 0;
+        for (int y = 4; y < 21; ++y) {
+            for (int x = 5; x < 59; ++x) {
+                const COLORREF c = GetPixel(dc, x, y);
+                if (GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80) ++dark;
+            }
+        }
+        ReleaseDC(button_, dc);
+        return dark;
+    }
     static void ExpectNear(COLORREF c, int r, int g, int b, const char* what) {
         EXPECT_NEAR(GetRValue(c), r, 3) << what;
         EXPECT_NEAR(GetGValue(c), g, 3) << what;
@@ -50,6 +65,15 @@ TEST_F(Win32CommandButton, FacesFollowTheLook) {
 
     SetCommandEnabled(button_, false);
     ExpectNear(At(20, 1), 201, 199, 186, "disabled: the grey border");
+}
+
+// The caption's look follows the enabled state as soon as it is set, not at the next face.
+TEST_F(Win32CommandButton, TheCaptionShowsTheEnabledStateAtOnce) {
+    EXPECT_GT(DarkCaptionPixels(), 5) << "enabled: a black caption";
+    SetCommandEnabled(button_, false);
+    EXPECT_EQ(DarkCaptionPixels(), 0) << "disabled: a grey caption";
+    SetCommandEnabled(button_, true);
+    EXPECT_GT(DarkCaptionPixels(), 5) << "enabled again: black";
 }
 
 TEST_F(Win32CommandButton, PressAndReleaseClickOnce) {
