@@ -112,7 +112,7 @@ private:
         if (!LoadResourceBitmap(kSkinResourceFirst + static_cast<int>(skin), bitmap)) return;
         const int sourceHeight = bitmap.info->bmiHeader.biHeight;
         const auto twipsW = static_cast<int16_t>(w * twipsPerPixel_), twipsH = static_cast<int16_t>(h * twipsPerPixel_);
-        SetStretchBltMode(dc, COLORONCOLOR);
+        SetStretchBltMode(dc, HALFTONE);  // smooth where the screen scales the slices
         for (const SkinSlice& s : SkinSlices(twipsW, twipsH)) {
             const int dx = Px(s.x), dy = Px(s.y), dw = Px(s.x + s.width) - dx, dh = Px(s.y + s.height) - dy;
             const int sx = SourcePx(s.sourceX), sy = SourcePx(s.sourceY);

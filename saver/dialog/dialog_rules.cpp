@@ -1,5 +1,6 @@
 #include "dialog_rules.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "saver/main/command_line.h"
@@ -52,4 +53,65 @@ std::vector<std::pair<int, int>> BandTiles(int bw, int bh, int tw, int th) {
 
 std::pair<int, int> DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
     return {(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 3};
+}
+
+int DialogPixels(int pixelsAt96, int dpi) {
+    const int64_t scaled = static_cast<int64_t>(pixelsAt96) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
+}
+
+namespace {
+
+// For each of n new pixels along one side, the source pixels it covers and by how much (shares
+// of a new pixel, adding up to 1).
+struct Cover {
+    int first;
+    std::vector<double> weights;
+};
+std::vector<Cover> Covers(int from, int to) {
+    std::vector<Cover> covers(static_cast<size_t>(to));
+    const double step = static_cast<double>(from) / to;
+    for (int i = 0; i < to; ++i) {
+        const double begin = i * step, end = (i + 1) * step;
+        Cover& c = covers[static_cast<size_t>(i)];
+        c.first = static_cast<int>(begin);
+        for (int s = c.first; s < from && s < end; ++s) {
+            c.weights.push_back((std::min<double>(end, s + 1) - std::max<double>(begin, s)) / step);
+        }
+    }
+    return covers;
+}
+
+}  // namespace
+
+std::vector<uint32_t> ScalePicture(const uint32_t* pixels, int w, int h, int dw, int dh) {
+    std::vector<uint32_t> out;
+    if (!pixels || w <= 0 || h <= 0 || dw <= 0 || dh <= 0) return out;
+    out.resize(static_cast<size_t>(dw) * static_cast<size_t>(dh));
+    const std::vector<Cover> across = Covers(w, dw), down = Covers(h, dh);
+    for (int y = 0; y < dh; ++y) {
+        const Cover& cy = down[static_cast<size_t>(y)];
+        for (int x = 0; x < dw; ++x) {
+            const Cover& cx = across[static_cast<size_t>(x)];
+            double alpha = 0, red = 0, green = 0, blue = 0;
+            for (size_t j = 0; j < cy.weights.size(); ++j) {
+                const uint32_t* row = pixels + static_cast<size_t>(cy.first + static_cast<int>(j)) * static_cast<size_t>(w);
+                for (size_t i = 0; i < cx.weights.size(); ++i) {
+                    const uint32_t p = row[cx.first + static_cast<int>(i)];
+                    const double a = (p >> 24) * cy.weights[j] * cx.weights[i];
+                    alpha += a;
+                    red += a * ((p >> 16) & 0xff);
+                    green += a * ((p >> 8) & 0xff);
+                    blue += a * (p & 0xff);
+                }
+            }
+            const auto channel = [alpha](double sum) {
+                return alpha > 0 ? static_cast<uint32_t>(std::lround(std::min(255.0, sum / alpha))) : 0u;
+            };
+            const auto a = static_cast<uint32_t>(std::lround(std::min(255.0, alpha)));
+            out[static_cast<size_t>(y) * static_cast<size_t>(dw) + static_cast<size_t>(x)] =
+                a << 24 | channel(red) << 16 | channel(green) << 8 | channel(blue);
+        }
+    }
+    return out;
 }

@@ -1,6 +1,6 @@
 // The settings dialog's rules, apart from its windows: which controls a music source enables,
-// the repeat box's texts, what confirming writes, the background gradient, the band tiling
-// and the window's place.
+// the repeat box's texts, what confirming writes, the background gradient, the band tiling,
+// the window's place and its scale on the screen.
 #pragma once
 
 #include <cstdint>
@@ -45,3 +45,13 @@ std::vector<std::pair<int, int>> BandTiles(int bw, int bh, int tw, int th);
 
 // The dialog's top-left: centred horizontally, one third of the free height from the top.
 std::pair<int, int> DialogPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
+
+// A length of the dialog's layout, designed in pixels at 96 DPI, on a screen of `dpi`: the form
+// keeps it in twips (15 to a pixel at 96 DPI) and shows it at the screen's 1440 / dpi twips per
+// pixel, to the nearest pixel.
+int DialogPixels(int pixelsAt96, int dpi);
+
+// A picture of w x h pixels (0xAARRGGBB, rows top down) scaled to dw x dh with an area-weighted
+// box filter: each new pixel is the mean of the source area it covers, colours weighted by their
+// alpha. Empty where either size is not positive.
+std::vector<uint32_t> ScalePicture(const uint32_t* pixels, int w, int h, int dw, int dh);

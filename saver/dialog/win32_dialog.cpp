@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "win32_dialog.h"
+
+#include <cstdlib>
+#include <cstring>
+
 #include "dialog_rules.h"
 #include "saver/controls/win32_command.h"
 #include "saver/main/paths.h"
@@ -19,10 +24,13 @@
 
 namespace {
 
-constexpr int kClientWidth = 492, kClientHeight = 246;
 constexpr int kBandPicture = 5, kOptionOff = 6, kOptionOn = 7, kHandCursor = 20;
-const char kCredit[] = "Quillmoor project    Ver.1.0.0";
-const char kLink[] = "https://quillmoor.example.org/";
+const char kCreditText[] = "Quillmoor project    Ver.1.0.0";
+const char kLinkAddress[] = "https://quillmoor.example.org/";
+
+void OpenWithShell(HWND owner, const wchar_t* address) {
+    ShellExecuteW(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
+}
 
 struct Dialog {
     HWND window = nullptr;
@@ -31,53 +39,171 @@ struct Dialog {
     HWND fileButton = nullptr;
     HWND setButton = nullptr;
     HWND cancelButton = nullptr;
+    int dpi = 96;
+    DialogLayout layout;
     HFONT font = nullptr;
     HFONT linkFont = nullptr;
-    HBITMAP background = nullptr;  // the gradient, kept between paints
-    RECT linkRect = {};
+    HBITMAP background = nullptr;       // the gradient, kept between paints
+    HBITMAP panelBackground = nullptr;  // the band over the panel
+    HBITMAP marks[2] = {};              // the option marks, off and on, at the screen's scale
+    int markSide = 12;
+    HCURSOR hand = nullptr;
+    bool handMade = false;  // scaled here, so destroyed here
+    bool linkPressed = false;
     bool done = false;
 } dialog;
 
-// Option rows in the panel, by music source: the mark's and the label's rectangles.
-const RECT kMarks[3] = {{28, 76, 41, 89}, {28, 56, 41, 69}, {28, 96, 41, 109}};
-const RECT kLabels[3] = {{44, 76, 100, 90}, {44, 56, 108, 70}, {44, 96, 110, 110}};
-const char* const kLabelTexts[3] = {"なし", "音楽CD", "MP3、WAV"};
+LinkOpener linkOpener = OpenWithShell;
 
-// A BMP file stored as a resource, drawn at (x, y) at its own size.
-void DrawResourceBmp(HDC dc, int id, int x, int y) {
-    ResourceBitmap bitmap;
-    if (!LoadResourceBitmap(id, bitmap)) return;
-    const BITMAPINFOHEADER& h = bitmap.info->bmiHeader;
-    SetDIBitsToDevice(dc, x, y, h.biWidth, h.biHeight, 0, 0, 0, h.biHeight, bitmap.bits, bitmap.info, DIB_RGB_COLORS);
+int Scaled(int pixelsAt96) { return DialogPixels(pixelsAt96, dialog.dpi); }
+
+// A picture as a 32-bit top-down DIB section (0xAARRGGBB).
+HBITMAP PictureBitmap(const uint32_t* pixels, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    return bitmap;
 }
 
-void Text(HDC dc, const std::string& text, RECT rect, COLORREF colour, UINT format) {
+// A BMP resource's pixels, opaque, rows top down; empty where it cannot be read.
+std::vector<uint32_t> ResourcePixels(int id, int& width, int& height) {
+    std::vector<uint32_t> pixels;
+    ResourceBitmap bitmap;
+    if (!LoadResourceBitmap(id, bitmap)) return pixels;
+    width = bitmap.info->bmiHeader.biWidth;
+    height = std::abs(bitmap.info->bmiHeader.biHeight);
+    if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return pixels;
+    pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    HBITMAP target = PictureBitmap(nullptr, width, height);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, target);
+    StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, bitmap.bits, bitmap.info, DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    SelectObject(dc, old);
+    GetDIBits(dc, target, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteDC(dc);
+    DeleteObject(target);
+    for (uint32_t& p : pixels) p |= 0xff000000u;
+    return pixels;
+}
+
+// A BMP resource at the screen's scale, as a bitmap of width x height (its scaled size).
+HBITMAP ScaledResource(int id, int& width, int& height) {
+    int w = 0, h = 0;
+    const std::vector<uint32_t> pixels = ResourcePixels(id, w, h);
+    if (pixels.empty()) return nullptr;
+    width = Scaled(w);
+    height = Scaled(h);
+    const std::vector<uint32_t> scaled = ScalePicture(pixels.data(), w, h, width, height);
+    return scaled.empty() ? nullptr : PictureBitmap(scaled.data(), width, height);
+}
+
+// The link's hand pointer: the resource's own at 96 DPI; elsewhere its black, white and clear
+// pixels scaled smoothly into a colour pointer with an alpha channel, its hot spot with it.
+HCURSOR HandCursor() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HCURSOR own = LoadCursorW(instance, MAKEINTRESOURCEW(kHandCursor));
+    if (dialog.dpi == 96 || !own) return own;
+    ICONINFO icon = {};
+    if (!GetIconInfo(own, &icon)) return own;
+    BITMAP mask = {};
+    GetObjectW(icon.hbmMask, sizeof mask, &mask);
+    const int w = mask.bmWidth, h = mask.bmHeight / 2;  // the AND mask above the XOR mask
+    std::vector<uint32_t> planes(static_cast<size_t>(w) * static_cast<size_t>(h) * 2), pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, w, -2 * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC dc = CreateCompatibleDC(nullptr);
+    const bool read = w > 0 && h > 0 && !icon.hbmColor &&
+                      GetDIBits(dc, icon.hbmMask, 0, static_cast<UINT>(2 * h), planes.data(), &info, DIB_RGB_COLORS) > 0;
+    DeleteDC(dc);
+    DeleteObject(icon.hbmMask);
+    if (icon.hbmColor) DeleteObject(icon.hbmColor);
+    if (!read) return own;
+    const size_t area = static_cast<size_t>(w) * static_cast<size_t>(h);
+    for (size_t i = 0; i < area; ++i) {
+        const bool clear = (planes[i] & 0xffffff) != 0, light = (planes[area + i] & 0xffffff) != 0;
+        pixels.push_back(clear && !light ? 0u : light && !clear ? 0xffffffffu : 0xff000000u);
+    }
+    const int side = Scaled(w), tall = Scaled(h);
+    const std::vector<uint32_t> scaled = ScalePicture(pixels.data(), w, h, side, tall);
+    ICONINFO made = {FALSE, static_cast<DWORD>(Scaled(static_cast<int>(icon.xHotspot))),
+                     static_cast<DWORD>(Scaled(static_cast<int>(icon.yHotspot))), nullptr, nullptr};
+    made.hbmColor = PictureBitmap(scaled.data(), side, tall);
+    made.hbmMask = CreateBitmap(side, tall, 1, 1, nullptr);
+    HCURSOR cursor = made.hbmColor && made.hbmMask ? CreateIconIndirect(&made) : nullptr;
+    if (made.hbmColor) DeleteObject(made.hbmColor);
+    if (made.hbmMask) DeleteObject(made.hbmMask);
+    if (!cursor) return own;
+    dialog.handMade = true;
+    return cursor;
+}
+
+void Blit(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
+    if (!bitmap) return;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, bitmap);
+    BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+// The panel's persistent background: its colour covered with copies of the band picture at
+// the screen's scale.
+void MakePanelBackground(int width, int height) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const uint32_t grey = 0xffe0e0e0u;
+    std::vector<uint32_t> fill(static_cast<size_t>(width) * static_cast<size_t>(height), grey);
+    dialog.panelBackground = PictureBitmap(fill.data(), width, height);
+    int bandWidth = 0, bandHeight = 0;
+    HBITMAP band = ScaledResource(kBandPicture, bandWidth, bandHeight);
+    HGDIOBJ old = SelectObject(dc, dialog.panelBackground);
+    for (const auto& tile : BandTiles(bandWidth, bandHeight, width, height)) {
+        Blit(dc, band, tile.first, tile.second, bandWidth, bandHeight);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    if (band) DeleteObject(band);
+}
+
+void Text(HDC dc, const std::wstring& text, RECT rect, COLORREF colour, UINT format) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colour);
-    DrawTextW(dc, Utf8ToWide(text).c_str(), -1, &rect, format | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), -1, &rect, format | DT_NOPREFIX);
 }
 
 void PaintPanel(HWND panel) {
+    const DialogLayout& l = dialog.layout;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(panel, &paint);
     RECT client;
     GetClientRect(panel, &client);
-    for (const auto& tile : BandTiles(556, 20, client.right, client.bottom)) {
-        DrawResourceBmp(dc, kBandPicture, tile.first, tile.second);
-    }
+    Blit(dc, dialog.panelBackground, 0, 0, client.right, client.bottom);
     HGDIOBJ oldFont = SelectObject(dc, dialog.font);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, 20, 20, 20 + 113, 20 + 21);  // the frame of the panel title
-    Text(dc, "BGM", {20, 24, 131, 37}, RGB(0, 0, 0), DT_CENTER | DT_SINGLELINE);
+    const RECT& frame = l.box[kTitleFrame];
+    Rectangle(dc, frame.left, frame.top, frame.right, frame.bottom);
+    Text(dc, l.text[kTitle], l.box[kTitle], RGB(0, 0, 0), DT_CENTER | DT_SINGLELINE);
     const MusicSourceControls controls = ControlsForSource(BgmKind);
     for (int kind = 0; kind < 3; ++kind) {
-        DrawResourceBmp(dc, kind == controls.selectedMark ? kOptionOn : kOptionOff, kMarks[kind].left,
-                        kMarks[kind].top);
-        Text(dc, kLabelTexts[kind], kLabels[kind], RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
+        const RECT& mark = l.box[kMarkNone + kind];
+        Blit(dc, dialog.marks[kind == controls.selectedMark ? 1 : 0], mark.left, mark.top, dialog.markSide,
+             dialog.markSide);
+        Text(dc, l.text[kLabelNone + kind], l.box[kLabelNone + kind], RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
     }
-    Text(dc, "曲目をﾘﾋﾟｰﾄ", {156, 56, 260, 70}, RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
-    Rectangle(dc, 72, 116, 72 + 381, 116 + 33);  // the file label's border
-    Text(dc, BgmFile, {75, 118, 72 + 379, 116 + 31}, RGB(0, 0, 0), DT_LEFT | DT_WORDBREAK);
+    Text(dc, l.text[kRepeatLabel], l.box[kRepeatLabel], RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
+    const RECT& file = l.box[kFileLabel];
+    Rectangle(dc, file.left, file.top, file.right, file.bottom);  // the file label's border
+    const RECT inside = {file.left + Scaled(3), file.top + Scaled(2), file.right - Scaled(2), file.bottom - Scaled(2)};
+    Text(dc, Utf8ToWide(BgmFile), inside, RGB(0, 0, 0), DT_LEFT | DT_WORDBREAK);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldFont);
     EndPaint(panel, &paint);
@@ -94,16 +220,20 @@ void SelectMusicSource(int kind) {
     InvalidateRect(dialog.panel, nullptr, FALSE);
 }
 
+POINT PointOf(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
+
 LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: PaintPanel(panel); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {  // any button on a mark or its label chooses that source
-        const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    case WM_MBUTTONDOWN: {  // any button on a mark or its label (as large as its text) chooses that source
+        const POINT at = PointOf(lParam);
         for (int kind = 0; kind < 3; ++kind) {
-            if (PtInRect(&kMarks[kind], at) || PtInRect(&kLabels[kind], at)) SelectMusicSource(kind);
+            if (PtInRect(&dialog.layout.box[kMarkNone + kind], at) || PtInRect(&dialog.layout.box[kLabelNone + kind], at)) {
+                SelectMusicSource(kind);
+            }
         }
         return 0;
     }
@@ -129,9 +259,22 @@ void ChooseFile() {
     chooser.lpstrInitialDir = folder.c_str();
     chooser.lpstrTitle = L"ﾌｧｲﾙを開く";
     if (GetOpenFileNameW(&chooser) > 0) {
-        BgmFile = WideToUtf8(file);
-        BgmFolder = FolderOfPath(BgmFile);
-        InvalidateRect(dialog.panel, nullptr, FALSE);
+        std::wstring chosen = file;
+        // The settings file is written in the ANSI code page: a path it cannot hold is kept in
+        // its short form, which it can; with none, the earlier choice stays.
+        if (!FitsAnsiCodePage(chosen)) {
+            wchar_t shortPath[MAX_PATH] = L"";
+            const DWORD length = GetShortPathNameW(file, shortPath, MAX_PATH);
+            chosen = length > 0 && length < MAX_PATH && FitsAnsiCodePage(shortPath) ? shortPath : L"";
+        }
+        if (chosen.empty()) {
+            MessageBoxW(dialog.window, L"このファイルの名前は設定ファイルに書けません。別のファイルを選んでください。",
+                        Utf8ToWide(kDialogTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        } else {
+            BgmFile = WideToUtf8(chosen);
+            BgmFolder = FolderOfPath(BgmFile);
+            InvalidateRect(dialog.panel, nullptr, FALSE);
+        }
     }
     SetFocus(dialog.fileButton);  // back where the user was, chosen or not
 }
@@ -195,27 +338,20 @@ void PaintBackground(int width, int height) {
 }
 
 void PaintDialog(HWND window) {
+    const DialogLayout& l = dialog.layout;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    if (dialog.background) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, dialog.background);
-        BitBlt(dc, 0, 0, kClientWidth, kClientHeight, source, 0, 0, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
-    }
+    Blit(dc, dialog.background, 0, 0, l.client.cx, l.client.cy);
     HGDIOBJ oldFont = SelectObject(dc, dialog.font);
-    Text(dc, kCredit, {12, 192, 300, 206}, RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
+    Text(dc, l.text[kCredit], l.box[kCredit], RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
     SelectObject(dc, dialog.linkFont);
-    RECT link = {12, 208, 300, 222};
-    DrawTextW(dc, Utf8ToWide(kLink).c_str(), -1, &link, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
-    dialog.linkRect = link;
-    Text(dc, kLink, link, RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
+    Text(dc, l.text[kLink], l.box[kLink], RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
     SelectObject(dc, oldFont);
     EndPaint(window, &paint);
 }
 
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const RECT& link = dialog.layout.box[kLink];
     switch (message) {
     case WM_SIZE: PaintBackground(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_PAINT: PaintDialog(window); return 0;
@@ -224,36 +360,86 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         POINT at;
         GetCursorPos(&at);
         ScreenToClient(window, &at);
-        if (LOWORD(lParam) == HTCLIENT && PtInRect(&dialog.linkRect, at)) {
-            SetCursor(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kHandCursor)));
+        if (LOWORD(lParam) == HTCLIENT && PtInRect(&link, at)) {
+            SetCursor(dialog.hand);
             return TRUE;
         }
         break;
     }
+    // The link opens on a click: a press on it and the release on it.
+    case WM_LBUTTONDOWN:
+        dialog.linkPressed = PtInRect(&link, PointOf(lParam)) != FALSE;
+        if (dialog.linkPressed) SetCapture(window);
+        return 0;
     case WM_LBUTTONUP: {
-        const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (PtInRect(&dialog.linkRect, at)) {
+        const bool click = dialog.linkPressed && PtInRect(&link, PointOf(lParam));
+        dialog.linkPressed = false;
+        if (GetCapture() == window) ReleaseCapture();
+        if (click) {
             HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-            ShellExecuteW(window, L"open", Utf8ToWide(kLink).c_str(), L"", L"", SW_SHOWNORMAL);
+            linkOpener(window, dialog.layout.text[kLink].c_str());
             SetCursor(old);
         }
         return 0;
     }
+    case WM_CAPTURECHANGED: dialog.linkPressed = false; return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_DESTROY: dialog.done = true; return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HFONT DialogFont(bool underline) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(975, GetDeviceCaps(screen, LOGPIXELSY), 7200);
-    ReleaseDC(nullptr, screen);
-    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+void FreeDialog() {
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(dialog.font), static_cast<HGDIOBJ>(dialog.linkFont),
+                           static_cast<HGDIOBJ>(dialog.background), static_cast<HGDIOBJ>(dialog.panelBackground),
+                           static_cast<HGDIOBJ>(dialog.marks[0]), static_cast<HGDIOBJ>(dialog.marks[1])}) {
+        if (object) DeleteObject(object);
+    }
+    if (dialog.handMade) DestroyCursor(dialog.hand);
 }
 
 }  // namespace
+
+HFONT CreateDialogFont(int dpi, bool underline) {
+    return CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+}
+
+DialogLayout LayOutDialog(HDC measure, int dpi) {
+    const auto px = [dpi](int pixelsAt96) { return DialogPixels(pixelsAt96, dpi); };
+    DialogLayout l;
+    const auto fixed = [&](int item, int x, int y, int width, int height, const std::wstring& text = L"") {
+        l.box[item] = {px(x), px(y), px(x) + px(width), px(y) + px(height)};
+        l.text[item] = text;
+    };
+    const auto sized = [&](int item, int x, int y, const std::wstring& text) {  // as large as its text
+        SIZE extent = {};
+        GetTextExtentPoint32W(measure, text.c_str(), static_cast<int>(text.size()), &extent);
+        l.box[item] = {px(x), px(y), px(x) + extent.cx, px(y) + extent.cy};
+        l.text[item] = text;
+    };
+    l.client = {px(492), px(246)};
+    l.panel = {px(12), px(16), px(12) + px(469), px(16) + px(165)};
+    fixed(kTitleFrame, 20, 20, 113, 21);
+    fixed(kTitle, 20, 24, 111, 13, L"BGM");
+    fixed(kMarkCd, 28, 56, 13, 13);
+    fixed(kMarkNone, 28, 76, 13, 13);
+    fixed(kMarkFile, 28, 96, 13, 13);
+    sized(kLabelCd, 44, 56, L"音楽CD");
+    sized(kLabelNone, 44, 76, L"なし");
+    sized(kLabelFile, 44, 96, L"MP3、WAV");
+    fixed(kRepeatBox, 112, 52, 41, 20);
+    sized(kRepeatLabel, 156, 56, L"曲目をﾘﾋﾟｰﾄ");
+    fixed(kFileButton, 28, 112, 41, 25, L"...");
+    fixed(kFileLabel, 72, 116, 381, 33);
+    sized(kCredit, 12, 192, Utf8ToWide(kCreditText));
+    sized(kLink, 12, 208, Utf8ToWide(kLinkAddress));
+    fixed(kSetButton, 316, 200, 81, 25, L"設定");
+    fixed(kCancelButton, 400, 200, 81, 25, L"ｷｬﾝｾﾙ");
+    return l;
+}
+
+void SetLinkOpener(LinkOpener opener) { linkOpener = opener ? opener : OpenWithShell; }
 
 void RunSettingsDialog() {
     dialog = Dialog{};  // a fresh dialog each time it opens
@@ -270,16 +456,34 @@ void RunSettingsDialog() {
     windowClass.lpszClassName = L"QuillmoorPanel";
     RegisterClassW(&windowClass);
 
-    dialog.font = DialogFont(false);
-    dialog.linkFont = DialogFont(true);
+    // The program is DPI-aware: the dialog scales itself to the screen, as a form does, from
+    // its design at 96 DPI.
+    HDC screen = GetDC(nullptr);
+    dialog.dpi = GetDeviceCaps(screen, LOGPIXELSY) > 0 ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    dialog.font = CreateDialogFont(dialog.dpi, false);
+    dialog.linkFont = CreateDialogFont(dialog.dpi, true);
+    HGDIOBJ oldFont = SelectObject(screen, dialog.font);
+    dialog.layout = LayOutDialog(screen, dialog.dpi);
+    SelectObject(screen, oldFont);
+    ReleaseDC(nullptr, screen);
+    const DialogLayout& l = dialog.layout;
+    for (int on = 0; on < 2; ++on) {
+        int height = 0;
+        dialog.marks[on] = ScaledResource(on ? kOptionOn : kOptionOff, dialog.markSide, height);
+    }
+    dialog.hand = HandCursor();
+
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    RECT frame = {0, 0, l.client.cx, l.client.cy};
     AdjustWindowRect(&frame, style, FALSE);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const auto place = DialogPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
     dialog.window = CreateWindowExW(WS_EX_DLGMODALFRAME, L"QuillmoorSettings", Utf8ToWide(kDialogTitle).c_str(), style,
                                     place.first, place.second, width, height, nullptr, nullptr, instance, nullptr);
-    if (!dialog.window) return;
+    if (!dialog.window) {
+        FreeDialog();
+        return;
+    }
     // The program's icon in the caption and the task switcher. Windows leaves the class icon out
     // of a modal-frame caption; icons given to the window itself are shown.
     for (const auto& icon : {std::make_pair(ICON_BIG, SM_CXICON), std::make_pair(ICON_SMALL, SM_CXSMICON)}) {
@@ -289,14 +493,26 @@ void RunSettingsDialog() {
     }
 
     // A control parent, so that Tab reaches the repeat box and the file button inside it.
+    const RECT& panel = l.panel;
     dialog.panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"QuillmoorPanel", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
-                                   12, 16, 469, 165, dialog.window, nullptr, instance, nullptr);
+                                   panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top,
+                                   dialog.window, nullptr, instance, nullptr);
+    RECT inside;
+    GetClientRect(dialog.panel, &inside);
+    MakePanelBackground(inside.right, inside.bottom);
+    const RECT& repeat = l.box[kRepeatBox];
     dialog.repeat = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
-                                    112, 52, 41, 220, dialog.panel, nullptr, instance, nullptr);
+                                    repeat.left, repeat.top, repeat.right - repeat.left, Scaled(220), dialog.panel,
+                                    nullptr, instance, nullptr);
     SendMessageW(dialog.repeat, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), FALSE);
-    dialog.fileButton = CreateCommandButton(dialog.panel, 28, 112, 41, 25, "...", ChooseFile);
-    dialog.setButton = CreateCommandButton(dialog.window, 316, 200, 81, 25, "設定", Confirm);
-    dialog.cancelButton = CreateCommandButton(dialog.window, 400, 200, 81, 25, "ｷｬﾝｾﾙ", Close);
+    const auto button = [&](HWND parent, int item, void (*onClick)()) {
+        const RECT& r = l.box[item];
+        return CreateCommandButton(parent, r.left, r.top, r.right - r.left, r.bottom - r.top, WideToUtf8(l.text[item]),
+                                   onClick);
+    };
+    dialog.fileButton = button(dialog.panel, kFileButton, ChooseFile);
+    dialog.setButton = button(dialog.window, kSetButton, Confirm);
+    dialog.cancelButton = button(dialog.window, kCancelButton, Close);
 
     // The controls from the settings, as the dialog opens.
     SelectMusicSource(BgmKind);
@@ -322,4 +538,5 @@ void RunSettingsDialog() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    FreeDialog();
 }

@@ -26,3 +26,13 @@ std::string WideToUtf8(const std::wstring& text) {
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], length, nullptr, nullptr);
     return utf8;
 }
+
+bool FitsAnsiCodePage(const std::wstring& text) {
+    if (text.empty()) return true;
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return false;
+    std::string bytes(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, &bytes[0], length, nullptr, nullptr);
+    return AnsiToWide(bytes) == text;  // no character replaced or approximated on the way
+}

@@ -8,3 +8,5 @@ std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 // Bytes in the system's ANSI code page (e.g. Shift_JIS keys) read as text of that code page.
 std::wstring AnsiToWide(const std::string& bytes);
+// Whether the system's ANSI code page can write the text, every character as it is.
+bool FitsAnsiCodePage(const std::wstring& text);

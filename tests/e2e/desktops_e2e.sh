@@ -19,13 +19,6 @@ rm -f "$install/クイルモア.ini"
 # servers of its own (one large enough for a 1920 x 1080 desktop, then two monitors nested in
 # it), ends the server, starts it again on each, and gives it back to the first display at the
 # end.
-restart_wine() {
-  wineserver -k </dev/null >/dev/null 2>&1
-  wineserver -w </dev/null >/dev/null 2>&1
-  (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
-  for _ in $(seq 1 50); do pgrep -x wineserver >/dev/null && break; sleep 0.1; done
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-}
 free_display() {
   local n
   for n in $(seq "$1" $(($1 + 60))); do

@@ -104,3 +104,13 @@ expect_mp3_stopped_then_cursor_shown() {  # trace log
 kill_renderer() {
   wine taskkill /f /im クイルモア.dll </dev/null >/dev/null 2>&1
 }
+
+# Ends the persistent Wine server and starts it again, on $DISPLAY and with the registry as it
+# now stands (the screen's DPI is read once, when the server starts).
+restart_wine() {
+  wineserver -k </dev/null >/dev/null 2>&1
+  wineserver -w </dev/null >/dev/null 2>&1
+  (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
+  for _ in $(seq 1 50); do pgrep -x wineserver >/dev/null && break; sleep 0.1; done
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}

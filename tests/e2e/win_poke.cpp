@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: win_poke find|text|close|syscommand|hold TITLE [N]\n");
         return 2;
     }
+    // Sizes and places as they are on the screen, whatever its DPI (not scaled to 96).
+    SetProcessDPIAware();
     // Titles come from the wide command line, so any code page can name any window.
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);

@@ -1,7 +1,8 @@
 // The settings dialog's rules: enabled states per source, the repeat box, what confirming
-// writes, the background gradient, the band tiling and the window's place.
+// writes, the background gradient, the band tiling, the window's place and its scaling.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,47 @@ TEST(DialogRules, BandCoversThePanelAndDialogPlace) {
     EXPECT_TRUE(BandTiles(10, 0, 5, 3).empty());
     EXPECT_EQ(DialogPosition(1280, 1024, 498, 272), (std::pair<int, int>{391, 250}));
     EXPECT_EQ(DialogPosition(1024, 768, 499, 273), (std::pair<int, int>{262, 165}));
+}
+
+// The layout at the screen's scale: lengths to the nearest pixel (a half pixel up), so the
+// 492 x 246 client is 615 x 308 at 120 DPI, 738 x 369 at 144 and 984 x 492 at 192.
+TEST(DialogRules, LayoutScalesWithTheScreen) {
+    for (int px = -300; px <= 300; ++px) EXPECT_EQ(DialogPixels(px, 96), px);
+    EXPECT_EQ(DialogPixels(492, 120), 615);
+    EXPECT_EQ(DialogPixels(246, 120), 308);
+    EXPECT_EQ(DialogPixels(13, 144), 20);
+    EXPECT_EQ(DialogPixels(-13, 144), -20);
+    EXPECT_EQ(DialogPixels(246, 192), 492);
+}
+
+// Pictures scaled for the screen keep their colours where the source is even, mean what they
+// cover, and keep a picture's average; transparent pixels lend no colour.
+TEST(DialogRules, PicturesScaleByTheAreaTheyCover) {
+    const uint32_t black = 0xff000000, white = 0xffffffff;
+    const uint32_t square[4] = {black, white, white, black};
+    EXPECT_EQ(ScalePicture(square, 2, 2, 2, 2), std::vector<uint32_t>(square, square + 4));
+    const std::vector<uint32_t> three = ScalePicture(square, 2, 2, 3, 3);
+    ASSERT_EQ(three.size(), 9u);
+    EXPECT_EQ(three[0], black);
+    EXPECT_EQ(three[2], white);
+    EXPECT_EQ(three[4], 0xff808080u);  // a quarter of each: (0 + 255 + 255 + 0) / 4, rounded
+    EXPECT_NEAR(three[1] & 0xff, 128, 1);  // half black, half white
+    const uint32_t pair[2] = {0x00ff0000, 0xff0000ff};  // transparent red, blue
+    EXPECT_EQ(ScalePicture(pair, 2, 1, 1, 1), (std::vector<uint32_t>{0x800000ffu}));
+    EXPECT_TRUE(ScalePicture(square, 2, 2, 0, 3).empty());
+
+    std::mt19937 random(5);
+    std::vector<uint32_t> picture(12 * 12);
+    for (uint32_t& p : picture) p = 0xff000000 | (random() & 0xffffff);
+    const auto mean = [](const std::vector<uint32_t>& pixels, int shift) {
+        double sum = 0;
+        for (uint32_t p : pixels) sum += (p >> shift) & 0xff;
+        return sum / static_cast<double>(pixels.size());
+    };
+    for (int side : {5, 12, 15, 18, 24, 31}) {
+        const std::vector<uint32_t> scaled = ScalePicture(picture.data(), 12, 12, side, side);
+        for (int shift : {0, 8, 16}) EXPECT_NEAR(mean(scaled, shift), mean(picture, shift), 0.5) << side;
+    }
 }
 
 }  // namespace

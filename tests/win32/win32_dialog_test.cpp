@@ -6,7 +6,11 @@
 
 #include <string>
 
+#include "saver/dialog/dialog_rules.h"
+#include "saver/dialog/win32_dialog.h"
 #include "saver/main/settings.h"
+#include "saver/main/sub_main.h"
+#include "saver/main/win32_text.h"
 #include "saver/main/win32_forms.h"
 
 namespace {
@@ -73,6 +77,191 @@ TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
         }
     }
     BgmKind = 0;
+}
+
+// At each scale of the screen every text fits its control in the control's own font, every
+// control lies inside its container, and no two overlap (the panel's title inside its frame
+// apart): a label the font outgrows is cut, and one that sizes itself must not run into the
+// next control.
+TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
+    for (int dpi : {96, 120, 144, 192}) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HFONT font = CreateDialogFont(dpi, false), linkFont = CreateDialogFont(dpi, true);
+        HGDIOBJ old = SelectObject(dc, font);
+        const DialogLayout l = LayOutDialog(dc, dpi);
+        const RECT panel = {0, 0, l.panel.right - l.panel.left - 2, l.panel.bottom - l.panel.top - 2};  // in its border
+        const RECT form = {0, 0, l.client.cx, l.client.cy};
+        RECT inForm;
+        EXPECT_TRUE(IntersectRect(&inForm, &l.panel, &form) && EqualRect(&inForm, &l.panel)) << dpi;
+        for (int item = 0; item < kDialogItems; ++item) {
+            const RECT& box = l.box[item];
+            RECT inside;
+            EXPECT_TRUE(IntersectRect(&inside, &box, InPanel(item) ? &panel : &form) && EqualRect(&inside, &box))
+                << "item " << item << " leaves its container at " << dpi << " DPI";
+            if (!l.text[item].empty()) {
+                SelectObject(dc, item == kLink ? linkFont : font);
+                SIZE extent = {};
+                GetTextExtentPoint32W(dc, l.text[item].c_str(), static_cast<int>(l.text[item].size()), &extent);
+                // Its height is the font's em (the cell less the leading above the letters): the
+                // design's 13 pixels at 9.75 points.
+                TEXTMETRICW metrics = {};
+                GetTextMetricsW(dc, &metrics);
+                extent.cy = metrics.tmHeight - metrics.tmInternalLeading;
+                // A button's caption keeps clear of its skin's border.
+                const bool button = item == kFileButton || item == kSetButton || item == kCancelButton;
+                const int border = button ? 2 * DialogPixels(4, dpi) : 0;
+                EXPECT_LE(extent.cx + border, box.right - box.left) << "item " << item << " at " << dpi << " DPI";
+                EXPECT_LE(extent.cy + border, box.bottom - box.top) << "item " << item << " at " << dpi << " DPI";
+            }
+            for (int other = item + 1; other < kDialogItems; ++other) {
+                RECT both;
+                if (InPanel(item) != InPanel(other) || (item == kTitleFrame && other == kTitle)) continue;
+                EXPECT_FALSE(IntersectRect(&both, &box, &l.box[other]))
+                    << "items " << item << " and " << other << " overlap at " << dpi << " DPI";
+            }
+        }
+        SelectObject(dc, old);
+        DeleteObject(font);
+        DeleteObject(linkFont);
+        DeleteDC(dc);
+    }
+}
+
+// Clicks as a user makes them: a label takes clicks on its text only, and the link opens on a
+// press and a release both on it, not on a release after a press elsewhere.
+std::wstring opened;
+int opens = 0;
+int16_t kindAfterBesideLabel = -1, kindAfterOnLabel = -1;
+int opensAfterDrag = -1;
+void Record(HWND, const wchar_t* address) {
+    opened = address;
+    ++opens;
+}
+LPARAM Middle(const RECT& r) { return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+
+void CALLBACK ClickThenClose(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND dialog = FindWindowW(L"QuillmoorSettings", nullptr);
+    HWND panel = dialog ? FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr) : nullptr;
+    if (!panel) {
+        PostQuitMessage(0);
+        return;
+    }
+    HDC dc = GetDC(dialog);
+    HFONT font = CreateDialogFont(GetDeviceCaps(dc, LOGPIXELSY), false);
+    HGDIOBJ old = SelectObject(dc, font);
+    const DialogLayout l = LayOutDialog(dc, GetDeviceCaps(dc, LOGPIXELSY));
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(dialog, dc);
+    const RECT& none = l.box[kLabelNone];
+    const LPARAM beside = MAKELPARAM(none.right + 4, (none.top + none.bottom) / 2);
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, beside);
+    SendMessageW(panel, WM_LBUTTONUP, 0, beside);
+    kindAfterBesideLabel = BgmKind;
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, Middle(none));
+    SendMessageW(panel, WM_LBUTTONUP, 0, Middle(none));
+    kindAfterOnLabel = BgmKind;
+
+    SendMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));  // on the background
+    SendMessageW(dialog, WM_LBUTTONUP, 0, Middle(l.box[kLink]));
+    opensAfterDrag = opens;
+    SendMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, Middle(l.box[kLink]));
+    SendMessageW(dialog, WM_LBUTTONUP, 0, Middle(l.box[kLink]));
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+TEST(Win32Dialog, LabelsAndTheLinkTakeWholeClicksOnThemselves) {
+    BgmKind = 1;
+    SetLinkOpener(Record);
+    SetTimer(nullptr, 0, 1000, ClickThenClose);
+    RunSettingsDialog();
+    SetLinkOpener(nullptr);
+    EXPECT_EQ(kindAfterBesideLabel, 1) << "a press beside \"なし\" chose it";
+    EXPECT_EQ(kindAfterOnLabel, 0);
+    EXPECT_EQ(opensAfterDrag, 0) << "a press elsewhere released over the link opened it";
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(opened.rfind(L"https://", 0), 0u) << "opened: " << opened.size() << " characters";
+    BgmKind = 0;
+}
+
+// The file chooser, driven as a user drives it: "..." pressed, a path typed into the chooser
+// and confirmed; a message box, if one comes, closed.
+std::wstring typed[2];
+int choice = 0;
+bool focusBackOnFileButton = false, messageShown = false;
+HWND FileButton(HWND dialog) {
+    HWND panel = FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr);
+    return panel ? FindWindowExW(panel, nullptr, L"QuillmoorCommand", L"...") : nullptr;
+}
+void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND box = FindWindowW(L"#32770", Utf8ToWide(kDialogTitle).c_str())) {  // the refusal
+        messageShown = true;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    HWND chooser = FindWindowW(L"#32770", L"ﾌｧｲﾙを開く");
+    if (!chooser) return;
+    const int name = GetDlgItem(chooser, 0x47c) ? 0x47c : 0x480;  // the file name's box
+    SetDlgItemTextW(chooser, name, typed[choice++].c_str());
+    PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+    SetTimer(nullptr, 0, 700, AnswerChooser);  // for a message box that may follow
+}
+void CALLBACK ChooseTwiceThenClose(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND dialog = FindWindowW(L"QuillmoorSettings", nullptr);
+    HWND button = dialog ? FileButton(dialog) : nullptr;
+    if (!button) {
+        PostQuitMessage(0);
+        return;
+    }
+    for (int i = 0; i < 2; ++i) {  // each press returns when the chooser (and any message) has gone
+        SetTimer(nullptr, 0, 1000, AnswerChooser);
+        SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        if (i == 0) focusBackOnFileButton = GetFocus() == button;
+    }
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+// The settings file is written in the ANSI code page: a chosen path it cannot hold (a Japanese
+// folder under 1252, an accented one under 932) is kept by its short name, which it can, so
+// the path read back from the file still opens; a path with no short name (a file yet to be
+// made) is refused with a message and the earlier choice stays.
+TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"qm_choose_" + std::to_wstring(GetCurrentProcessId()) +
+                                (GetACP() == 932 ? L"_caf\u00e9" : L"_\u30af\u30a4\u30eb");
+    ASSERT_FALSE(FitsAnsiCodePage(folder));
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring music = folder + L"\\tone.mp3";
+    CloseHandle(CreateFileW(music.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    typed[0] = music;
+    typed[1] = folder + L"\\not yet.mp3";
+    choice = 0;
+    BgmKind = 2;
+    BgmFile = "earlier.mp3";
+    SetTimer(nullptr, 0, 1000, ChooseTwiceThenClose);
+    RunSettingsDialog();
+
+    EXPECT_EQ(choice, 2);
+    EXPECT_TRUE(focusBackOnFileButton);
+    EXPECT_TRUE(messageShown) << "no refusal for a path the settings file cannot hold";
+    const std::wstring kept = Utf8ToWide(BgmFile);
+    EXPECT_TRUE(FitsAnsiCodePage(kept)) << BgmFile;
+    // The path as the next session reads it: the file's ANSI bytes.
+    char ansi[MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, kept.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+    wchar_t longForm[MAX_PATH] = L"";
+    GetLongPathNameW(AnsiToWide(ansi).c_str(), longForm, MAX_PATH);
+    EXPECT_EQ(std::wstring(longForm), music) << "kept: " << BgmFile;
+    DeleteFileW(music.c_str());
+    RemoveDirectoryW(folder.c_str());
+    BgmKind = 0;
+    BgmFile.clear();
 }
 
 }  // namespace

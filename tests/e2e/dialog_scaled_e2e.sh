@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The settings dialog on scaled displays: at 96, 120, 144 and 192 DPI (the screen's LogPixels,
+# read by Wine when its server starts) the client area is 492 x 246 scaled to the screen, and
+# the gradient, the band, the selected option mark and the buttons are where the scaled layout
+# puts them. A screenshot of each is kept (dialog-DPI.png).
+#
+# usage: dialog_scaled_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe
+set -uo pipefail
+saver=$1 renderer=$2 poke=$3
+. "$(dirname "$0")/lib.sh"
+
+install="$WINEPREFIX/drive_c/qm_dialog_scaled"
+install_programs "$install" "$saver" "$renderer"
+title="<クイルモア>"
+key='HKCU\Control Panel\Desktop'
+
+# The prefix's own setting is put back at the end, whatever happens.
+before=$(wine reg query "$key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
+restore() {
+  if [ -n "$before" ]; then
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d $((before)) /f >/dev/null 2>&1
+  else
+    wine reg delete "$key" /v LogPixels /f >/dev/null 2>&1
+  fi
+  restart_wine
+}
+trap restore EXIT
+
+pixel() {  # client x, y -> "r g b"
+  convert "$shot" -crop 1x1+"$1"+"$2" -depth 8 txt:- 2>/dev/null |
+    sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n 1
+}
+scale() { echo $((($1 * dpi + 48) / 96)); }
+
+for dpi in 96 120 144 192; do
+  echo "== $dpi DPI"
+  wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  restart_wine
+  wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
+  pid=$!
+  [ -n "$(x_window "$title" 150)" ] || { fail "no dialog at $dpi DPI"; continue; }
+  sleep 1.5
+  found=$(wine "$poke" find "$title" | tr -d '\r')
+  read -r ox oy < <(wine "$poke" origin "$title" | tr -d '\r')
+  echo "$found at $ox,$oy"
+  size=$(sed -nE 's/.*client=([0-9]+x[0-9]+).*/\1/p' <<<"$found")
+  w=${size%x*} h=${size#*x}
+  ew=$(scale 492) eh=$(scale 246)
+  [ "${w:-0}" -ge $((ew - 1)) ] && [ "${w:-0}" -le $((ew + 1)) ] && [ "${h:-0}" -ge $((eh - 1)) ] &&
+    [ "${h:-0}" -le $((eh + 1)) ] || fail "client $size at $dpi DPI, not ${ew}x${eh}"
+  shot="$E2E_OUT/dialog-$dpi.png"
+  import -window root -crop "${w:-492}x${h:-246}+$ox+$oy" +repage "$shot"
+
+  # The gradient spans the whole height: dark at the top and the bottom, light in the middle.
+  read -r r g b < <(pixel 2 1)
+  [ "$r" -lt 40 ] && [ "$b" -gt $((r + 20)) ] || fail "$dpi DPI: the top is not dark blue ($r $g $b)"
+  read -r r g b < <(pixel 2 $((h / 2)))
+  [ "$r" -gt 200 ] && [ "$b" -gt 230 ] || fail "$dpi DPI: the middle is not light ($r $g $b)"
+  read -r r g b < <(pixel 2 $((h - 2)))
+  [ "$r" -lt 40 ] || fail "$dpi DPI: the bottom is not dark ($r $g $b)"
+  # The band reaches the panel's far corner; the mark of "なし" (chosen: no settings yet) is the
+  # selected one, blue all over its scaled square; the one of "音楽CD" is not.
+  px=$(($(scale 12) + 1)) py=$(($(scale 16) + 1))
+  read -r r g b < <(pixel $((px + $(scale 460))) $((py + $(scale 158))))
+  [ "$r" -gt 170 ] && [ "$r" -lt 225 ] && [ "$g" -gt 170 ] || fail "$dpi DPI: no band at the panel's corner ($r $g $b)"
+  for at in "2 2" "6 6" "9 9"; do
+    read -r mx my <<<"$at"
+    read -r r g b < <(pixel $((px + $(scale $((28 + mx))))) $((py + $(scale $((76 + my))))))
+    [ "$b" -gt $((r + 60)) ] || fail "$dpi DPI: the chosen mark is not blue at $at ($r $g $b)"
+  done
+  read -r r g b < <(pixel $((px + $(scale 34))) $((py + $(scale 62))))
+  [ "$b" -lt $((r + 60)) ] || fail "$dpi DPI: the mark of the audio CD is selected ($r $g $b)"
+  # The confirm button's face fills its scaled place: its border near the right end, the
+  # gradient's tint just above its bottom border, the dialog's own gradient just beyond it.
+  bx=$(scale 316) by=$(scale 200) bw=$(scale 81) bh=$(scale 25)
+  read -r r g b < <(pixel $((bx + bw - 1 - $(scale 1))) $((by + bh / 2)))
+  [ "$r" -lt 120 ] && [ "$b" -gt $((r + 40)) ] || fail "$dpi DPI: no button border at its right end ($r $g $b)"
+  read -r r g b < <(pixel $((bx + bw / 2)) $((by + bh - $(scale 5))))
+  [ "$r" -gt 150 ] || fail "$dpi DPI: the button's face does not reach its bottom ($r $g $b)"
+
+  wine "$poke" close "$title" >/dev/null
+  wait_gone "$pid" 50 || fail "$dpi DPI: the dialog did not close"
+  wait "$pid"
+done
+
+echo "$failures failures"
+exit $((failures > 0))
