@@ -13,14 +13,16 @@ constexpr double kSourceTwipsPerPixel = 15.0;  // the skins are 960 x 375 twips 
 
 class Win32Command : public CommandHost {
 public:
-    Win32Command(HWND window, const std::string& caption, std::function<void()> onClick)
+    Win32Command(HWND window, const std::string& caption, std::function<void()> onClick, int dpi)
         : window_(window), caption_(caption), onClick_(std::move(onClick)), command_(*this) {
-        HDC screen = GetDC(nullptr);
-        twipsPerPixel_ = 1440.0 / GetDeviceCaps(screen, LOGPIXELSY);
-        font_ = CreateFontW(-MulDiv(975, GetDeviceCaps(screen, LOGPIXELSY), 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                            FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
-        ReleaseDC(nullptr, screen);
+        if (dpi <= 0) {
+            HDC screen = GetDC(nullptr);
+            dpi = GetDeviceCaps(screen, LOGPIXELSY);
+            ReleaseDC(nullptr, screen);
+        }
+        twipsPerPixel_ = 1440.0 / dpi;
+        font_ = CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
     }
     ~Win32Command() override {
         if (face_) DeleteObject(face_);
@@ -212,7 +214,7 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 }  // namespace
 
 HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const std::string& caption,
-                         std::function<void()> onClick) {
+                         std::function<void()> onClick, int dpi) {
     static bool registered = false;
     if (!registered) {
         WNDCLASSW windowClass = {};
@@ -225,7 +227,7 @@ HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const
     HWND window = CreateWindowExW(0, L"QuillmoorCommand", Utf8ToWide(caption).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
                                   x, y, width, height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) return nullptr;
-    auto* button = new Win32Command(window, caption, std::move(onClick));
+    auto* button = new Win32Command(window, caption, std::move(onClick), dpi);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
     button->Logic().Enabled();  // the container's first read: enabled, first face
     button->Logic().Initialize();

@@ -11,9 +11,10 @@
 constexpr int kSkinResourceFirst = 10;
 
 // Creates a button at (x, y), width x height pixels, in `parent`; `onClick` runs on Click.
-// The button is initialised (hover polling on) and enabled. Returns its window.
+// Its face and caption are laid out for a screen of `dpi` (0: the screen's own). The button is
+// initialised (hover polling on) and enabled. Returns its window.
 HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const std::string& caption,
-                         std::function<void()> onClick);
+                         std::function<void()> onClick, int dpi = 0);
 
 // Enables or disables the button (its Enabled property).
 void SetCommandEnabled(HWND button, bool enabled);

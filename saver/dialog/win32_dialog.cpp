@@ -24,6 +24,7 @@
 
 namespace {
 
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED: the window's screen has another DPI now
 constexpr int kBandPicture = 5, kOptionOff = 6, kOptionOn = 7, kHandCursor = 20;
 const char kCreditText[] = "Quillmoor project    Ver.1.0.0";
 const char kLinkAddress[] = "https://quillmoor.example.org/";
@@ -337,6 +338,127 @@ void PaintBackground(int width, int height) {
     ReleaseDC(dialog.window, screen);
 }
 
+// The fonts, the layout and the pictures, for a screen of `dpi`.
+void MakeResources(int dpi) {
+    dialog.dpi = dpi;
+    dialog.font = CreateDialogFont(dpi, false);
+    dialog.linkFont = CreateDialogFont(dpi, true);
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ oldFont = SelectObject(screen, dialog.font);
+    dialog.layout = LayOutDialog(screen, dpi);
+    SelectObject(screen, oldFont);
+    ReleaseDC(nullptr, screen);
+    for (int on = 0; on < 2; ++on) {
+        int height = 0;
+        dialog.marks[on] = ScaledResource(on ? kOptionOn : kOptionOff, dialog.markSide, height);
+    }
+    dialog.hand = HandCursor();
+}
+
+void FreeResources() {
+    for (HGDIOBJ* object : {reinterpret_cast<HGDIOBJ*>(&dialog.font), reinterpret_cast<HGDIOBJ*>(&dialog.linkFont),
+                            reinterpret_cast<HGDIOBJ*>(&dialog.panelBackground),
+                            reinterpret_cast<HGDIOBJ*>(&dialog.marks[0]), reinterpret_cast<HGDIOBJ*>(&dialog.marks[1])}) {
+        if (*object) DeleteObject(*object);
+        *object = nullptr;
+    }
+    if (dialog.handMade) DestroyCursor(dialog.hand);
+    dialog.hand = nullptr;
+    dialog.handMade = false;
+}
+
+// The panel with its controls and the two buttons, as laid out; the repeat box shows `repeatText`
+// and the controls' states follow the chosen source.
+void MakeControls(const std::wstring& repeatText) {
+    const DialogLayout& l = dialog.layout;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    // A control parent, so that Tab reaches the repeat box and the file button inside it.
+    const RECT& panel = l.panel;
+    dialog.panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"QuillmoorPanel", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
+                                   panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top,
+                                   dialog.window, nullptr, instance, nullptr);
+    RECT inside = {};
+    GetClientRect(dialog.panel, &inside);
+    MakePanelBackground(inside.right, inside.bottom);
+    const RECT& repeat = l.box[kRepeatBox];
+    dialog.repeat = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
+                                    repeat.left, repeat.top, repeat.right - repeat.left, Scaled(220), dialog.panel,
+                                    nullptr, instance, nullptr);
+    SendMessageW(dialog.repeat, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), FALSE);
+    for (int n = 0; n <= 30; ++n) {
+        SendMessageW(dialog.repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(RepeatText(n)).c_str()));
+    }
+    SetWindowTextW(dialog.repeat, repeatText.c_str());
+    const auto button = [&](HWND parent, int item, void (*onClick)()) {
+        const RECT& r = l.box[item];
+        return CreateCommandButton(parent, r.left, r.top, r.right - r.left, r.bottom - r.top, WideToUtf8(l.text[item]),
+                                   onClick, dialog.dpi);
+    };
+    dialog.fileButton = button(dialog.panel, kFileButton, ChooseFile);
+    dialog.setButton = button(dialog.window, kSetButton, Confirm);
+    dialog.cancelButton = button(dialog.window, kCancelButton, Close);
+    SelectMusicSource(BgmKind);
+}
+
+// The dialog on a screen of another DPI (moved to another monitor, or the scale changed): all of
+// it again at the new scale, where the system suggests (or where it is), with the repeat text,
+// the choice and the focus kept.
+void ScaleTo(int dpi, const RECT* suggested) {
+    wchar_t text[64] = L"";
+    GetWindowTextW(dialog.repeat, text, 64);
+    HWND focus = GetFocus();
+    HWND* const focusable[] = {&dialog.repeat, &dialog.fileButton, &dialog.setButton, &dialog.cancelButton};
+    int focused = -1;
+    for (int i = 0; i < 4; ++i) {
+        if (focus && (focus == *focusable[i] || IsChild(*focusable[i], focus))) focused = i;
+    }
+    DestroyWindow(dialog.panel);  // with the repeat box and the file button
+    DestroyWindow(dialog.setButton);
+    DestroyWindow(dialog.cancelButton);
+    FreeResources();
+    MakeResources(dpi);
+    RECT place;
+    if (suggested) {
+        place = *suggested;
+    } else {
+        RECT frame = {0, 0, dialog.layout.client.cx, dialog.layout.client.cy};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog.window, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongW(dialog.window, GWL_EXSTYLE)));
+        GetWindowRect(dialog.window, &place);
+        place.right = place.left + frame.right - frame.left;
+        place.bottom = place.top + frame.bottom - frame.top;
+    }
+    SetWindowPos(dialog.window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    MakeControls(text);
+    if (focused >= 0) SetFocus(*focusable[focused]);
+    InvalidateRect(dialog.window, nullptr, FALSE);
+}
+
+// The DPI of the screen the dialog opens on (the primary monitor), or of the window's monitor,
+// where the system can tell them apart; the screen's otherwise.
+int StartingDpi() {
+    using MonitorDpi = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    UINT x = 0, y = 0;
+    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
+        const auto get = reinterpret_cast<MonitorDpi>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        const bool known = get && SUCCEEDED(get(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), 0, &x, &y));
+        FreeLibrary(shcore);
+        if (known && y > 0) return static_cast<int>(y);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+int WindowDpi(HWND window) {
+    using ForWindow = UINT(WINAPI*)(HWND);
+    const auto get = reinterpret_cast<ForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = get ? get(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : dialog.dpi;
+}
+
 void PaintDialog(HWND window) {
     const DialogLayout& l = dialog.layout;
     PAINTSTRUCT paint;
@@ -383,19 +505,11 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_CAPTURECHANGED: dialog.linkPressed = false; return 0;
+    case kDpiChanged: ScaleTo(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_DESTROY: dialog.done = true; return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void FreeDialog() {
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(dialog.font), static_cast<HGDIOBJ>(dialog.linkFont),
-                           static_cast<HGDIOBJ>(dialog.background), static_cast<HGDIOBJ>(dialog.panelBackground),
-                           static_cast<HGDIOBJ>(dialog.marks[0]), static_cast<HGDIOBJ>(dialog.marks[1])}) {
-        if (object) DeleteObject(object);
-    }
-    if (dialog.handMade) DestroyCursor(dialog.hand);
 }
 
 }  // namespace
@@ -458,30 +572,17 @@ void RunSettingsDialog() {
 
     // The program is DPI-aware: the dialog scales itself to the screen, as a form does, from
     // its design at 96 DPI.
-    HDC screen = GetDC(nullptr);
-    dialog.dpi = GetDeviceCaps(screen, LOGPIXELSY) > 0 ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    dialog.font = CreateDialogFont(dialog.dpi, false);
-    dialog.linkFont = CreateDialogFont(dialog.dpi, true);
-    HGDIOBJ oldFont = SelectObject(screen, dialog.font);
-    dialog.layout = LayOutDialog(screen, dialog.dpi);
-    SelectObject(screen, oldFont);
-    ReleaseDC(nullptr, screen);
+    MakeResources(StartingDpi());
     const DialogLayout& l = dialog.layout;
-    for (int on = 0; on < 2; ++on) {
-        int height = 0;
-        dialog.marks[on] = ScaledResource(on ? kOptionOn : kOptionOff, dialog.markSide, height);
-    }
-    dialog.hand = HandCursor();
-
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     RECT frame = {0, 0, l.client.cx, l.client.cy};
-    AdjustWindowRect(&frame, style, FALSE);
+    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const auto place = DialogPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
     dialog.window = CreateWindowExW(WS_EX_DLGMODALFRAME, L"QuillmoorSettings", Utf8ToWide(kDialogTitle).c_str(), style,
                                     place.first, place.second, width, height, nullptr, nullptr, instance, nullptr);
     if (!dialog.window) {
-        FreeDialog();
+        FreeResources();
         return;
     }
     // The program's icon in the caption and the task switcher. Windows leaves the class icon out
@@ -491,35 +592,9 @@ void RunSettingsDialog() {
         SendMessageW(dialog.window, WM_SETICON, icon.first,
                      reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_SHARED)));
     }
+    MakeControls(Utf8ToWide(RepeatText(BgmRepeat)));
+    if (WindowDpi(dialog.window) != dialog.dpi) ScaleTo(WindowDpi(dialog.window), nullptr);
 
-    // A control parent, so that Tab reaches the repeat box and the file button inside it.
-    const RECT& panel = l.panel;
-    dialog.panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"QuillmoorPanel", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
-                                   panel.left, panel.top, panel.right - panel.left, panel.bottom - panel.top,
-                                   dialog.window, nullptr, instance, nullptr);
-    RECT inside;
-    GetClientRect(dialog.panel, &inside);
-    MakePanelBackground(inside.right, inside.bottom);
-    const RECT& repeat = l.box[kRepeatBox];
-    dialog.repeat = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN,
-                                    repeat.left, repeat.top, repeat.right - repeat.left, Scaled(220), dialog.panel,
-                                    nullptr, instance, nullptr);
-    SendMessageW(dialog.repeat, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), FALSE);
-    const auto button = [&](HWND parent, int item, void (*onClick)()) {
-        const RECT& r = l.box[item];
-        return CreateCommandButton(parent, r.left, r.top, r.right - r.left, r.bottom - r.top, WideToUtf8(l.text[item]),
-                                   onClick);
-    };
-    dialog.fileButton = button(dialog.panel, kFileButton, ChooseFile);
-    dialog.setButton = button(dialog.window, kSetButton, Confirm);
-    dialog.cancelButton = button(dialog.window, kCancelButton, Close);
-
-    // The controls from the settings, as the dialog opens.
-    SelectMusicSource(BgmKind);
-    SetWindowTextW(dialog.repeat, Utf8ToWide(RepeatText(BgmRepeat)).c_str());
-    for (int n = 0; n <= 30; ++n) {
-        SendMessageW(dialog.repeat, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(RepeatText(n)).c_str()));
-    }
     POINT cursor;
     if (GetCursorPos(&cursor)) {
         StoreZoomCoordinate(cursor.x, ZoomOriginX);
@@ -538,5 +613,6 @@ void RunSettingsDialog() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    FreeDialog();
+    FreeResources();
+    if (dialog.background) DeleteObject(dialog.background);
 }

@@ -264,4 +264,74 @@ TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
     BgmFile.clear();
 }
 
+// Dragged to a monitor at 150 %: the system tells the window its new DPI and suggests a place;
+// the dialog lays itself out again at 144 DPI there, keeping the repeat text, the choice and
+// the focus, and the link's hand grows with it.
+SIZE clientAfter = {}, setButtonAfter = {}, handAfter = {};
+POINT handSpot = {};
+std::wstring repeatAfter, focusAfter;
+SIZE SizeOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+void CALLBACK MoveToAScaledMonitor(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND dialog = FindWindowW(L"QuillmoorSettings", nullptr);
+    HWND panel = dialog ? FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr) : nullptr;
+    if (!panel) {
+        PostQuitMessage(0);
+        return;
+    }
+    SetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), L"7");
+    RECT suggested = {0, 0, 738, 369};
+    AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
+    OffsetRect(&suggested, 40 - suggested.left, 30 - suggested.top);
+    SendMessageW(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    clientAfter = {client.right, client.bottom};
+    setButtonAfter = SizeOf(FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"設定"));
+    panel = FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr);
+    wchar_t text[16] = L"", name[32] = L"";
+    GetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), text, 16);
+    repeatAfter = text;
+    if (HWND focus = GetFocus()) GetClassNameW(GetParent(focus) == panel ? focus : GetParent(focus), name, 32);
+    focusAfter = name;
+    // The pointer over the link (its text starts at 18, 312 now): the hand at 150 %.
+    POINT link = {18 + 10, 312 + 8};
+    ClientToScreen(dialog, &link);
+    SetCursorPos(link.x, link.y);
+    SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ICONINFO hand = {};
+    if (GetIconInfo(GetCursor(), &hand)) {
+        BITMAP picture = {};
+        GetObjectW(hand.hbmColor ? hand.hbmColor : hand.hbmMask, sizeof picture, &picture);
+        handAfter = {picture.bmWidth, picture.bmHeight};
+        handSpot = {static_cast<LONG>(hand.xHotspot), static_cast<LONG>(hand.yHotspot)};
+        DeleteObject(hand.hbmMask);
+        if (hand.hbmColor) DeleteObject(hand.hbmColor);
+    }
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+TEST(Win32Dialog, MovedToAScaledMonitorItScalesItself) {
+    BgmKind = 1;
+    SetTimer(nullptr, 0, 1000, MoveToAScaledMonitor);
+    RunSettingsDialog();
+    EXPECT_EQ(clientAfter.cx, 738);
+    EXPECT_EQ(clientAfter.cy, 369);
+    EXPECT_EQ(setButtonAfter.cx, 122);  // 81 x 25 at 150 %, to the nearest pixel
+    EXPECT_EQ(setButtonAfter.cy, 38);
+    EXPECT_EQ(repeatAfter, L"7");
+    EXPECT_EQ(focusAfter, L"ComboBox");
+    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(handAfter.cx, 48);  // the 32 x 32 hand, its hot spot at (12, 10), at 150 %
+    EXPECT_EQ(handAfter.cy, 48);
+    EXPECT_EQ(handSpot.x, 18);
+    EXPECT_EQ(handSpot.y, 15);
+    BgmKind = 0;
+}
+
 }  // namespace
