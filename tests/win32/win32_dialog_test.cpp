@@ -127,6 +127,16 @@ TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
     }
 }
 
+// The open dialog and its panel, seen from a timer of a test; with none, the dialog's loop is
+// ended anyway.
+bool FindOpenDialog(UINT_PTR timer, HWND& dialog, HWND& panel) {
+    KillTimer(nullptr, timer);
+    dialog = FindWindowW(L"QuillmoorSettings", nullptr);
+    panel = dialog ? FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr) : nullptr;
+    if (!panel) PostQuitMessage(0);
+    return panel != nullptr;
+}
+
 // Clicks as a user makes them: a label takes clicks on its text only, and the link opens on a
 // press and a release both on it, not on a release after a press elsewhere.
 std::wstring opened;
@@ -140,13 +150,8 @@ void Record(HWND, const wchar_t* address) {
 LPARAM Middle(const RECT& r) { return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
 
 void CALLBACK ClickThenClose(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND dialog = FindWindowW(L"QuillmoorSettings", nullptr);
-    HWND panel = dialog ? FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr) : nullptr;
-    if (!panel) {
-        PostQuitMessage(0);
-        return;
-    }
+    HWND dialog, panel;
+    if (!FindOpenDialog(id, dialog, panel)) return;
     HDC dc = GetDC(dialog);
     HFONT font = CreateDialogFont(GetDeviceCaps(dc, LOGPIXELSY), false);
     HGDIOBJ old = SelectObject(dc, font);
@@ -190,10 +195,6 @@ TEST(Win32Dialog, LabelsAndTheLinkTakeWholeClicksOnThemselves) {
 std::wstring typed[2];
 int choice = 0;
 bool focusBackOnFileButton = false, messageShown = false;
-HWND FileButton(HWND dialog) {
-    HWND panel = FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr);
-    return panel ? FindWindowExW(panel, nullptr, L"QuillmoorCommand", L"...") : nullptr;
-}
 void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     if (HWND box = FindWindowW(L"#32770", Utf8ToWide(kDialogTitle).c_str())) {  // the refusal
@@ -209,13 +210,9 @@ void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
     SetTimer(nullptr, 0, 700, AnswerChooser);  // for a message box that may follow
 }
 void CALLBACK ChooseTwiceThenClose(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND dialog = FindWindowW(L"QuillmoorSettings", nullptr);
-    HWND button = dialog ? FileButton(dialog) : nullptr;
-    if (!button) {
-        PostQuitMessage(0);
-        return;
-    }
+    HWND dialog, panel;
+    if (!FindOpenDialog(id, dialog, panel)) return;
+    HWND button = FindWindowExW(panel, nullptr, L"QuillmoorCommand", L"...");
     for (int i = 0; i < 2; ++i) {  // each press returns when the chooser (and any message) has gone
         SetTimer(nullptr, 0, 1000, AnswerChooser);
         SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
@@ -276,13 +273,8 @@ SIZE SizeOf(HWND window) {
     return {r.right - r.left, r.bottom - r.top};
 }
 void CALLBACK MoveToAScaledMonitor(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND dialog = FindWindowW(L"QuillmoorSettings", nullptr);
-    HWND panel = dialog ? FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr) : nullptr;
-    if (!panel) {
-        PostQuitMessage(0);
-        return;
-    }
+    HWND dialog, panel;
+    if (!FindOpenDialog(id, dialog, panel)) return;
     SetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), L"7");
     RECT suggested = {0, 0, 738, 369};
     AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
