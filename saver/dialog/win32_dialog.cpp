@@ -1,17 +1,15 @@
 // The settings dialog "<クイルモア>": a bluish gradient window with a brushed-metal panel of
 // music controls, skinned buttons, a credit line and a link; modal; confirming writes the
 // settings file.
-#include <windows.h>
+#include "win32_dialog.h"
+
 #include <commdlg.h>
 #include <shellapi.h>
 
-#include <string>
-#include <vector>
-
-#include "win32_dialog.h"
-
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "dialog_rules.h"
 #include "saver/controls/win32_command.h"

@@ -93,6 +93,8 @@ TEST(DialogRules, BandCoversThePanelAndDialogPlace) {
     // A band one pixel high still tiles (rows 0 to 4, past the 3-pixel panel); none without a size.
     EXPECT_EQ(BandTiles(10, 1, 5, 3), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4},
                                                                          {10, 0}, {10, 1}, {10, 2}, {10, 3}, {10, 4}}));
+    // Strict comparisons: a band as large as the target still gets a row and a column past it.
+    EXPECT_EQ(BandTiles(5, 5, 5, 5).size(), 9u);
     EXPECT_TRUE(BandTiles(0, 20, 5, 3).empty());
     EXPECT_TRUE(BandTiles(10, 0, 5, 3).empty());
     EXPECT_EQ(DialogPosition(1280, 1024, 498, 272), (std::pair<int, int>{391, 250}));
@@ -124,7 +126,11 @@ TEST(DialogRules, PicturesScaleByTheAreaTheyCover) {
     EXPECT_NEAR(three[1] & 0xff, 128, 1);  // half black, half white
     const uint32_t pair[2] = {0x00ff0000, 0xff0000ff};  // transparent red, blue
     EXPECT_EQ(ScalePicture(pair, 2, 1, 1, 1), (std::vector<uint32_t>{0x800000ffu}));
+    // At its own size a pixel keeps its colour at any alpha; a clear one keeps none.
+    const uint32_t faint[3] = {0x01000000, 0x80ff8001, 0x00ffffff};
+    EXPECT_EQ(ScalePicture(faint, 3, 1, 3, 1), (std::vector<uint32_t>{0x01000000u, 0x80ff8001u, 0u}));
     EXPECT_TRUE(ScalePicture(square, 2, 2, 0, 3).empty());
+    EXPECT_TRUE(ScalePicture(square, 2, 2, -3, 3).empty());
 
     std::mt19937 random(5);
     std::vector<uint32_t> picture(12 * 12);
