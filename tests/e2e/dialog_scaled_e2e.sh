@@ -36,6 +36,7 @@ for dpi in 96 120 144 192; do
   echo "== $dpi DPI"
   wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   restart_wine
+  xdotool mousemove 0 0  # no button under the pointer: the faces at rest
   wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
   pid=$!
   [ -n "$(x_window "$title" 150)" ] || { fail "no dialog at $dpi DPI"; continue; }
