@@ -21,8 +21,7 @@ public:
             ReleaseDC(nullptr, screen);
         }
         twipsPerPixel_ = 1440.0 / dpi;
-        font_ = CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+        font_ = CreateFormFont(dpi, false);
     }
     ~Win32Command() override {
         if (face_) DeleteObject(face_);
@@ -58,15 +57,9 @@ public:
     void Paint() {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window_, &paint);
-        if (face_) {
-            HDC source = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(source, face_);
-            RECT client;
-            GetClientRect(window_, &client);
-            BitBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
-            SelectObject(source, old);
-            DeleteDC(source);
-        }
+        RECT client;
+        GetClientRect(window_, &client);
+        BlitBitmap(dc, face_, 0, 0, client.right, client.bottom);
         EndPaint(window_, &paint);
     }
 

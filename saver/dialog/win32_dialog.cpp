@@ -56,18 +56,22 @@ LinkOpener linkOpener = OpenWithShell;
 
 int Scaled(int pixelsAt96) { return DialogPixels(pixelsAt96, dialog.dpi); }
 
-// A picture as a 32-bit top-down DIB section (0xAARRGGBB).
-HBITMAP PictureBitmap(const uint32_t* pixels, int width, int height) {
+// The header of a 32-bit picture, rows top down.
+BITMAPINFO TopDown32(int width, int height) {
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+// A picture as a 32-bit top-down DIB section (0xAARRGGBB), filled from `pixels` where given;
+// `bits`, where asked for, receives the section's own pixels.
+HBITMAP PictureBitmap(const uint32_t* pixels, int width, int height, uint32_t** bits = nullptr) {
+    const BITMAPINFO info = TopDown32(width, height);
+    void* memory = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    if (!bitmap) return nullptr;
+    if (pixels) std::memcpy(memory, pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    if (bits) *bits = static_cast<uint32_t*>(memory);
     return bitmap;
 }
 
@@ -79,16 +83,15 @@ std::vector<uint32_t> ResourcePixels(int id, int& width, int& height) {
     width = bitmap.info->bmiHeader.biWidth;
     height = std::abs(bitmap.info->bmiHeader.biHeight);
     if (width <= 0 || height <= 0 || width > 4096 || height > 4096) return pixels;
-    pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    HBITMAP target = PictureBitmap(nullptr, width, height);
+    uint32_t* bits = nullptr;
+    HBITMAP target = PictureBitmap(nullptr, width, height, &bits);
+    if (!target) return pixels;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, target);
     StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, bitmap.bits, bitmap.info, DIB_RGB_COLORS, SRCCOPY);
     GdiFlush();
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    pixels.assign(bits, bits + static_cast<size_t>(width) * static_cast<size_t>(height));
     SelectObject(dc, old);
-    GetDIBits(dc, target, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
     DeleteDC(dc);
     DeleteObject(target);
     for (uint32_t& p : pixels) p |= 0xff000000u;
@@ -118,8 +121,7 @@ HCURSOR HandCursor() {
     GetObjectW(icon.hbmMask, sizeof mask, &mask);
     const int w = mask.bmWidth, h = mask.bmHeight / 2;  // the AND mask above the XOR mask
     std::vector<uint32_t> planes(static_cast<size_t>(w) * static_cast<size_t>(h) * 2), pixels;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, w, -2 * h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO info = TopDown32(w, 2 * h);
     HDC dc = CreateCompatibleDC(nullptr);
     const bool read = w > 0 && h > 0 && !icon.hbmColor &&
                       GetDIBits(dc, icon.hbmMask, 0, static_cast<UINT>(2 * h), planes.data(), &info, DIB_RGB_COLORS) > 0;
@@ -146,15 +148,6 @@ HCURSOR HandCursor() {
     return cursor;
 }
 
-void Blit(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
-    if (!bitmap) return;
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, bitmap);
-    BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
-}
-
 // The panel's persistent background: its colour covered with copies of the band picture at
 // the screen's scale.
 void MakePanelBackground(int width, int height) {
@@ -166,7 +159,7 @@ void MakePanelBackground(int width, int height) {
     HBITMAP band = ScaledResource(kBandPicture, bandWidth, bandHeight);
     HGDIOBJ old = SelectObject(dc, dialog.panelBackground);
     for (const auto& tile : BandTiles(bandWidth, bandHeight, width, height)) {
-        Blit(dc, band, tile.first, tile.second, bandWidth, bandHeight);
+        BlitBitmap(dc, band, tile.first, tile.second, bandWidth, bandHeight);
     }
     SelectObject(dc, old);
     DeleteDC(dc);
@@ -185,7 +178,7 @@ void PaintPanel(HWND panel) {
     HDC dc = BeginPaint(panel, &paint);
     RECT client;
     GetClientRect(panel, &client);
-    Blit(dc, dialog.panelBackground, 0, 0, client.right, client.bottom);
+    BlitBitmap(dc, dialog.panelBackground, 0, 0, client.right, client.bottom);
     HGDIOBJ oldFont = SelectObject(dc, dialog.font);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     const RECT& frame = l.box[kTitleFrame];
@@ -194,7 +187,7 @@ void PaintPanel(HWND panel) {
     const MusicSourceControls controls = ControlsForSource(BgmKind);
     for (int kind = 0; kind < 3; ++kind) {
         const RECT& mark = l.box[kMarkNone + kind];
-        Blit(dc, dialog.marks[kind == controls.selectedMark ? 1 : 0], mark.left, mark.top, dialog.markSide,
+        BlitBitmap(dc, dialog.marks[kind == controls.selectedMark ? 1 : 0], mark.left, mark.top, dialog.markSide,
              dialog.markSide);
         Text(dc, l.text[kLabelNone + kind], l.box[kLabelNone + kind], RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
     }
@@ -339,8 +332,8 @@ void PaintBackground(int width, int height) {
 // The fonts, the layout and the pictures, for a screen of `dpi`.
 void MakeResources(int dpi) {
     dialog.dpi = dpi;
-    dialog.font = CreateDialogFont(dpi, false);
-    dialog.linkFont = CreateDialogFont(dpi, true);
+    dialog.font = CreateFormFont(dpi, false);
+    dialog.linkFont = CreateFormFont(dpi, true);
     HDC screen = GetDC(nullptr);
     HGDIOBJ oldFont = SelectObject(screen, dialog.font);
     dialog.layout = LayOutDialog(screen, dpi);
@@ -461,7 +454,7 @@ void PaintDialog(HWND window) {
     const DialogLayout& l = dialog.layout;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    Blit(dc, dialog.background, 0, 0, l.client.cx, l.client.cy);
+    BlitBitmap(dc, dialog.background, 0, 0, l.client.cx, l.client.cy);
     HGDIOBJ oldFont = SelectObject(dc, dialog.font);
     Text(dc, l.text[kCredit], l.box[kCredit], RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
     SelectObject(dc, dialog.linkFont);
@@ -511,11 +504,6 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 }  // namespace
-
-HFONT CreateDialogFont(int dpi, bool underline) {
-    return CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
-}
 
 DialogLayout LayOutDialog(HDC measure, int dpi) {
     const auto px = [dpi](int pixelsAt96) { return DialogPixels(pixelsAt96, dpi); };

@@ -23,9 +23,6 @@ struct DialogLayout {
     std::wstring text[kDialogItems];  // what a label or button shows (the file label: empty)
 };
 
-// The labels' and buttons' font at `dpi`: 9.75 points at any scale.
-HFONT CreateDialogFont(int dpi, bool underline);
-
 // The layout at `dpi` (96 is the design's own pixels); `measure` has the dialog's font selected,
 // and the labels that size themselves are as large as their texts in it.
 DialogLayout LayOutDialog(HDC measure, int dpi);

@@ -100,3 +100,18 @@ bool LoadResourceBitmap(int id, ResourceBitmap& bitmap) {
     bitmap.size = size;
     return true;
 }
+
+HFONT CreateFormFont(int dpi, bool underline) {
+    return CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+}
+
+void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {
+    if (!bitmap) return;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, bitmap);
+    BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+

@@ -1,4 +1,4 @@
-// The saver's Win32 services for settings, files and the dialog's zoom.
+// The saver's Win32 services for settings, files, the forms' drawing and the dialog's zoom.
 #pragma once
 
 #include <windows.h>
@@ -45,3 +45,10 @@ extern int16_t ZoomOriginY;
 // The animated rectangle from the zoom point out to the window, and back.
 void ZoomFromPoint(HWND window);
 void ZoomToPoint(HWND window);
+
+// The forms' font, "ＭＳ Ｐゴシック" at 9.75 points on a screen of `dpi` (Japanese character set);
+// the caller deletes it.
+HFONT CreateFormFont(int dpi, bool underline);
+
+// Copies `bitmap` (width x height from its origin) to (x, y) of `dc`; nothing without a bitmap.
+void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height);

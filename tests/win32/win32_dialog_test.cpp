@@ -10,6 +10,7 @@
 #include "saver/dialog/win32_dialog.h"
 #include "saver/main/settings.h"
 #include "saver/main/sub_main.h"
+#include "saver/main/win32_platform.h"
 #include "saver/main/win32_text.h"
 #include "saver/main/win32_forms.h"
 
@@ -86,7 +87,7 @@ TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
 TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
     for (int dpi : {96, 120, 144, 192}) {
         HDC dc = CreateCompatibleDC(nullptr);
-        HFONT font = CreateDialogFont(dpi, false), linkFont = CreateDialogFont(dpi, true);
+        HFONT font = CreateFormFont(dpi, false), linkFont = CreateFormFont(dpi, true);
         HGDIOBJ old = SelectObject(dc, font);
         const DialogLayout l = LayOutDialog(dc, dpi);
         const RECT panel = {0, 0, l.panel.right - l.panel.left - 2, l.panel.bottom - l.panel.top - 2};  // in its border
@@ -153,7 +154,7 @@ void CALLBACK ClickThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog, panel;
     if (!FindOpenDialog(id, dialog, panel)) return;
     HDC dc = GetDC(dialog);
-    HFONT font = CreateDialogFont(GetDeviceCaps(dc, LOGPIXELSY), false);
+    HFONT font = CreateFormFont(GetDeviceCaps(dc, LOGPIXELSY), false);
     HGDIOBJ old = SelectObject(dc, font);
     const DialogLayout l = LayOutDialog(dc, GetDeviceCaps(dc, LOGPIXELSY));
     SelectObject(dc, old);
