@@ -8,15 +8,17 @@
 #     names a file (renderer/common/startup_trace.h), all on the same clock as this script.
 # usage: bench/startup_session.sh [RUNS [SIZES...]]   (after ./scripts/build; default 5 runs per size)
 #        QM_DIST=folder bench/startup_session.sh ...  measures the programs in another folder
-#                                                     (an earlier build, say) instead of dist/
+#                                                     (an earlier build, say) instead of dist/x86
+#                                                     (dist/x64 where the host runs no 32-bit code)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
 shift || true
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1280x1024 1920x1080 3840x2160)
-dist=${QM_DIST:-$root/dist}
 cd "$root"
+source scripts/lib/session.sh
+dist=${QM_DIST:-$root/dist/$(qm_session_arch)}
 
 one_size() {  # WxH
   source scripts/lib/session.sh

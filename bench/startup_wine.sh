@@ -11,8 +11,9 @@ source scripts/lib/session.sh
 QM_SCREEN=1920x1080x24 qm_start_display
 qm_start_wine
 . tests/e2e/lib.sh
-renderer=build/win32/renderer/クイルモア.dll
-probe=build/win32/tests/e2e/gl_probe.exe
+arch=$(qm_session_arch)
+renderer=build/$arch/renderer/クイルモア.dll
+probe=build/$arch/tests/e2e/gl_probe.exe
 ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 
 for size in 1920x1080 3840x2160; do

@@ -19,7 +19,7 @@ prepare_exchange "$root"
 convert -seed 5 -size 1024x768 plasma:steelblue-orange -type TrueColor BMP3:"$QMORA/Quillmoor1.bmp"
 trace_unix="$E2E_OUT/steady-trace.txt"
 rm -f "$trace_unix"
-QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace_unix" | tr -d '\r') wine dist/クイルモア.dll </dev/null >/dev/null 2>&1 &
+QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace_unix" | tr -d '\r') wine dist/$(qm_session_arch)/クイルモア.dll </dev/null >/dev/null 2>&1 &
 pid=$!
 for _ in $(seq 1 300); do grep -q 'frame-100 ' "$trace_unix" 2>/dev/null && break; sleep 0.1; done
 renderer=$(pgrep -f 'クイルモア\.dll$' | head -n 1)

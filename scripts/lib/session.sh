@@ -2,12 +2,35 @@
 # private Wine prefix with a persistent server, so that each Windows program starts in a
 # fraction of a second and no Wine service holds a test's output open.
 #   qm_start_display [use-existing]   sets DISPLAY (a private Xvfb unless asked to keep $DISPLAY)
+#   qm_wine_archs                     sets QM_WINE_ARCHS: the Windows builds this host runs
+#   qm_session_arch                   prints x86 where the host runs it, otherwise x64
 #   qm_start_wine                     sets WINEPREFIX and friends, boots the prefix once
 #   qm_stop_session                   ends what was started (also on exit)
+# Every `wine` (and Debian's wineboot, winepath, msiexec, regedit) run from here on goes through
+# scripts/lib/wine-bin/wine, which picks the loader.
 
 QM_ROOT=${QM_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 QM_XVFB_PID=""
 QM_WINE_STARTED=""
+case ":$PATH:" in
+  *":$QM_ROOT/scripts/lib/wine-bin:"*) ;;
+  *) export PATH="$QM_ROOT/scripts/lib/wine-bin:$PATH" ;;
+esac
+
+# The Windows builds this host can run, into QM_WINE_ARCHS: "x86 x64" where the kernel runs
+# 32-bit code (the 32-bit Wine loader starts), "x64" where it does not (the loader answers "Exec
+# format error"), and "x64" wherever QM_64BIT_ONLY=1 asks for the 64-bit path alone. Asked once
+# per command; the answer is passed on in the environment.
+qm_wine_archs() {
+  if [ -z "${QM_WINE_ARCHS:-}" ]; then
+    if [ "${QM_64BIT_ONLY:-0}" != 1 ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      QM_WINE_ARCHS="x86 x64"
+    else
+      QM_WINE_ARCHS="x64"
+    fi
+  fi
+  export QM_WINE_ARCHS
+}
 
 qm_start_display() {
   if [ "${1:-}" = use-existing ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
@@ -29,7 +52,15 @@ qm_start_display() {
   return 1
 }
 
+# The build a session runs by default: the 32-bit reference where the host runs it, else the
+# 64-bit one.
+qm_session_arch() {
+  qm_wine_archs
+  case " $QM_WINE_ARCHS " in *" x86 "*) echo x86 ;; *) echo x64 ;; esac
+}
+
 qm_start_wine() {
+  qm_wine_archs
   export WINEPREFIX=${WINEPREFIX:-$QM_ROOT/build/wineprefix}
   export WINEARCH=win64
   export WINEDEBUG=${WINEDEBUG:--all}
@@ -43,10 +74,15 @@ qm_start_wine() {
   export ALSA_CONFIG_PATH="$QM_ROOT/build/asound.conf"
   QM_WINE_STARTED=1
   if [ ! -f "$WINEPREFIX/.qm-booted" ]; then
-    wineboot -i </dev/null >/dev/null 2>&1 || true
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >"$QM_ROOT/build/wineboot.log" 2>&1 || true
     # The first boot leaves a server of its own behind; the persistent one can start only
-    # once that has gone.
+    # once that has gone. The registry is on disk once it has.
     wineserver -w </dev/null >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "session: Wine could not make its prefix in $WINEPREFIX (build/wineboot.log)" >&2
+      return 1
+    fi
     # The dialog's font is the Japanese system's "ＭＳ Ｐゴシック": here the IPA proportional Gothic.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f \
       </dev/null >/dev/null 2>&1 || true

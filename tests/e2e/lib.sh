@@ -1,6 +1,10 @@
 # Shared by the end-to-end scripts: needs WINEPREFIX and DISPLAY (scripts/test sets both).
+# Pictures and logs go to a folder of the architecture under test (QM_ARCH, set by ctest).
 : "${WINEPREFIX:?}" "${DISPLAY:?}"
-E2E_OUT=${QM_E2E_OUT:-$PWD/e2e-out}
+E2E_OUT=${QM_E2E_OUT:-$PWD/e2e-out}${QM_ARCH:+/$QM_ARCH}
+# Wine as the rest of the project runs it (the loader for the program's architecture).
+wine_bin=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-bin" && pwd)
+case ":$PATH:" in *":$wine_bin:"*) ;; *) PATH="$wine_bin:$PATH" ;; esac
 mkdir -p "$E2E_OUT"
 QMORA="$WINEPREFIX/drive_c/q_mora"
 mkdir -p "$QMORA"

@@ -75,11 +75,12 @@ sounding() { [ -s "$audio" ] && [ -n "$(head -c 2000000 "$audio" | tr -d '\000' 
 
 # Wine's trace of the multimedia calls (+mci, +winmm), a call a line: the command strings as
 # sent (Wine's own "open DEVICE wait" before a command on a device not open left out), and the
-# sound player's calls as "PlaySound FLAGS NAME" ("-" for none).
+# sound player's calls as "PlaySound FLAGS NAME" ("-" for none: a null pointer, of whichever
+# width the program has).
 calls() {
   tr -d '\r' <"$1" | grep -oE 'mciSendStringW \(L"([^"\\]|\\.)*"|MULTIMEDIA_PlaySound.*|SoundName=L"[^"]*"' |
     sed -E 's/^mciSendStringW \(L"(.*)"$/\1/; s/\\(.)/\1/g' |
-    awk '/^MULTIMEDIA_PlaySound/ { if (sound) print sound; split($0, f, "fdwSound="); sound = "PlaySound " f[2] (index($0, "pszSound=\x2700000000\x27") ? " -" : ""); next }
+    awk '/^MULTIMEDIA_PlaySound/ { if (sound) print sound; split($0, f, "fdwSound="); sound = "PlaySound " f[2] ($0 ~ "pszSound=\x270+\x27" ? " -" : ""); next }
          /^SoundName=/ { sub(/^SoundName=L"/, ""); sub(/"$/, ""); if (sound) { print sound " " $0; sound = "" } ; next }
          / wait$/ && /^open / { next }
          { if (sound) { print sound; sound = "" } print }

@@ -154,6 +154,29 @@ TEST(Session, WrittenPicturesReadBackExactly) {
     }
 }
 
+// The exchange pictures byte for byte, as the format lays them out: the same file whichever
+// build (32- or 64-bit, any compiler) wrote it, since the renderer of either reads it.
+TEST(Session, PictureFilesHaveTheFormatsLayoutByteForByte) {
+    const uint8_t header[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file: size, offset
+                              40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0,        // info: size, 2 x 2, planes
+                              0, 0,                                              // bits, below
+                              0, 0, 0, 0, 16, 0, 0, 0, 0xC4, 0x0E, 0, 0, 0xC4, 0x0E, 0, 0,  // 96 dpi
+                              0, 0, 0, 0, 0, 0, 0, 0};
+    // Blue, green, red; the bottom row first; rows padded to four bytes.
+    const std::vector<uint8_t> pixels24 = {9, 8, 7, 12, 11, 10, 0, 0, 3, 2, 1, 6, 5, 4, 0, 0};
+    const std::vector<uint8_t> pixels32 = {9, 8, 7, 0, 12, 11, 10, 0, 3, 2, 1, 0, 6, 5, 4, 0};
+    for (int bits : {24, 32}) {
+        std::vector<uint8_t> expected(header, header + sizeof header);
+        expected[28] = static_cast<uint8_t>(bits);
+        const std::vector<uint8_t>& pixels = bits == 24 ? pixels24 : pixels32;
+        expected.insert(expected.end(), pixels.begin(), pixels.end());
+        const std::vector<uint8_t> file = EncodeBmp(2, 2, bits, [](int x, int y, uint8_t rgb[3]) {
+            for (int c = 0; c < 3; ++c) rgb[c] = static_cast<uint8_t>(1 + c + 3 * x + 6 * y);
+        });
+        EXPECT_EQ(file, expected) << bits << " bits";
+    }
+}
+
 // The capture's own encoder against the general one over the same mirrored pixels, byte for
 // byte: header, padding, channel order, mirroring and row order; the capture's fourth byte
 // never reaches the file.

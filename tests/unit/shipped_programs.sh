@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# What dist/ ships: each folder holds the three files side by side, and each program in it is a
+# Windows GUI program of the folder's machine type, with a manifest naming that architecture;
+# the 32-bit ones are large-address-aware. Quillmoor.zip holds both folders, file for file.
+#
+# usage: shipped_programs.sh DIST_FOLDER
+set -uo pipefail
+dist=$1
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+for arch in x86 x64; do
+  case $arch in
+    x86) format=pei-i386 manifest=x86 ;;
+    x64) format=pei-x86-64 manifest=amd64 ;;
+  esac
+  for name in クイルモア.scr クイルモア.dll クイルモア.data; do
+    [ -s "$dist/$arch/$name" ] || fail "$arch/$name is missing"
+  done
+  for name in クイルモア.scr クイルモア.dll; do
+    program="$dist/$arch/$name"
+    [ -s "$program" ] || continue
+    header=$(LC_ALL=C objdump -p "$program" 2>&1)
+    grep -q "file format $format\$" <<<"$header" || fail "$arch/$name is not $format: $(head -n 2 <<<"$header" | tr '\n' ' ')"
+    grep -qE '^Subsystem[[:space:]]+00000002' <<<"$header" || fail "$arch/$name is not a Windows GUI program"
+    if [ $arch = x86 ]; then
+      grep -q 'large address aware' <<<"$header" || fail "$arch/$name is not large-address-aware"
+    fi
+    # The manifest is kept as text among the resources.
+    grep -aqF "processorArchitecture=\"$manifest\"" "$program" || fail "$arch/$name: the manifest does not name $manifest"
+    [ "$(grep -ac 'processorArchitecture=' "$program")" = 1 ] || fail "$arch/$name: not exactly one manifest"
+  done
+done
+
+# The zip: both folders, and the same bytes as beside it.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+if (cd "$unpacked" && cmake -E tar xf "$dist/Quillmoor.zip"); then
+  [ "$(cd "$unpacked" && find . -type f | sort)" = "$(cd "$dist" && find x86 x64 -type f | sed 's#^#./#' | sort)" ] ||
+    fail "Quillmoor.zip does not hold exactly x86/ and x64/"
+  for f in x86/クイルモア.scr x86/クイルモア.dll x86/クイルモア.data x64/クイルモア.scr x64/クイルモア.dll x64/クイルモア.data; do
+    cmp -s "$unpacked/$f" "$dist/$f" || fail "Quillmoor.zip's $f differs from dist/$f"
+  done
+else
+  fail "Quillmoor.zip does not unpack"
+fi
+
+echo "$failures failures"
+exit $((failures > 0))
