@@ -20,11 +20,15 @@ int16_t RepeatFromText(const std::string& text) {
     return static_cast<int16_t>(whole);
 }
 
-void ConfirmSettings(SettingsWriter& writer, const std::string& repeatText) {
-    writer.Write(kKeyBgmKind, std::to_string(BgmKind));
+std::string ConfirmSettings(SettingsWriter& writer, const std::string& repeatText, const std::vector<std::string>& files) {
     BgmRepeat = RepeatFromText(repeatText);
-    writer.Write(kKeyBgmRepeat, std::to_string(BgmRepeat));
-    writer.Write(kKeyBgmFile, BgmFile);
+    for (const std::string& file : files) {
+        if (writer.Write(file, kKeyBgmKind, std::to_string(BgmKind)) &&
+            writer.Write(file, kKeyBgmRepeat, std::to_string(BgmRepeat)) && writer.Write(file, kKeyBgmFile, BgmFile)) {
+            return file;
+        }
+    }
+    return "";
 }
 
 void BackgroundColourAt(int y, double height, uint8_t& red, uint8_t& green, uint8_t& blue) {

@@ -24,16 +24,18 @@ std::string RepeatText(int32_t value);
 // a text that is not a number, or a number outside 16 bits, gives 0.
 int16_t RepeatFromText(const std::string& text);
 
-// What confirming needs of the platform: one key written.
+// What confirming needs of the platform: one key written into a settings file; false when the
+// file could not be written.
 class SettingsWriter {
 public:
     virtual ~SettingsWriter() = default;
-    virtual void Write(const std::string& key, const std::string& value) = 0;
+    virtual bool Write(const std::string& file, const std::string& key, const std::string& value) = 0;
 };
 
-// Writes the source, the repeat number (also kept in BgmRepeat) and the file, in that order;
-// all three keys always.
-void ConfirmSettings(SettingsWriter& writer, const std::string& repeatText);
+// Writes the source, the repeat number (also kept in BgmRepeat) and the file, in that order,
+// all three keys always, into the first of `files` that takes them all. Returns that file, or ""
+// when none did (the caller tells the user: nothing was stored).
+std::string ConfirmSettings(SettingsWriter& writer, const std::string& repeatText, const std::vector<std::string>& files);
 
 // The background line at row y of a client area `height` pixels high: grey c with blue c + 30,
 // c = |sin(y / (height / 3.142))| x 220 rounded half to even.

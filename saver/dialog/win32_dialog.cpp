@@ -285,14 +285,11 @@ void FocusFirstTabStop() {
 
 class ProfileWriter : public SettingsWriter {
 public:
-    explicit ProfileWriter(std::string file) : file_(std::move(file)) {}
-    void Write(const std::string& key, const std::string& value) override {
-        WriteProfileString(kSettingsSection, key, value, file_);
+    bool Write(const std::string& file, const std::string& key, const std::string& value) override {
+        return WriteProfileString(kSettingsSection, key, value, file);
     }
-
-private:
-    std::string file_;
 };
+
 
 void Close() {
     ZoomToPoint(dialog.window);
@@ -302,8 +299,16 @@ void Close() {
 void Confirm() {
     wchar_t text[64] = L"";
     GetWindowTextW(dialog.repeat, text, 64);
-    ProfileWriter writer(ProgramFolder() + kSettingsFileName);
-    ConfirmSettings(writer, WideToUtf8(text));
+    Win32Settings<SettingsPlatform> places;
+    const std::vector<std::string> files = SettingsFilesToWrite(places);
+    ProfileWriter writer;
+    if (ConfirmSettings(writer, WideToUtf8(text), files).empty()) {
+        // Nothing was stored: the user is told where, and the dialog stays with the choice in it.
+        std::wstring message = L"設定を保存できませんでした。次のファイルに書き込めません。";
+        for (const std::string& file : files) message += L"\n" + Utf8ToWide(file);
+        MessageBoxW(dialog.window, message.c_str(), Utf8ToWide(kDialogTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     Close();
 }
 

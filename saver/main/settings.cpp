@@ -16,7 +16,18 @@ int16_t BgmRepeat = 0;
 std::string BgmFile;
 std::string BgmFolder;
 
-std::string SettingsFilePath(SettingsPlatform& platform) { return platform.ProgramFolder() + kSettingsFileName; }
+std::string SettingsFilePath(SettingsPlatform& platform) {
+    const std::string own = platform.PerUserSettingsPath();
+    if (!own.empty() && platform.FileExists(own)) return own;
+    return platform.ProgramFolder() + kSettingsFileName;
+}
+
+std::vector<std::string> SettingsFilesToWrite(SettingsPlatform& platform) {
+    const std::string own = platform.PerUserSettingsPath();
+    if (own.empty()) return {platform.ProgramFolder() + kSettingsFileName};
+    if (platform.FileExists(own)) return {own};
+    return {platform.ProgramFolder() + kSettingsFileName, own};
+}
 
 bool ApplyNumberSetting(const std::string& text, int16_t& target) {
     if (text.empty()) {

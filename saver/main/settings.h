@@ -1,9 +1,12 @@
 // The saver's three music settings, kept in "クイルモア.ini" beside the program, section
-// "Section". The key names are stored as Shift_JIS bytes, as on a Japanese system.
+// "Section". The key names are stored as Shift_JIS bytes, as on a Japanese system. Where the
+// program's folder cannot be written (a system folder, Program Files, for a standard user), the
+// same file lives in the user's own application-data folder instead.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 extern const char* const kSettingsSection;  // "Section"
 extern const char* const kKeyBgmKind;       // "BGM区分" in Shift_JIS
@@ -29,10 +32,19 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     // The folder that holds the program, without a trailing "\" (except at a drive root).
     virtual std::string ProgramFolder() = 0;
+    // The user's own settings file, "%APPDATA%\Quillmoor\クイルモア.ini"; "" where there is
+    // no such folder.
+    virtual std::string PerUserSettingsPath() { return ""; }
 };
 
-// The settings file's path: the program's folder and "\クイルモア.ini".
+// The settings file that is read: the user's own where it exists, otherwise the one beside the
+// program (the program's folder and "\クイルモア.ini").
 std::string SettingsFilePath(SettingsPlatform& platform);
+
+// The files that confirming tries, in order, until one takes all three keys: the user's own
+// file alone where it exists (it is the one read, so a write beside the program would be lost);
+// otherwise the one beside the program, then the user's own.
+std::vector<std::string> SettingsFilesToWrite(SettingsPlatform& platform);
 
 // A stored number: "" gives 0; a number is rounded down; anything else, or a result outside
 // 16 bits, leaves `target` as it was. Returns whether `target` was set.

@@ -1,7 +1,11 @@
 #include "win32_platform.h"
 
+#include <shlobj.h>
+
 #include <vector>
 
+#include "paths.h"
+#include "settings.h"
 #include "win32_text.h"
 
 int16_t ZoomOriginX = 0;
@@ -27,10 +31,21 @@ std::string ReadProfileString(const std::string& section, const std::string& key
     return WideToUtf8(value.substr(0, kept));
 }
 
-void WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
+bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& fileName) {
-    WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), Utf8ToWide(value).c_str(),
-                               Utf8ToWide(fileName).c_str());
+    const std::wstring wideSection = AnsiToWide(section), wideKey = AnsiToWide(key), wideValue = Utf8ToWide(value);
+    const std::wstring file = Utf8ToWide(fileName);
+    if (WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(), file.c_str())) return true;
+    // The user's own folder is made on its first use; the program's folder exists already.
+    const std::string folder = FolderOfPath(fileName);
+    if (folder.empty() || !CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr)) return false;
+    return WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(), file.c_str()) != FALSE;
+}
+
+std::string PerUserSettingsPath() {
+    wchar_t folder[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0]) return "";
+    return WideToUtf8(folder) + "\\Quillmoor" + kSettingsFileName;
 }
 
 bool FileExists(const std::string& path) {

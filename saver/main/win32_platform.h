@@ -5,7 +5,6 @@
 
 #include <string>
 
-
 // One key of the settings file, through the private-profile functions: at most 255 bytes in
 // the system's code page, "" when the file, section or key is missing. The file's path goes
 // through the wide API, so a program folder with Japanese names works on any code page; key
@@ -14,9 +13,14 @@
 // round-trip to the same bytes.
 std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& fileName);
 
-// Writes one key; failures (a read-only folder) are not reported.
-void WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
+// Writes one key; false when the file cannot be written (a folder the user may not write, a
+// folder in the file's place). A missing folder of the file's is made first.
+bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& fileName);
+
+// The user's own settings file, "%APPDATA%\Quillmoor\クイルモア.ini" (the roaming
+// application-data folder, UTF-8); "" where the system names no such folder.
+std::string PerUserSettingsPath();
 
 // True when `path` (one trailing "\" removed) opens as a file for reading; a folder, a drive,
 // a file held without read sharing, or an empty path gives false. Nothing stays open.
@@ -52,3 +56,17 @@ HFONT CreateFormFont(int dpi, bool underline);
 
 // Copies `bitmap` (width x height from its origin) to (x, y) of `dc`; nothing without a bitmap.
 void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height);
+
+// The settings' files and folders as this system has them, for any platform interface that
+// reads or places the settings (the entry's, the dialog's).
+template <class Platform>
+class Win32Settings : public Platform {
+public:
+    std::string ReadProfileString(const std::string& section, const std::string& key,
+                                  const std::string& fileName) override {
+        return ::ReadProfileString(section, key, fileName);
+    }
+    bool FileExists(const std::string& path) override { return ::FileExists(path); }
+    std::string ProgramFolder() override { return ::ProgramFolder(); }
+    std::string PerUserSettingsPath() override { return ::PerUserSettingsPath(); }
+};

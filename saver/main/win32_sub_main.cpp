@@ -17,14 +17,8 @@ std::wstring ProgramTitle() {
     return title;
 }
 
-class Win32StartupPlatform final : public StartupPlatform {
+class Win32StartupPlatform final : public Win32Settings<StartupPlatform> {
 public:
-    std::string ReadProfileString(const std::string& section, const std::string& key,
-                                  const std::string& fileName) override {
-        return ::ReadProfileString(section, key, fileName);
-    }
-    bool FileExists(const std::string& path) override { return ::FileExists(path); }
-    std::string ProgramFolder() override { return ::ProgramFolder(); }
     std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
     bool TopLevelWindowExists(const std::string& title) override {
         return FindWindowW(nullptr, Utf8ToWide(title).c_str()) != nullptr;

@@ -1,6 +1,7 @@
 // A small Windows tool for the end-to-end scripts: looks at and pokes top-level windows by
 // their title, the way another program on the same desktop would.
 //
+// TITLE may be "CLASS|TITLE" to name the window's class as well.
 // usage: win_poke find TITLE         prints "class=C client=WxH visible=V"; status 1 if none
 //        win_poke text TITLE         prints the texts of the window's child controls
 //        win_poke close TITLE        posts a close message
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -26,9 +28,15 @@ void PrintUtf8(const wchar_t* text) {
     if (WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr) > 0) std::printf("%s\n", utf8);
 }
 
+// Asked with WM_GETTEXT, not GetWindowText: for another program's window that gives only the
+// caption kept by the system, and an edit box's text is none.
 BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
-    wchar_t text[1024];
-    if (GetWindowTextW(child, text, 1024) > 0) PrintUtf8(text);
+    wchar_t text[1024] = L"";
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length) &&
+        length > 0) {
+        PrintUtf8(text);
+    }
     return TRUE;
 }
 
@@ -78,7 +86,15 @@ int main(int argc, char** argv) {
     if (count != argc) return 2;
     if (std::strcmp(argv[1], "hold") == 0 && argc == 4) return Hold(wide[2], std::atoi(argv[3]));
     if (std::strcmp(argv[1], "screen") == 0) return Screen();
-    HWND window = FindWindowW(nullptr, wide[2]);
+    // "CLASS|TITLE" names the window's class too (a message box beside a window of its title).
+    wchar_t* title = wide[2];
+    const wchar_t* className = nullptr;
+    if (wchar_t* bar = wcschr(title, L'|')) {
+        *bar = L'\0';
+        className = title;
+        title = bar + 1;
+    }
+    HWND window = FindWindowW(className, title);
     if (!window) return 1;
     const char* verb = argv[1];
     if (std::strcmp(verb, "find") == 0) {

@@ -38,27 +38,46 @@ TEST(DialogRules, RepeatTexts) {
     for (const auto& c : cases) EXPECT_EQ(RepeatFromText(c.text), c.value) << "'" << c.text << "'";
 }
 
+// Records the writes; a file named in `refused` takes its first `refusedAfter` keys, then fails.
 class RecordingWriter : public SettingsWriter {
 public:
-    std::vector<std::pair<std::string, std::string>> writes;
-    void Write(const std::string& key, const std::string& value) override { writes.emplace_back(key, value); }
+    std::vector<std::pair<std::string, std::string>> writes;  // file and key
+    std::vector<std::string> values;
+    std::string refused;
+    int refusedAfter = 0;
+    bool Write(const std::string& file, const std::string& key, const std::string& value) override {
+        if (file == refused && refusedAfter-- <= 0) return false;
+        writes.emplace_back(file, key);
+        values.push_back(value);
+        return true;
+    }
 };
 
-TEST(DialogRules, ConfirmWritesAllThreeKeysInOrder) {
+TEST(DialogRules, ConfirmWritesAllThreeKeysInOrderIntoTheFirstFileThatTakesThem) {
     BgmKind = 0;
     BgmFile = "C:\\Music\\a b.mp3";
     RecordingWriter writer;
-    ConfirmSettings(writer, "99999");  // not a 16-bit number: stored as 0, nothing half-written
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {kKeyBgmKind, "0"}, {kKeyBgmRepeat, "0"}, {kKeyBgmFile, "C:\\Music\\a b.mp3"}};
-    EXPECT_EQ(writer.writes, expected);
+    EXPECT_EQ(ConfirmSettings(writer, "99999", {"A", "B"}), "A");  // not a 16-bit number: stored as 0
+    using Writes = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(writer.writes, (Writes{{"A", kKeyBgmKind}, {"A", kKeyBgmRepeat}, {"A", kKeyBgmFile}}));
+    EXPECT_EQ(writer.values, (std::vector<std::string>{"0", "0", "C:\\Music\\a b.mp3"}));
     EXPECT_EQ(BgmRepeat, 0);
-    writer.writes.clear();
+
+    // A file that fails part way: all three keys go to the next one.
+    writer = RecordingWriter();
+    writer.refused = "A";
+    writer.refusedAfter = 1;
     BgmKind = 1;
-    ConfirmSettings(writer, "3");
-    EXPECT_EQ(writer.writes[0].second, "1");
-    EXPECT_EQ(writer.writes[1].second, "3");
+    EXPECT_EQ(ConfirmSettings(writer, "3", {"A", "B"}), "B");
+    EXPECT_EQ(writer.writes, (Writes{{"A", kKeyBgmKind}, {"B", kKeyBgmKind}, {"B", kKeyBgmRepeat}, {"B", kKeyBgmFile}}));
+    EXPECT_EQ(writer.values.back(), BgmFile);
     EXPECT_EQ(BgmRepeat, 3);
+
+    // None takes them: nothing stored is reported as such.
+    writer = RecordingWriter();
+    writer.refused = "A";
+    EXPECT_EQ(ConfirmSettings(writer, "3", {"A"}), "");
+    EXPECT_EQ(ConfirmSettings(writer, "3", {}), "");
     BgmFile.clear();
 }
 

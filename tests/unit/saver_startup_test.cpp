@@ -98,6 +98,8 @@ public:
         return false;
     }
     std::string ProgramFolder() override { return "C:\\Saver"; }
+    std::string PerUserSettingsPath() override { return perUser; }
+    std::string perUser;  // none unless a test gives one
     std::string CommandArguments() override { return arguments; }
     bool TopLevelWindowExists(const std::string& title) override {
         calls.push_back("find " + title);
@@ -163,6 +165,24 @@ TEST_F(Settings, LoadRules) {
     platform.files = {"D:\\a.wav"};
     LoadSettings(platform);
     EXPECT_EQ(BgmFolder, "D:");
+}
+
+// The user's own file is read where it exists, and then confirming writes there alone: a write
+// beside the program would never be read back. Without it, the file beside the program comes
+// first, as it always did.
+TEST_F(Settings, TheUsersOwnFileIsReadFirstAndWrittenWhereItIsRead) {
+    const std::string beside = "C:\\Saver\\クイルモア.ini", own = "C:\\Users\\u\\AppData\\Roaming\\Quillmoor\\クイルモア.ini";
+    EXPECT_EQ(SettingsFilePath(platform), beside);
+    EXPECT_EQ(SettingsFilesToWrite(platform), std::vector<std::string>{beside});
+    platform.perUser = own;
+    EXPECT_EQ(SettingsFilePath(platform), beside);
+    EXPECT_EQ(SettingsFilesToWrite(platform), (std::vector<std::string>{beside, own}));
+    platform.files = {own};
+    EXPECT_EQ(SettingsFilePath(platform), own);
+    EXPECT_EQ(SettingsFilesToWrite(platform), std::vector<std::string>{own});
+    platform.calls.clear();
+    LoadSettings(platform);
+    EXPECT_EQ(platform.calls[1], "read Section " + own);
 }
 
 // (The 255-byte cut of a long path is the platform's: Win32Saver.SettingsReadAtThe255ByteLimit.)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # What dist/ ships: each folder holds the three files side by side, and each program in it is a
-# Windows GUI program of the folder's machine type, with a manifest naming that architecture;
-# the 32-bit ones are large-address-aware. Quillmoor.zip holds both folders, file for file.
+# Windows GUI program of the folder's machine type, with a manifest naming that architecture and
+# the product's version in its version resource; the 32-bit ones are large-address-aware. An
+# installer for each architecture, a GUI program of its type. Quillmoor.zip holds both folders,
+# file for file.
 #
-# usage: shipped_programs.sh DIST_FOLDER
+# usage: shipped_programs.sh DIST_FOLDER VERSION
 set -uo pipefail
-dist=$1
+dist=$1 version=$2
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -29,7 +31,15 @@ for arch in x86 x64; do
     # The manifest is kept as text among the resources.
     grep -aqF "processorArchitecture=\"$manifest\"" "$program" || fail "$arch/$name: the manifest does not name $manifest"
     [ "$(grep -ac 'processorArchitecture=' "$program")" = 1 ] || fail "$arch/$name: not exactly one manifest"
+    # The version resource's texts are UTF-16: each name followed by its value.
+    for key in FileVersion ProductVersion; do
+      [ "$(strings -el "$program" | grep -A1 -x "$key" | tail -n 1)" = "$version" ] || fail "$arch/$name: $key is not $version"
+    done
   done
+  setup="$dist/Quillmoor-$version-$arch-setup.exe"
+  header=$(LC_ALL=C objdump -p "$setup" 2>&1)
+  grep -q "file format $format\$" <<<"$header" || fail "$(basename "$setup") is not $format"
+  grep -qE '^Subsystem[[:space:]]+00000002' <<<"$header" || fail "$(basename "$setup") is not a Windows GUI program"
 done
 
 # The zip: both folders, and the same bytes as beside it.

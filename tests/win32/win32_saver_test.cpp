@@ -56,6 +56,28 @@ TEST_F(Win32Saver, KeysAreShiftJisBytesOnDisk) {
     EXPECT_EQ(ReadProfileString("Other", kKeyBgmFile, ini_), "");
 }
 
+// A write that fails says so: a folder in the file's place cannot be written; a missing folder
+// of the file's (the user's own, on its first use) is made, one level deep.
+TEST_F(Win32Saver, AWriteThatFailsIsReportedAndAMissingFolderIsMade) {
+    const std::string blocked = folder_ + "\\blocked.ini";
+    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(blocked).c_str(), nullptr));
+    EXPECT_FALSE(WriteProfileString(kSettingsSection, kKeyBgmKind, "1", blocked));
+    RemoveDirectoryW(Utf8ToWide(blocked).c_str());
+
+    const std::string fresh = folder_ + "\\Quillmoor", inFresh = fresh + "\\クイルモア.ini";
+    EXPECT_TRUE(WriteProfileString(kSettingsSection, kKeyBgmKind, "1", inFresh));
+    EXPECT_EQ(ReadProfileString(kSettingsSection, kKeyBgmKind, inFresh), "1");
+    DeleteFileW(Utf8ToWide(inFresh).c_str());
+    RemoveDirectoryW(Utf8ToWide(fresh).c_str());
+    EXPECT_FALSE(WriteProfileString(kSettingsSection, kKeyBgmKind, "1", folder_ + "\\a\\b\\クイルモア.ini"));
+
+    // The user's own file lies in the user's roaming application data.
+    const std::string own = PerUserSettingsPath();
+    wchar_t appData[MAX_PATH] = L"";
+    ASSERT_GT(GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH), 0u);
+    EXPECT_EQ(own, WideToUtf8(appData) + "\\Quillmoor\\クイルモア.ini");
+}
+
 TEST_F(Win32Saver, LongValuesComeBackAs255Bytes) {
     const std::string value = "C:\\" + std::string(297, 'x');
     WriteProfileString(kSettingsSection, kKeyBgmFile, value, ini_);

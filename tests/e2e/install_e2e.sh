@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The installer as a user and an administrator meet it, in a Wine prefix of its own made fresh:
+# a silent install puts the three files where the Screen Saver list of that architecture looks
+# (Wine has no Screen Saver control panel: "listed" is checked by place), with an uninstall entry
+# and Quillmoor as the user's screen saver; the installed saver runs a session and opens its
+# settings from there; settings that cannot be kept beside the program go to the user's own file,
+# and where neither can be written the dialog says so and stays; a silent uninstall leaves nothing
+# of Quillmoor, and a screen saver the user chose since stays chosen.
+#
+# usage: install_e2e.sh SETUP.exe x86|x64 VERSION WIN_POKE.exe
+set -uo pipefail
+setup=$1 arch=$2 version=$3 poke=$4
+: "${DISPLAY:?}"
+
+# A prefix of this run's own (the shared one already holds the programs).
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/qm-install.XXXXXX")
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=ja_JP.UTF-8
+cleanup() {
+  wineserver -k </dev/null >/dev/null 2>&1
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+. "$(dirname "$0")/lib.sh"
+wineboot -i </dev/null >/dev/null 2>&1
+wineserver -w </dev/null >/dev/null 2>&1
+[ -f "$prefix/system.reg" ] || { echo "FAIL: no Wine prefix"; exit 1; }
+restart_wine
+
+# Where the Screen Saver list of each architecture looks: the 64-bit system folder; on 64-bit
+# Windows, the 32-bit system folder (SysWOW64) for a 32-bit saver.
+if [ "$arch" = x64 ]; then
+  system=windows/system32 view=/reg:64 programs="Program Files"
+else
+  system=windows/syswow64 view=/reg:32 programs="Program Files (x86)"
+fi
+folder="$prefix/drive_c/$system"
+saver_win="C:\\${system//\//\\}\\クイルモア.scr"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor'
+desktop_key='HKCU\Control Panel\Desktop'
+
+# A registry value as text ("" when it is not there); reg prints in the console's code page.
+reg_value() {  # key, value, [view]
+  wine reg query "$1" /v "$2" ${3:-} </dev/null 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r' |
+    awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+}
+same_path() { [ "$(tr 'A-Z' 'a-z' <<<"$1")" = "$(tr 'A-Z' 'a-z' <<<"$2")" ]; }
+installed_files() { ls "$folder" 2>/dev/null | grep -c '^クイルモア\.\(scr\|dll\|data\|ini\)$'; }
+
+# Uninstalls silently; the uninstaller runs from a copy of itself, so its end is waited for.
+uninstall() {
+  wine "C:\\$programs\\Quillmoor\\uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller did not start"
+  local i
+  for i in $(seq 1 100); do
+    [ "$(installed_files)" = 0 ] && [ ! -e "$prefix/drive_c/$programs/Quillmoor" ] && [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] && break
+    sleep 0.2
+  done
+}
+
+echo "== a silent install"
+[ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "the fresh prefix has a screen saver already"
+wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the installer failed"
+for f in クイルモア.scr クイルモア.dll クイルモア.data; do
+  [ -s "$folder/$f" ] || fail "$f is not in $system"
+done
+[ -f "$prefix/drive_c/$programs/Quillmoor/uninstall.exe" ] || fail "no uninstaller in $programs\\Quillmoor"
+[ "$(reg_value "$uninstall_key" DisplayName $view)" = "Quillmoor ($arch)" ] || fail "uninstall entry: name '$(reg_value "$uninstall_key" DisplayName $view)'"
+[ "$(reg_value "$uninstall_key" DisplayVersion $view)" = "$version" ] || fail "uninstall entry: version"
+[ "$(reg_value "$uninstall_key" Publisher $view)" = Quillmoor ] || fail "uninstall entry: publisher"
+same_path "$(reg_value "$uninstall_key" DisplayIcon $view)" "$saver_win,0" || fail "uninstall entry: icon '$(reg_value "$uninstall_key" DisplayIcon $view)'"
+size=$(reg_value "$uninstall_key" EstimatedSize $view)
+[ $((size)) -ge $(( $(du -ck "$folder"/クイルモア.* | tail -n 1 | cut -f1) * 9 / 10 )) ] || fail "uninstall entry: size $size"
+[ -n "$(reg_value "$uninstall_key" UninstallString $view)" ] || fail "uninstall entry: no uninstall command"
+same_path "$(reg_value "$desktop_key" SCRNSAVE.EXE)" "$saver_win" || fail "SCRNSAVE.EXE is '$(reg_value "$desktop_key" SCRNSAVE.EXE)'"
+
+echo "== the installed saver runs a session"
+rm -rf "$QMORA"
+brief_session "$folder/クイルモア.scr" "from $system"
+[ -s "$QMORA/Quillmoor1.bmp" ] || fail "the installed saver wrote no photograph"
+
+title="<クイルモア>"
+open_settings() {  # sets pid, ox, oy
+  wine "$folder/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
+  pid=$!
+  [ -n "$(x_window "$title" 150)" ] || fail "no settings dialog"
+  sleep 1
+  read -r ox oy < <(wine "$poke" origin "QuillmoorSettings|$title" | tr -d '\r')
+}
+click() {  # client x, y
+  xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
+  sleep 0.3
+}
+choose_cd_track() {  # track
+  click 72 78       # the label "音楽CD"
+  click 132 77      # into the repeat box
+  xdotool key ctrl+a "$1"
+}
+ini_value() {  # file, key (UTF-8)
+  tr -d '\r' <"$1" 2>/dev/null | iconv -f CP932 -t UTF-8 | sed -n "s/^$2=//p"
+}
+own_file="$(winepath -u "$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null)/Quillmoor/クイルモア.ini"
+beside="$folder/クイルモア.ini"
+
+echo "== the file beside the program cannot be written: the user's own takes the settings"
+mkdir -p "$beside"
+open_settings
+choose_cd_track 3
+click 356 212     # 設定
+wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
+wait "$pid"
+[ "$(ini_value "$own_file" 'BGM区分')" = 1 ] && [ "$(ini_value "$own_file" 'BGMﾘﾋﾟｰﾄ')" = 3 ] ||
+  fail "the user's own file does not hold the settings: $(cat "$own_file" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr '\r\n' '  ')"
+open_settings
+wine "$poke" text "QuillmoorSettings|$title" | tr -d '\r' | grep -qx 3 || fail "the next dialog does not show track 3"
+click 440 212     # ｷｬﾝｾﾙ
+wait_gone "$pid" 50 || fail "the dialog did not close on cancel"
+wait "$pid"
+
+echo "== neither can be written: the dialog says so, naming the file, and stays"
+rm -f "$own_file"
+mkdir -p "$own_file"
+open_settings
+choose_cd_track 4
+click 356 212     # 設定
+sleep 1
+message=$(wine "$poke" text "#32770|$title" | tr -d '\r')
+echo "$message" | head -n 3
+grep -q '設定を保存できませんでした' <<<"$message" || fail "no message that nothing was stored"
+grep -qF 'Quillmoor\クイルモア.ini' <<<"$message" || fail "the message does not name the file"
+wine "$poke" close "#32770|$title"
+sleep 0.5
+[ "$(wine "$poke" find "QuillmoorSettings|$title" | tr -d '\r')" = "class=QuillmoorSettings client=492x246 visible=1" ] ||
+  fail "the dialog did not stay open"
+kill -0 "$pid" 2>/dev/null || fail "the saver ended"
+click 440 212     # ｷｬﾝｾﾙ
+wait_gone "$pid" 50 || fail "the dialog did not close on cancel"
+wait "$pid"
+
+echo "== both writable again: the file beside the program, as ever"
+rmdir "$beside" "$own_file"
+open_settings
+choose_cd_track 5
+click 356 212     # 設定
+wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
+wait "$pid"
+[ "$(ini_value "$beside" 'BGMﾘﾋﾟｰﾄ')" = 5 ] || fail "the settings were not written beside the program"
+[ ! -e "$own_file" ] || fail "a user's own file was written where the one beside the program could be"
+
+echo "== a silent uninstall"
+uninstall
+[ "$(installed_files)" = 0 ] || fail "files left in $system: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
+[ ! -e "$prefix/drive_c/$programs/Quillmoor" ] || fail "$programs\\Quillmoor is left"
+[ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "the uninstall entry is left"
+[ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "SCRNSAVE.EXE still names '$(reg_value "$desktop_key" SCRNSAVE.EXE)'"
+
+echo "== another screen saver chosen: /CURRENT=0 and the uninstall leave it"
+other='C:\windows\system32\other.scr'
+wine reg add "$desktop_key" /v SCRNSAVE.EXE /d "$other" /f </dev/null >/dev/null 2>&1
+wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 || fail "the installer failed"
+[ -s "$folder/クイルモア.scr" ] || fail "the second install placed nothing"
+[ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "/CURRENT=0 changed the screen saver"
+uninstall
+[ "$(installed_files)" = 0 ] || fail "files left after the second uninstall"
+[ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "the uninstall removed another saver's choice"
+
+echo "$failures failures"
+exit $((failures > 0))
