@@ -1,21 +1,21 @@
 #include "image_file.h"
 
-#include <cstdio>
 #include <string>
 
 #include "dib_decode.h"
 #include "load_errors.h"
 #include "mapped_file.h"
 
-RgbImage* LoadDibFile(const char* path) {
-    MappedFile file;
-    if (!file.Open(path)) {
-        std::string message = "Failed to open DIB file ";
-        message += path;
-        message += ".\n";
-        ReportLoadError(message.c_str());
-        return nullptr;
-    }
+namespace {
+
+void ReportNotOpened(const char* path) {
+    std::string message = "Failed to open DIB file ";
+    message += path;
+    message += ".\n";
+    ReportLoadError(message.c_str());
+}
+
+RgbImage* Decode(const MappedFile& file) {
     RgbImage* image = nullptr;
     switch (DecodeDib(file.Data(), file.Size(), &image)) {
     case DibError::None: return image;
@@ -26,10 +26,24 @@ RgbImage* LoadDibFile(const char* path) {
     return nullptr;
 }
 
+}  // namespace
+
+RgbImage* LoadDibFile(const char* path) {
+    MappedFile file;
+    if (file.Open(path) != MappedFile::Result::Mapped) {
+        ReportNotOpened(path);
+        return nullptr;
+    }
+    return Decode(file);
+}
+
 RgbImage* LoadImageFile(const char* path) {
     if (!path) return nullptr;
-    std::FILE* probe = std::fopen(path, "r");
-    if (!probe) return nullptr;
-    std::fclose(probe);
-    return LoadDibFile(path);
+    MappedFile file;
+    switch (file.Open(path)) {
+    case MappedFile::Result::Missing: return nullptr;
+    case MappedFile::Result::Unmappable: ReportNotOpened(path); return nullptr;
+    case MappedFile::Result::Mapped: break;
+    }
+    return Decode(file);
 }

@@ -7,6 +7,6 @@
 // after reporting the reason through ReportLoadError.
 RgbImage* LoadDibFile(const char* path);
 
-// Returns null silently when there is no path or the file cannot be opened for reading;
-// otherwise LoadDibFile(path).
+// Returns null silently when there is no path or the file counts as missing (none there, held
+// open for writing by someone, not a disk file); otherwise as LoadDibFile(path).
 RgbImage* LoadImageFile(const char* path);

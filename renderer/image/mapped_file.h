@@ -11,12 +11,17 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // Who else may have the file open while it is mapped.
-    enum class Sharing { Readers, ReadersAndWriters };
+    enum class Result {
+        Mapped,
+        // No such file; or one that cannot be opened for reading beside other readers alone
+        // (someone holds it open for writing); or not a file on a disk (a device, a pipe).
+        Missing,
+        // A disk file that is there but cannot be mapped: empty, or too large for a view.
+        Unmappable,
+    };
 
-    // Opens `path` for reading and maps all of it; false when the file cannot be opened,
-    // mapped or viewed (an empty file cannot be mapped).
-    bool Open(const char* path, Sharing sharing = Sharing::Readers);
+    // Opens `path` for reading, letting others only read it meanwhile, and maps all of it.
+    Result Open(const char* path);
     // Releases the view, the mapping and the file, in that order.
     void Close();
 

@@ -5,23 +5,27 @@
 
 #include "mapped_file.h"
 
-bool MappedFile::Open(const char* path, Sharing) {
+MappedFile::Result MappedFile::Open(const char* path) {
     Close();
-    fd_ = ::open(path, O_RDONLY);
-    if (fd_ < 0) return false;
+    fd_ = ::open(path, O_RDONLY | O_NONBLOCK);  // a FIFO must not hold the open
+    if (fd_ < 0) return Result::Missing;
     struct stat st;
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         Close();
-        return false;
+        return Result::Missing;
+    }
+    if (st.st_size <= 0) {
+        Close();
+        return Result::Unmappable;
     }
     void* view = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd_, 0);
     if (view == MAP_FAILED) {
         Close();
-        return false;
+        return Result::Unmappable;
     }
     data_ = static_cast<const uint8_t*>(view);
     size_ = static_cast<size_t>(st.st_size);
-    return true;
+    return Result::Mapped;
 }
 
 void MappedFile::Close() {

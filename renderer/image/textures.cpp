@@ -9,6 +9,17 @@ unsigned int SceneTextures[3] = {0, 0, 0};
 
 const char* const kGroundPicturePath = "c:\\q_mora\\Quillmoor1.bmp";
 const char* const kSmokePicturePath = "c:\\q_mora\\Quillmoor2.bmp";
+const char* const kModelPath = "c:\\q_mora\\Quillmoor.data";
+
+ExchangePaths ExchangePathsFor(const std::string& arguments) {
+    size_t first = arguments.find_first_not_of(" \t");
+    size_t last = arguments.find_last_not_of(" \t");
+    std::string folder = first == std::string::npos ? "" : arguments.substr(first, last - first + 1);
+    if (!folder.empty() && folder[0] == '"') folder = folder.substr(1, folder.find('"', 1) - 1);
+    if (folder.empty()) return {kGroundPicturePath, kSmokePicturePath, kModelPath};
+    if (folder.back() != '\\') folder += '\\';
+    return {folder + "Quillmoor1.bmp", folder + "Quillmoor2.bmp", folder + "Quillmoor.data"};
+}
 
 namespace {
 
@@ -58,9 +69,9 @@ unsigned int LoadTextureFile(const char* path) {
     return image ? TextureFromImage(image) : 0;
 }
 
-bool LoadSceneTextures() {
+bool LoadSceneTextures(const ExchangePaths& files) {
     TraceStartup("renderer.textures-begun");
-    bool loaded = LoadSceneTexture(kGroundPicturePath, SceneTextures[1], "renderer.ground-decoded", "renderer.ground-mipmapped");
-    loaded |= LoadSceneTexture(kSmokePicturePath, SceneTextures[2], "renderer.smoke-decoded", "renderer.smoke-mipmapped");
+    bool loaded = LoadSceneTexture(files.ground.c_str(), SceneTextures[1], "renderer.ground-decoded", "renderer.ground-mipmapped");
+    loaded |= LoadSceneTexture(files.smoke.c_str(), SceneTextures[2], "renderer.smoke-decoded", "renderer.smoke-mipmapped");
     return loaded;
 }

@@ -5,9 +5,22 @@
 // [0] is never set. 0 means no texture.
 extern unsigned int SceneTextures[3];
 
-// Exchange pictures written by the saver before it starts the renderer.
+#include <string>
+
+// Exchange pictures written by the saver before it starts the renderer, in its usual folder.
 extern const char* const kGroundPicturePath;  // "c:\q_mora\Quillmoor1.bmp"
 extern const char* const kSmokePicturePath;   // "c:\q_mora\Quillmoor2.bmp"
+extern const char* const kModelPath;          // "c:\q_mora\Quillmoor.data"
+
+// The three exchange files the renderer reads.
+struct ExchangePaths {
+    std::string ground, smoke, model;
+};
+
+// The exchange files for the renderer's argument text: with none (blanks only) the usual
+// folder's, exactly as above; otherwise the text names the folder, in double quotes or not,
+// blanks around it dropped (the saver names a private folder of the user's this way).
+ExchangePaths ExchangePathsFor(const std::string& arguments);
 
 // Fills the bound 2-D texture with the whole mipmap chain of a width x height picture (RGB rows
 // packed, bottom row first): the level sizes and the scaling of gluBuild2DMipmaps, within
@@ -23,4 +36,4 @@ bool GlContextIsCurrent();
 unsigned int LoadTextureFile(const char* path);
 
 // Loads both exchange pictures into SceneTextures[1] and [2]; true when at least one loaded.
-bool LoadSceneTextures();
+bool LoadSceneTextures(const ExchangePaths& files = ExchangePathsFor(""));

@@ -2,33 +2,37 @@
 
 #include "mapped_file.h"
 
-bool MappedFile::Open(const char* path, Sharing sharing) {
+MappedFile::Result MappedFile::Open(const char* path) {
     Close();
-    const DWORD share = sharing == Sharing::Readers ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE file = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return Result::Missing;
     file_ = file;
+    // A console, a pipe or a device opened by a name: not a picture or a model to read.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        Close();
+        return Result::Missing;
+    }
     LARGE_INTEGER length;
     // A view must fit the 32-bit address space; an empty file cannot be mapped at all.
     if (!GetFileSizeEx(file, &length) || length.QuadPart <= 0 || length.QuadPart > 0x7FFFFFFF) {
         Close();
-        return false;
+        return Result::Unmappable;
     }
     HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (!mapping) {
         Close();
-        return false;
+        return Result::Unmappable;
     }
     mapping_ = mapping;
     const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
     if (!view) {
         Close();
-        return false;
+        return Result::Unmappable;
     }
     data_ = static_cast<const uint8_t*>(view);
     size_ = static_cast<size_t>(length.QuadPart);
-    return true;
+    return Result::Mapped;
 }
 
 void MappedFile::Close() {

@@ -156,13 +156,17 @@ bool ParseMs3d(const uint8_t* bytes, size_t size, MeshModel& model) {
         in.Floats(m.emissive, 4);
         m.shininess = in.F32();
         in.Skip(5);  // transparency, mode
-        const char* name = reinterpret_cast<const char*>(in.Here());
+        // The field is read once, into a copy of our own: the file's bytes may change under a
+        // mapping while they are read, and a name found terminated must stay so.
+        char name[kTextureNameSize];
+        std::memcpy(name, in.Here(), kTextureNameSize);
         const void* end = std::memchr(name, 0, kTextureNameSize);
         if (!end) return false;
         const size_t length = static_cast<size_t>(static_cast<const char*>(end) - name);
         m.textureFile.reset(new (std::nothrow) char[length + 1]);
         if (!m.textureFile) return false;
-        std::memcpy(m.textureFile.get(), name, length + 1);
+        std::memcpy(m.textureFile.get(), name, length);
+        m.textureFile[length] = '\0';
         m.texture = 0;
         in.Skip(2 * kTextureNameSize);  // texture and alpha map names
     }
@@ -180,10 +184,11 @@ bool ParseMs3d(const uint8_t* bytes, size_t size, MeshModel& model) {
 }
 
 bool Ms3dModel::Load(const char* fileName) {
-    // The whole file in one piece, parsed in place. Others may hold it open, as with a plain
-    // binary read; an empty file cannot hold a model.
+    // The whole file in one piece, parsed in place. Others may read it meanwhile but not write
+    // it: a file someone holds open for writing counts as missing. An empty file cannot hold a
+    // model.
     MappedFile file;
-    if (!file.Open(fileName, MappedFile::Sharing::ReadersAndWriters)) return false;
+    if (file.Open(fileName) != MappedFile::Result::Mapped) return false;
     Ms3dModel fresh;
     if (!ParseMs3d(file.Data(), file.Size(), fresh)) return false;
     file.Close();

@@ -43,7 +43,9 @@ public:
     virtual bool Load(const char* fileName) = 0;
 
     // Makes each material's texture from its file name (0 without a name, a picture or a
-    // current GL context). Textures made earlier are not deleted.
+    // current GL context, and for a name that is not a local path: see texture_names.h). Each
+    // distinct name is read once, at most kMaxModelTextures of them. Textures made earlier are
+    // not deleted.
     void ReloadTextures();
 
     // Draws every mesh as triangles with its material, in the current GL matrix.

@@ -1,13 +1,43 @@
 // The model's GL side: material textures and immediate-mode drawing.
 #include "mesh_model.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
 #include "renderer/common/gl_api.h"
 #include "renderer/image/textures.h"
+#include "texture_names.h"
 
 void MeshModel::ReloadTextures() {
+    // Each distinct name (letter case aside, as the file system has it) is read once, and at
+    // most kMaxModelTextures of them: materials that name the same picture share its texture.
+    struct Known {
+        std::string upper;
+        unsigned int texture;
+    };
+    std::vector<Known> known;
+    int read = 0;
     for (int i = 0; i < materialCount; ++i) {
         ModelMaterial& m = materials[i];
+        m.texture = 0;
+        const std::string name = m.textureFile ? m.textureFile.get() : "";
+        if (name.empty()) continue;
+        std::string upper = name;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const auto same = std::find_if(known.begin(), known.end(), [&](const Known& k) { return k.upper == upper; });
+        if (same != known.end()) {
+            m.texture = same->texture;
+            continue;
+        }
         // File names are used as stored: a relative name is found from the current directory.
-        m.texture = (m.textureFile && m.textureFile[0] != '\0') ? LoadTextureFile(m.textureFile.get()) : 0;
+        // A name that would leave this computer's disks, or open a device, is no texture.
+        if (read < kMaxModelTextures && TextureNameIsLocal(name) && PathIsOnLocalDisk(name.c_str())) {
+            ++read;
+            m.texture = LoadTextureFile(name.c_str());
+        }
+        known.push_back({std::move(upper), m.texture});
     }
 }
 

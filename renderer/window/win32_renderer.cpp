@@ -17,7 +17,7 @@
 namespace {
 
 const char kClassName[] = "OpenGL";
-const char kModelPath[] = "c:\\q_mora\\Quillmoor.data";
+ExchangePaths Exchange = ExchangePathsFor("");  // c:\q_mora's, unless the command line names a folder
 
 HINSTANCE instanceHandle = nullptr;
 HWND windowHandle = nullptr;
@@ -58,7 +58,7 @@ int64_t TicksPerSecond() {
 }  // namespace
 
 bool InitScene() {
-    if (!LoadSceneTextures()) return false;
+    if (!LoadSceneTextures(Exchange)) return false;
     ResetScene();
     WheelModel->ReloadTextures();  // now that a context is current, the model's textures are made
     SetSceneGlState();
@@ -117,7 +117,7 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
 
     // The model first: without it there is nothing to show, and nothing has been changed yet.
     WheelModel = new Ms3dModel();  // lives until the process ends
-    if (!WheelModel->Load(kModelPath)) return false;
+    if (!WheelModel->Load(Exchange.model.c_str())) return false;
     TraceStartup("renderer.model-loaded");
 
     instanceHandle = GetModuleHandleA(nullptr);
@@ -194,8 +194,9 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
     return true;
 }
 
-int RendererMain() {
+int RendererMain(const char* arguments) {
     TraceStartup("renderer.entered");
+    Exchange = ExchangePathsFor(arguments ? arguments : "");
     FullScreen = true;
     if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen)) return 0;
     // Everything drawn so far (the scene reset) used the start seed 1.
@@ -245,4 +246,4 @@ int RendererMain() {
     return status;
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RendererMain(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) { return RendererMain(arguments); }

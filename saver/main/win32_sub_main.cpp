@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "renderer/common/startup_trace.h"
+#include "saver/session/win32_exchange.h"
 #include "sub_main.h"
 #include "win32_forms.h"
 #include "win32_platform.h"
@@ -23,7 +24,8 @@ public:
     bool TopLevelWindowExists(const std::string& title) override {
         return FindWindowW(nullptr, Utf8ToWide(title).c_str()) != nullptr;
     }
-    void CreateFolder(const std::string& path) override { CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr); }
+    // The exchange folder: private to the user from the start.
+    void CreateFolder(const std::string& path) override { CreatePrivateFolder(Utf8ToWide(path)); }
     void ShowMessage(const std::string& text) override {
         MessageBoxW(nullptr, Utf8ToWide(text).c_str(), ProgramTitle().c_str(), MB_OK);
     }

@@ -16,6 +16,7 @@
 #include "saver/music/win32_music.h"
 #include "bmp_writer.h"
 #include "session.h"
+#include "win32_exchange.h"
 
 namespace {
 
@@ -42,13 +43,23 @@ void SetTimerEnabled(UINT_PTR id, UINT ms, bool enabled) {
     if (id == kCdTimer) cdTimerEnabled = enabled;
 }
 
-bool WriteWholeFile(const wchar_t* path, const std::vector<uint8_t>& bytes) {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// The folder the session's files go through, held from its check until the renderer has started.
+ExchangeFolder exchange;
+
+// The whole of a file of the program's, or nothing.
+bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    LARGE_INTEGER size;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart < (1 << 30);
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+                               read == bytes.size());
+    }
     CloseHandle(file);
-    return ok && written == bytes.size();
+    return ok;
 }
 
 // 32 bits on a true-colour screen of 32 bits, otherwise 24: the screen's depth, as far as an
@@ -58,7 +69,7 @@ int ScreenDepth(HDC screen) { return GetDeviceCaps(screen, BITSPIXEL) == 32 ? 32
 // The whole primary screen, one pixel per pixel, mirrored left to right: the leftmost column
 // of the picture is the screen's rightmost column. The screen is copied as it is and mirrored
 // in memory, which is exact on every system.
-void WriteScreenPicture() {
+bool WriteScreenPicture() {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     HWND desktop = GetDesktopWindow();
@@ -73,6 +84,7 @@ void WriteScreenPicture() {
     void* bits = nullptr;
     HBITMAP surface = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(screen);
+    bool written = false;
     if (surface && memory) {
         HGDIOBJ old = SelectObject(memory, surface);
         BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);  // black where it fails
@@ -81,21 +93,22 @@ void WriteScreenPicture() {
         const std::vector<uint8_t> file =
             EncodeMirroredCapture(static_cast<const uint8_t*>(bits), width, height, depth);
         TraceStartup("saver.ground-encoded");
-        WriteWholeFile(L"C:\\q_mora\\Quillmoor1.bmp", file);
+        written = exchange.Write(L"Quillmoor1.bmp", file);
         TraceStartup("saver.ground-written");
         SelectObject(memory, old);
     }
     if (memory) DeleteDC(memory);
     if (surface) DeleteObject(surface);
     ReleaseDC(desktop, screen);
+    return written;
 }
 
 // The built-in 64 x 64 smoke picture, written in the screen's depth.
-void WriteSmokePicture() {
+bool WriteSmokePicture() {
     ResourceBitmap bitmap;
-    if (!LoadResourceBitmap(kSmokeResource, bitmap)) return;
+    if (!LoadResourceBitmap(kSmokeResource, bitmap)) return false;
     RgbImage* smoke = nullptr;
-    if (DecodeDib(bitmap.file, bitmap.size, &smoke) != DibError::None) return;
+    if (DecodeDib(bitmap.file, bitmap.size, &smoke) != DibError::None) return false;
     HDC screen = GetDC(nullptr);
     const int depth = ScreenDepth(screen);
     ReleaseDC(nullptr, screen);
@@ -106,13 +119,30 @@ void WriteSmokePicture() {
         rgb[2] = p[2];
     });
     FreeRgbImage(smoke);
-    WriteWholeFile(L"C:\\q_mora\\Quillmoor2.bmp", file);
+    return exchange.Write(L"Quillmoor2.bmp", file);
 }
 
-// Starts the renderer by path, no arguments, as a normal window with the focus.
-void StartRenderer() {
+// The shipped model, copied as the session's own file.
+bool WriteModel() {
+    std::vector<uint8_t> model;
+    return ReadWholeFile(Utf8ToWide(ProgramFolder() + "\\クイルモア.data"), model) && exchange.Write(L"Quillmoor.data", model);
+}
+
+// The exchange folder as the renderer can be told it: its command line is read in the ANSI code
+// page, so a name it cannot hold goes by its short form; "" where neither will do.
+std::wstring FolderForRenderer(const std::wstring& folder) {
+    if (FitsAnsiCodePage(folder)) return folder;
+    wchar_t shortPath[MAX_PATH] = L"";
+    const DWORD length = GetShortPathNameW(folder.c_str(), shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH && FitsAnsiCodePage(shortPath) ? shortPath : L"";
+}
+
+// Starts the renderer by path, as a normal window with the focus: with no arguments over the
+// usual folder, with the folder's path over the user's own.
+void StartRenderer(const std::wstring& folder) {
     std::wstring path = Utf8ToWide(ProgramFolder() + kRendererName);
     std::wstring commandLine = L"\"" + path + L"\"";
+    if (!folder.empty()) commandLine += L" \"" + folder + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -194,13 +224,27 @@ void UnloadSession() {
     ExitProcess(0);
 }
 
+// The exchange files, each the session's own; false (the session ends without a renderer) where
+// the folder or any file cannot be had: the renderer is never started on files left by another.
+bool WriteExchangeFiles(std::wstring& folderArgument) {
+    if (!exchange.Prepare(Utf8ToWide(kExchangeFolder), UsersOwnExchangeFolder())) return false;
+    if (exchange.IsUsersOwn()) {
+        folderArgument = FolderForRenderer(exchange.Path());
+        if (folderArgument.empty()) return false;
+    }
+    return WriteScreenPicture() && WriteSmokePicture() && WriteModel();
+}
+
 void FormLoad() {
     TraceStartup("saver.form-loading");
-    WriteScreenPicture();
-    WriteSmokePicture();
-    CopyFileW(Utf8ToWide(ProgramFolder() + "\\クイルモア.data").c_str(), L"C:\\q_mora\\Quillmoor.data", FALSE);
+    std::wstring folderArgument;
+    if (!WriteExchangeFiles(folderArgument)) {
+        exchange.Release();
+        UnloadSession();  // quietly: cursor and display as they were
+    }
     TraceStartup("saver.files-written");
-    StartRenderer();
+    StartRenderer(folderArgument);
+    exchange.Release();
     TraceStartup("saver.renderer-started");
     if (BgmKind == 1) {
         OpenCdAudio();

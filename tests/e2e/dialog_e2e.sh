@@ -13,17 +13,7 @@ install_programs "$install" "$saver" "$renderer"
 ini="$install/クイルモア.ini"
 title="<クイルモア>"
 
-open_dialog() {  # sets pid, ox, oy (the client area's screen position)
-  wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
-  pid=$!
-  [ -n "$(x_window "$title" 150)" ] || fail "no dialog"
-  sleep 1
-  read -r ox oy < <(wine "$poke" origin "$title" | tr -d '\r')
-}
-click() {  # client x, y
-  xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
-  sleep 0.3
-}
+open_dialog() { open_dialog_of "$install/クイルモア.scr" "$poke"; }
 pixel() {  # client x, y -> "r g b"
   import -window root -crop 1x1+$((ox + $1))+$((oy + $2)) txt:- 2>/dev/null |
     sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n 1

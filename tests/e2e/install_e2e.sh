@@ -78,17 +78,7 @@ brief_session "$folder/クイルモア.scr" "from $system"
 [ -s "$QMORA/Quillmoor1.bmp" ] || fail "the installed saver wrote no photograph"
 
 title="<クイルモア>"
-open_settings() {  # sets pid, ox, oy
-  wine "$folder/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
-  pid=$!
-  [ -n "$(x_window "$title" 150)" ] || fail "no settings dialog"
-  sleep 1
-  read -r ox oy < <(wine "$poke" origin "QuillmoorSettings|$title" | tr -d '\r')
-}
-click() {  # client x, y
-  xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
-  sleep 0.3
-}
+open_settings() { open_dialog_of "$folder/クイルモア.scr" "$poke"; }
 choose_cd_track() {  # track
   click 72 78       # the label "音楽CD"
   click 132 77      # into the repeat box

@@ -74,6 +74,22 @@ audio_to_file_config() {  # config path, audio file
     "$2" >"$1"
 }
 
+# Opens the settings dialog (/c) of the saver $1 as a user would, with the tool $2 that finds
+# windows (win_poke); sets pid and ox, oy (the client area's place on the screen).
+open_dialog_of() {  # saver, win_poke
+  wine "$1" /c </dev/null >/dev/null 2>&1 &
+  pid=$!
+  [ -n "$(x_window "<クイルモア>" 150)" ] || fail "no settings dialog"
+  sleep 1
+  read -r ox oy < <(wine "$2" origin "QuillmoorSettings|<クイルモア>" | tr -d '\r')
+}
+
+# A click at (x, y) of the dialog's client area opened by open_dialog_of.
+click() {  # client x, y
+  xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
+  sleep 0.3
+}
+
 # A short session: /s, the renderer's window, a second of the scene, Escape, and the end.
 # Variables set before the call (ALSA_CONFIG_PATH=...) reach the programs.
 brief_session() {  # saver, the case (for messages)

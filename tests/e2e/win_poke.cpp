@@ -13,7 +13,12 @@
 //        win_poke rect TITLE         prints the window's rectangle on the screen "L T R B"
 //        win_poke screen -           prints the primary screen's size and display modes,
 //                                    "screen=WxH current=WxHxBITS registry=WxHxBITS monitors=N"
+//        win_poke acl PATH           prints the owner and access list of a file or folder, as
+//                                    the system reads them back (SDDL)
+//        win_poke holdfile PATH SECONDS  keeps the file open for writing (sharing reads) a while
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -73,6 +78,34 @@ int Screen() {
     return 0;
 }
 
+// The owner and access list of `path` as SDDL, "O:...D:...".
+int PrintAcl(const wchar_t* path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return 1;
+    }
+    LPWSTR sddl = nullptr;
+    const bool ok = ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        descriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &sddl, nullptr);
+    if (ok) PrintUtf8(sddl);
+    LocalFree(sddl);
+    LocalFree(descriptor);
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
+
+// Another program's hold on a file: open for writing, others may only read it.
+int HoldFile(const wchar_t* path, int seconds) {
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(DWORD(seconds) * 1000);
+    CloseHandle(file);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: win_poke find|text|close|syscommand|hold TITLE [N]\n");
@@ -86,6 +119,8 @@ int main(int argc, char** argv) {
     if (count != argc) return 2;
     if (std::strcmp(argv[1], "hold") == 0 && argc == 4) return Hold(wide[2], std::atoi(argv[3]));
     if (std::strcmp(argv[1], "screen") == 0) return Screen();
+    if (std::strcmp(argv[1], "acl") == 0) return PrintAcl(wide[2]);
+    if (std::strcmp(argv[1], "holdfile") == 0 && argc == 4) return HoldFile(wide[2], std::atoi(argv[3]));
     // "CLASS|TITLE" names the window's class too (a message box beside a window of its title).
     wchar_t* title = wide[2];
     const wchar_t* className = nullptr;

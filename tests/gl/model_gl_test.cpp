@@ -7,6 +7,7 @@
 #include "offscreen_gl.h"
 #include "renderer/common/gl_api.h"
 #include "renderer/model/mesh_model.h"
+#include "renderer/model/texture_names.h"
 #include "tests/common/dib_builder.h"
 #include "tests/common/files.h"
 
@@ -175,6 +176,40 @@ TEST(GlModel, AMaterialsColoursAndPictureShow) {
     EXPECT_EQ(centre[0], 255);
     EXPECT_EQ(centre[1], 255);
     EXPECT_EQ(centre[2], 255);
+}
+
+// Texture names as a planted model may give them: each distinct picture read once (letter case
+// aside), at most a fixed number of them, and a device name never, even where a file of that
+// name exists (as it may here, off Windows).
+TEST(GlModel, EachDistinctTextureNameIsReadOnceAndOnlySoMany) {
+    OffscreenGl gl(8, 8);
+    ASSERT_TRUE(gl.Ok());
+    ScratchFolder folder(TestFolder() + "gl_model_names");
+    DibLayout grey;
+    grey.width = grey.height = 4;
+    for (int i = 0; i < 16; ++i) grey.pixels.insert(grey.pixels.end(), {90, 90, 90});
+    std::vector<std::string> names = {"con.bmp"};
+    for (int i = 0; i < kMaxModelTextures + 2; ++i) names.push_back("p" + std::to_string(i) + ".bmp");
+    names.push_back("P0.BMP");
+    for (const std::string& name : names) ASSERT_TRUE(WriteBytes(name, BuildDib(grey)));
+
+    Ms3dModel model;
+    model.materialCount = static_cast<int>(names.size());
+    model.materials.reset(new ModelMaterial[names.size()]());
+    for (size_t i = 0; i < names.size(); ++i) {
+        model.materials[i].textureFile.reset(new char[names[i].size() + 1]);
+        std::copy(names[i].c_str(), names[i].c_str() + names[i].size() + 1, model.materials[i].textureFile.get());
+    }
+    model.ReloadTextures();
+    EXPECT_EQ(model.materials[0].texture, 0u) << "a device name was read";
+    std::vector<unsigned int> made;
+    for (int i = 1; i <= kMaxModelTextures; ++i) made.push_back(model.materials[i].texture);
+    std::sort(made.begin(), made.end());
+    EXPECT_NE(made.front(), 0u);
+    EXPECT_EQ(std::unique(made.begin(), made.end()), made.end()) << "two names share a texture";
+    EXPECT_EQ(model.materials[kMaxModelTextures + 1].texture, 0u) << "more names read than allowed";
+    EXPECT_EQ(model.materials[kMaxModelTextures + 2].texture, 0u);
+    EXPECT_EQ(model.materials[kMaxModelTextures + 3].texture, model.materials[1].texture) << "P0.BMP read again";
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // The MS3D reader: real models from outside the project, and files built byte by byte.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "renderer/model/mesh_model.h"
+#include "renderer/model/texture_names.h"
 #include "tests/common/files.h"
 
 namespace {
@@ -294,6 +297,86 @@ TEST(Ms3dLifetime, ReloadReplacesAndFailureKeeps) {
     EXPECT_EQ(m.vertexCount, 124);  // the earlier model is still whole
     EXPECT_EQ(m.triangleCount, 240);
     EXPECT_EQ(m.meshes[1].triangleCount, 120);
+}
+
+// Another program writing the file while it is parsed (a mapping shows its writes at once): a
+// name found terminated is copied terminated, whatever the byte holds by the time of the copy.
+// The writer flips the byte after each material's "a" between the terminator and a letter; the
+// next terminator is 39 letters on, so a name reads back as 1 or 40 letters and nothing else.
+TEST(Ms3dRefusals, ANameChangingWhileItIsReadStaysTerminated) {
+    Ms3dLayout layout;
+    layout.materials = 200;
+    layout.textureName = "a" + std::string(39, 'x');
+    Ms3dBytes file = BuildMs3d(layout);
+    constexpr size_t kMaterial = 32 + 4 * 16 + 4 + 4 + 1 + 2 * 128;  // name, colours, shininess...
+    std::vector<std::atomic<uint8_t>*> flipped;
+    for (int m = 0; m < layout.materials; ++m) {
+        const size_t nameAt = file.sectionStarts[3] + 2 + m * kMaterial + 32 + 4 * 16 + 4 + 4 + 1;
+        ASSERT_EQ(std::memcmp(&file.bytes[nameAt], "axx", 3), 0) << m;
+        flipped.push_back(reinterpret_cast<std::atomic<uint8_t>*>(&file.bytes[nameAt + 1]));
+    }
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        while (!stop.load(std::memory_order_relaxed)) {
+            for (auto* byte : flipped) byte->store(0, std::memory_order_relaxed);
+            for (auto* byte : flipped) byte->store('x', std::memory_order_relaxed);
+        }
+    });
+    int parsed = 0, wrong = 0;
+    for (int i = 0; i < 300; ++i) {
+        Ms3dModel m;
+        if (!ParseMs3d(file.bytes.data(), file.bytes.size(), m)) continue;
+        ++parsed;
+        for (int k = 0; k < m.materialCount; ++k) {
+            const size_t length = std::strlen(m.materials[k].textureFile.get());
+            wrong += length != 1 && length != 40;
+        }
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(parsed, 300);
+    EXPECT_EQ(wrong, 0);
+}
+
+// Texture names that may be opened: plain paths of this computer; not shares, device spaces,
+// devices, streams or nothing.
+TEST(TextureNames, OnlyPlainLocalPathsMayBeOpened) {
+    const struct {
+        const char* name;
+        bool local;
+    } cases[] = {
+        {"wheel.bmp", true},
+        {".\\textures\\wheel.bmp", true},
+        {"c:\\q_mora\\wheel.bmp", true},
+        {"C:wheel.bmp", true},
+        {"\\textures\\wheel.bmp", true},
+        {"d:/pictures/console.bmp", true},   // a device name only as a whole part
+        {"comet.bmp", true},
+        {"COM10.bmp", true},
+        {"", false},
+        {"\\\\host\\share\\x.bmp", false},
+        {"//host/share/x.bmp", false},
+        {"\\/host/x.bmp", false},
+        {"/\\host\\x.bmp", false},
+        {"\\\\.\\pipe\\name", false},
+        {"\\\\?\\UNC\\host\\share\\x.bmp", false},
+        {"\\\\?\\c:\\x.bmp", false},
+        {"CON", false},
+        {"con.bmp", false},
+        {"c:\\q_mora\\NUL", false},
+        {"nul.", false},
+        {"Aux .bmp", false},
+        {"COM1", false},
+        {"lpt9.txt", false},
+        {"conin$", false},
+        {"CONOUT$.bmp", false},
+        {"prn\\x.bmp", false},
+        {"x.bmp:stream", false},
+        {"c:\\x.bmp:stream:$DATA", false},
+        {"c::x.bmp", false},
+        {"1:x.bmp", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TextureNameIsLocal(c.name), c.local) << c.name;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // context (the drawing calls then do nothing), with the real generator or a scripted one.
 #include <gtest/gtest.h>
 
+#include "renderer/image/textures.h"
+
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -325,6 +327,30 @@ TEST(Random, MatchesTheDocumentedGenerator) {
     EXPECT_EQ(RandomInt(), 6334);
     SeedRandom(1);
     EXPECT_EQ(RandomInt(), 41);
+}
+
+// The renderer's argument: none reads c:\q_mora as ever; a folder, quoted or not, its files.
+TEST(RendererArguments, TheExchangeFolderFromTheCommandLine) {
+    const struct {
+        const char* arguments;
+        const char* ground;
+        const char* model;
+    } cases[] = {
+        {"", "c:\\q_mora\\Quillmoor1.bmp", "c:\\q_mora\\Quillmoor.data"},
+        {" \t ", "c:\\q_mora\\Quillmoor1.bmp", "c:\\q_mora\\Quillmoor.data"},
+        {"\"\"", "c:\\q_mora\\Quillmoor1.bmp", "c:\\q_mora\\Quillmoor.data"},
+        {"\"C:\\Users\\a b\\AppData\\Local\\Quillmoor\" ", "C:\\Users\\a b\\AppData\\Local\\Quillmoor\\Quillmoor1.bmp",
+         "C:\\Users\\a b\\AppData\\Local\\Quillmoor\\Quillmoor.data"},
+        {"  D:\\exchange", "D:\\exchange\\Quillmoor1.bmp", "D:\\exchange\\Quillmoor.data"},
+        {"D:\\", "D:\\Quillmoor1.bmp", "D:\\Quillmoor.data"},
+        {"\"D:\\x", "D:\\x\\Quillmoor1.bmp", "D:\\x\\Quillmoor.data"},  // no closing quote: to the end
+    };
+    for (const auto& c : cases) {
+        const ExchangePaths paths = ExchangePathsFor(c.arguments);
+        EXPECT_EQ(paths.ground, c.ground) << c.arguments;
+        EXPECT_EQ(paths.model, c.model) << c.arguments;
+        EXPECT_EQ(paths.smoke.substr(0, paths.smoke.size() - 5), paths.ground.substr(0, paths.ground.size() - 5));
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "saver/main/sub_main.h"
 #include "saver/music/music.h"
 #include "saver/session/bmp_writer.h"
+#include "saver/session/exchange_folder.h"
 #include "saver/session/session.h"
 
 namespace {
@@ -127,6 +128,33 @@ TEST(Session, EndStopsTheMusicGivesTheCursorBackThenRestoresTheDisplay) {
     SetMusicPlatform(nullptr);
     BgmKind = 0;
     BgmFile.clear();
+}
+
+// Whose the exchange folder is decides whether the session goes through it: only this user's
+// own plain folder, made private where it is open to others; anything else (another user's
+// folder, a link, a file in its place) sends the session to the user's own folder.
+TEST(Session, TheExchangeFolderIsUsedOnlyWhereItIsTheUsersOwn) {
+    const struct {
+        bool directory, reparse, owned, open;
+        FolderUse use;
+    } cases[] = {
+        {true, false, true, false, FolderUse::AsItIs},
+        {true, false, true, true, FolderUse::MadePrivate},
+        {true, false, false, false, FolderUse::UsersOwnFolder},
+        {true, false, false, true, FolderUse::UsersOwnFolder},
+        {true, true, true, false, FolderUse::UsersOwnFolder},  // a junction of the user's own
+        {true, true, false, true, FolderUse::UsersOwnFolder},
+        {false, true, true, false, FolderUse::UsersOwnFolder},  // a link to a file
+        {false, false, true, false, FolderUse::UsersOwnFolder},  // a file in its place
+    };
+    for (const auto& c : cases) {
+        FolderState state;
+        state.directory = c.directory;
+        state.reparsePoint = c.reparse;
+        state.ownedByUser = c.owned;
+        state.openToOthers = c.open;
+        EXPECT_EQ(ExchangeFolderUse(state), c.use) << c.directory << c.reparse << c.owned << c.open;
+    }
 }
 
 TEST(Session, WrittenPicturesReadBackExactly) {

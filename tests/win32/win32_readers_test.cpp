@@ -10,6 +10,7 @@
 #include "renderer/image/image_file.h"
 #include "renderer/image/load_errors.h"
 #include "renderer/model/mesh_model.h"
+#include "renderer/model/texture_names.h"
 
 namespace {
 
@@ -87,6 +88,49 @@ TEST_F(Win32Readers, APictureHeldOpenForReadingStillLoads) {
     EXPECT_NE(image, nullptr);
     FreeRgbImage(image);
     CloseHandle(other);
+}
+
+// A file another program holds open for writing counts as missing, silently: the reader never
+// takes what someone may be changing under it. So do devices opened by name. Once the writer has
+// gone, the same files read.
+TEST_F(Win32Readers, FilesHeldOpenForWritingAndDevicesCountAsMissing) {
+    const std::string picture = Write("held.bmp", "");
+    ASSERT_TRUE(CopyFileA((kSuite + "g/rgb24.bmp").c_str(), picture.c_str(), FALSE));
+    const std::string model = Write("held.ms3d", "");
+    ASSERT_TRUE(CopyFileA((std::string(QM_TESTDATA) + "/ms3d/Wuson.ms3d").c_str(), model.c_str(), FALSE));
+    HANDLE writers[2];
+    for (int i = 0; i < 2; ++i) {
+        writers[i] = CreateFileA((i ? model : picture).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writers[i], INVALID_HANDLE_VALUE);
+    }
+    EXPECT_EQ(LoadImageFile(picture.c_str()), nullptr);
+    Ms3dModel held;
+    EXPECT_FALSE(held.Load(model.c_str()));
+    EXPECT_EQ(LoadImageFile("CONIN$"), nullptr);
+    EXPECT_EQ(LoadImageFile("NUL"), nullptr);
+    EXPECT_TRUE(captured.empty());
+    for (HANDLE writer : writers) CloseHandle(writer);
+    RgbImage* image = LoadImageFile(picture.c_str());
+    EXPECT_NE(image, nullptr);
+    FreeRgbImage(image);
+    EXPECT_TRUE(held.Load(model.c_str()));
+}
+
+// Where a texture name leads once resolved: the local disks only. (Wine offers no network drive
+// to try; a share's name resolves to a share.)
+TEST_F(Win32Readers, TextureFilesOnlyFromThisComputersDisks) {
+    EXPECT_TRUE(PathIsOnLocalDisk("C:\\windows\\x.bmp"));
+    EXPECT_TRUE(PathIsOnLocalDisk("x.bmp"));  // from the current folder, on a local disk here
+    EXPECT_TRUE(PathIsOnLocalDisk("\\x.bmp"));
+    EXPECT_FALSE(PathIsOnLocalDisk("\\\\host\\share\\x.bmp"));
+    EXPECT_FALSE(PathIsOnLocalDisk("//host/share/x.bmp"));
+    char unused[] = "Q:\\x.bmp";
+    for (char drive = 'Q'; drive <= 'Y'; ++drive) {  // a letter no drive has
+        unused[0] = drive;
+        if (GetDriveTypeA(std::string(unused, 3).c_str()) == DRIVE_NO_ROOT_DIR) break;
+    }
+    EXPECT_FALSE(PathIsOnLocalDisk(unused)) << unused;
 }
 
 TEST_F(Win32Readers, ModelsLoadInBinaryMode) {

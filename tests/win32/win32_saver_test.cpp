@@ -11,6 +11,7 @@
 #include "saver/main/settings.h"
 #include "saver/main/win32_platform.h"
 #include "saver/main/win32_text.h"
+#include "win32_test_files.h"
 
 namespace {
 
@@ -28,16 +29,7 @@ protected:
         DeleteFileW(Utf8ToWide(folder_ + "\\a.mp3").c_str());
         RemoveDirectoryW(Utf8ToWide(folder_).c_str());
     }
-    std::string Bytes(const std::string& path) {
-        HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        std::string bytes;
-        if (h == INVALID_HANDLE_VALUE) return bytes;
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(h, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-        CloseHandle(h);
-        return bytes;
-    }
+    std::string Bytes(const std::string& path) { return FileBytes(Utf8ToWide(path)); }
     std::string folder_, ini_;
 };
 
