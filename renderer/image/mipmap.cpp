@@ -134,7 +134,9 @@ void SumColumnPairs(const int16_t* sum, const std::vector<int>& first, const int
         for (int i = 0; i < 4; ++i) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sum + first[x + i] * 3));
             const __m128i next = _mm_srli_si128(v, 6);
-            const __m128i w = _mm_set1_epi32(*reinterpret_cast<const int32_t*>(pairs + 2 * (x + i)));
+            int32_t weights;  // the pixel's two 16-bit weights as one 32-bit lane
+            std::memcpy(&weights, pairs + 2 * (x + i), sizeof weights);
+            const __m128i w = _mm_set1_epi32(weights);
             acc[i] = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(v, next), w), slack), kOutShift);
         }
         const __m128i words = _mm_packus_epi16(_mm_packs_epi32(acc[0], acc[1]), _mm_packs_epi32(acc[2], acc[3]));
@@ -230,30 +232,36 @@ void ScaleRgbToQuads(const uint8_t* src, int sw, int sh, uint8_t* dst, int dw, i
 void HalveQuads(const uint8_t* src, int w, int h, uint8_t* dst) {
     // Four channels at once, two to a 32-bit half: the even bytes and the odd bytes of each
     // pixel, each widened to 16 bits, where four of them and the rounding cannot overflow.
+    // The pixels are read and written as 32-bit words through memcpy (the bytes are not words).
     constexpr uint32_t kLanes = 0x00FF00FFu;
-    const uint32_t* in = reinterpret_cast<const uint32_t*>(src);
-    uint32_t* out = reinterpret_cast<uint32_t*>(dst);
+    auto pixel = [](const uint8_t* p) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    };
     if (w == 1 || h == 1) {
         const int pairs = (w == 1 ? h : w) / 2;
         for (int i = 0; i < pairs; ++i) {
-            const uint32_t p = in[2 * i], q = in[2 * i + 1];
+            const uint32_t p = pixel(src + 8 * i), q = pixel(src + 8 * i + 4);
             const uint32_t even = (((p & kLanes) + (q & kLanes)) >> 1) & kLanes;
             const uint32_t odd = ((((p >> 8) & kLanes) + ((q >> 8) & kLanes)) >> 1) & kLanes;
-            out[i] = even | (odd << 8);
+            const uint32_t v = even | (odd << 8);
+            std::memcpy(dst + 4 * i, &v, 4);
         }
         return;
     }
     const int dw = w / 2;
     for (int y = 0; y < h / 2; ++y) {
-        const uint32_t* r0 = in + static_cast<size_t>(2 * y) * w;
-        const uint32_t* r1 = r0 + w;
-        uint32_t* o = out + static_cast<size_t>(y) * dw;
+        const uint8_t* r0 = src + static_cast<size_t>(2 * y) * w * 4;
+        const uint8_t* r1 = r0 + static_cast<size_t>(w) * 4;
+        uint8_t* o = dst + static_cast<size_t>(y) * dw * 4;
         for (int x = 0; x < dw; ++x) {
-            const uint32_t a = r0[2 * x], b = r0[2 * x + 1], c = r1[2 * x], d = r1[2 * x + 1];
+            const uint32_t a = pixel(r0 + 8 * x), b = pixel(r0 + 8 * x + 4), c = pixel(r1 + 8 * x), d = pixel(r1 + 8 * x + 4);
             const uint32_t even = (a & kLanes) + (b & kLanes) + (c & kLanes) + (d & kLanes) + 0x00020002u;
             const uint32_t odd = ((a >> 8) & kLanes) + ((b >> 8) & kLanes) + ((c >> 8) & kLanes) +
                                  ((d >> 8) & kLanes) + 0x00020002u;
-            o[x] = ((even >> 2) & kLanes) | (((odd >> 2) & kLanes) << 8);
+            const uint32_t v = ((even >> 2) & kLanes) | (((odd >> 2) & kLanes) << 8);
+            std::memcpy(o + 4 * x, &v, 4);
         }
     }
 }

@@ -2,7 +2,7 @@
 
 int SwapIntervalFor(int refreshHz) {
     if (refreshHz <= 1) return 1;
-    const int interval = (refreshHz + kStepsPerSecond / 2) / kStepsPerSecond;
+    const int interval = refreshHz / kStepsPerSecond;
     return interval < 1 ? 1 : interval;
 }
 

@@ -8,9 +8,10 @@
 
 constexpr int kStepsPerSecond = 60;
 
-// Returns the swap interval for a display refreshing refreshHz times a second: the whole number
-// of refreshes nearest to one step (1 at 50-89 Hz, 2 at 90-149 Hz, 3 at 150-209 Hz ...), and 1
-// where the rate is unknown (0 or 1, as the display reports "the hardware's default").
+// Returns the swap interval for a display refreshing refreshHz times a second: the most whole
+// refreshes that still leave kStepsPerSecond swaps a second (1 below 120 Hz, 2 at 120-179 Hz,
+// 3 at 180-239 Hz ...), so that the swaps never hold the scene below its speed; the pacer waits
+// out the rest. 1 where the rate is unknown (0 or 1: "the hardware's default") or below 60 Hz.
 int SwapIntervalFor(int refreshHz);
 
 // Decides when the next step may be drawn, on a clock of `ticksPerSecond` ticks.

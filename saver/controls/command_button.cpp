@@ -129,13 +129,16 @@ void Command::MouseMove() {
 
 void Command::MouseUp(MouseButton button) {
     if (!mEnabled) return;
-    if (button == MouseButton::Left) {
-        mLeftDown = 0;
-        if (mState == StateHighLight) Paint(Skin::Normal);
-        if (mState == StateHighLightSelect) Paint(Skin::HighLightSelect);
-    }
+    if (button == MouseButton::Left) PressLost();
     // Any button's release over the button clicks it, unless the press only brought focus.
     if (mState != StateSelected && mEnabled) host_.RaiseClick();
+}
+
+void Command::PressLost() {
+    if (!mEnabled) return;
+    mLeftDown = 0;
+    if (mState == StateHighLight) Paint(Skin::Normal);
+    if (mState == StateHighLightSelect) Paint(Skin::HighLightSelect);
 }
 
 void Command::GotFocus() {

@@ -83,6 +83,9 @@ public:
     void MouseDown(MouseButton button);
     void MouseMove();
     void MouseUp(MouseButton button);
+    // The press ended without a release here (the mouse was taken away): as the left button's
+    // release, without Click.
+    void PressLost();
     void GotFocus();
     void LostFocus();
     // A tick of the hover timer; `overControl` is true when the window under the cursor is the

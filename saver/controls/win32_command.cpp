@@ -30,6 +30,14 @@ public:
 
     Command& Logic() { return command_; }
 
+    // Releases the mouse at the end of a press; the capture change that follows is ours.
+    void ReleaseOwnCapture() {
+        releasing_ = true;
+        ReleaseCapture();
+        releasing_ = false;
+    }
+    bool ReleasingCapture() const { return releasing_; }
+
     // CommandHost
     void DrawSkin(Skin skin) override {
         inverted_ = GradientInverted(command_.mState, inverted_);
@@ -145,6 +153,7 @@ private:
     static int SourcePx(int twips) { return static_cast<int>(twips / kSourceTwipsPerPixel); }
 
     HWND window_;
+    bool releasing_ = false;
     std::string caption_;
     std::function<void()> onClick_;
     Command command_;
@@ -179,10 +188,17 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_MBUTTONUP:
         // A release counts only after a press on this button, which captured the mouse (as a
         // form's controls do): a press elsewhere, dragged here and released, clicks nothing.
+        // Every release clicks; the capture goes with the last button still down, so that the
+        // left button's release after a right click is still seen.
         if (GetCapture() != window) return 0;
-        ReleaseCapture();
+        if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) button->ReleaseOwnCapture();
         c.MouseUp(message == WM_LBUTTONUP ? MouseButton::Left
                   : message == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Middle);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Taken away (another window captured the mouse, the user switched programs): the press
+        // is over, without a click.
+        if (!button->ReleasingCapture() && reinterpret_cast<HWND>(lParam) != window) c.PressLost();
         return 0;
     case WM_MOUSEMOVE: c.MouseMove(); return 0;
     case WM_SETFOCUS: c.GotFocus(); return 0;
@@ -229,7 +245,13 @@ HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const
 }
 
 void SetCommandEnabled(HWND button, bool enabled) {
-    if (Win32Command* b = Of(button)) b->Logic().SetEnabled(enabled);
+    Win32Command* b = Of(button);
+    if (!b) return;
+    b->Logic().SetEnabled(enabled);
+    // The window itself stays enabled (the button draws its own disabled look); Tab passes over
+    // a button that looks disabled, as over any disabled control.
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    SetWindowLongPtrW(button, GWL_STYLE, enabled ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP)));
 }
 
 bool CommandEnabled(HWND button) {

@@ -16,7 +16,7 @@ constexpr int kSkinResourceFirst = 10;
 HWND CreateCommandButton(HWND parent, int x, int y, int width, int height, const std::string& caption,
                          std::function<void()> onClick, int dpi = 0);
 
-// Enables or disables the button (its Enabled property).
+// Enables or disables the button (its Enabled property); a disabled button is no tab stop.
 void SetCommandEnabled(HWND button, bool enabled);
 
 // Returns whether the button is enabled (its own state; the window itself stays enabled).

@@ -23,6 +23,9 @@
 namespace {
 
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED: the window's screen has another DPI now
+constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE: the size wanted at a coming DPI
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kBandPicture = 5, kOptionOff = 6, kOptionOn = 7, kHandCursor = 20;
 const char kCreditText[] = "Quillmoor project    Ver.1.0.0";
 const char kLinkAddress[] = "https://quillmoor.example.org/";
@@ -273,13 +276,14 @@ void ChooseFile() {
 
 // The focus on the first control in the tab order that takes it: the repeat box, "...", then
 // the two buttons.
+// The rule is Tab's own (a visible, enabled tab stop; a button that looks disabled is no tab
+// stop), so the first focus is where Tab from the last control would land.
 void FocusFirstTabStop() {
-    if (IsWindowEnabled(dialog.repeat)) {
-        SetFocus(dialog.repeat);
-    } else if (CommandEnabled(dialog.fileButton)) {
-        SetFocus(dialog.fileButton);
-    } else {
-        SetFocus(CommandEnabled(dialog.setButton) ? dialog.setButton : dialog.cancelButton);
+    for (HWND control : {dialog.repeat, dialog.fileButton, dialog.setButton, dialog.cancelButton}) {
+        if (IsWindowVisible(control) && IsWindowEnabled(control) && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
+            SetFocus(control);
+            return;
+        }
     }
 }
 
@@ -396,9 +400,23 @@ void MakeControls(const std::wstring& repeatText) {
     SelectMusicSource(BgmKind);
 }
 
+// The window's size for the layout's client area at `dpi`: the frame as the system draws it at
+// that DPI (its caption does not scale in proportion), where the system can say; at the
+// screen's otherwise.
+SIZE WindowSizeFor(int dpi) {
+    RECT frame = {0, 0, DialogPixels(492, dpi), DialogPixels(246, dpi)};
+    using ForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    const auto adjust = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (!adjust || !adjust(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi))) {
+        AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    }
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 // The dialog on a screen of another DPI (moved to another monitor, or the scale changed): all of
-// it again at the new scale, where the system suggests (or where it is), with the repeat text,
-// the choice and the focus kept.
+// it again at the new scale, at the place the system suggests (or where it is) and at its own
+// size for that DPI, with the repeat text, the choice and the focus kept.
 void ScaleTo(int dpi, const RECT* suggested) {
     wchar_t text[64] = L"";
     GetWindowTextW(dialog.repeat, text, 64);
@@ -417,15 +435,10 @@ void ScaleTo(int dpi, const RECT* suggested) {
     if (suggested) {
         place = *suggested;
     } else {
-        RECT frame = {0, 0, dialog.layout.client.cx, dialog.layout.client.cy};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog.window, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongW(dialog.window, GWL_EXSTYLE)));
         GetWindowRect(dialog.window, &place);
-        place.right = place.left + frame.right - frame.left;
-        place.bottom = place.top + frame.bottom - frame.top;
     }
-    SetWindowPos(dialog.window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size = WindowSizeFor(dpi);
+    SetWindowPos(dialog.window, nullptr, place.left, place.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     MakeControls(text);
     if (focused >= 0) SetFocus(*focusable[focused]);
     InvalidateRect(dialog.window, nullptr, FALSE);
@@ -459,7 +472,11 @@ void PaintDialog(HWND window) {
     const DialogLayout& l = dialog.layout;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    BlitBitmap(dc, dialog.background, 0, 0, l.client.cx, l.client.cy);
+    // The client area as it is (a frame drawn otherwise than asked can leave it larger than the
+    // layout): the background, made at its size, covers all of it.
+    RECT client;
+    GetClientRect(window, &client);
+    BlitBitmap(dc, dialog.background, 0, 0, client.right, client.bottom);
     HGDIOBJ oldFont = SelectObject(dc, dialog.font);
     Text(dc, l.text[kCredit], l.box[kCredit], RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
     SelectObject(dc, dialog.linkFont);
@@ -501,6 +518,10 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_CAPTURECHANGED: dialog.linkPressed = false; return 0;
+    case kGetDpiScaledSize: {  // the system asks before it suggests a place at the new DPI
+        *reinterpret_cast<SIZE*>(lParam) = WindowSizeFor(static_cast<int>(wParam));
+        return TRUE;
+    }
     case kDpiChanged: ScaleTo(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_CLOSE: Close(); return 0;
     case WM_DESTROY: dialog.done = true; return 0;
@@ -564,14 +585,10 @@ void RunSettingsDialog() {
     // The program is DPI-aware: the dialog scales itself to the screen, as a form does, from
     // its design at 96 DPI.
     MakeResources(StartingDpi());
-    const DialogLayout& l = dialog.layout;
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    RECT frame = {0, 0, l.client.cx, l.client.cy};
-    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    const auto place = DialogPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
-    dialog.window = CreateWindowExW(WS_EX_DLGMODALFRAME, L"QuillmoorSettings", Utf8ToWide(kDialogTitle).c_str(), style,
-                                    place.first, place.second, width, height, nullptr, nullptr, instance, nullptr);
+    const SIZE size = WindowSizeFor(dialog.dpi);
+    const auto place = DialogPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), size.cx, size.cy);
+    dialog.window = CreateWindowExW(kExStyle, L"QuillmoorSettings", Utf8ToWide(kDialogTitle).c_str(), kStyle,
+                                    place.first, place.second, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
     if (!dialog.window) {
         FreeResources();
         return;

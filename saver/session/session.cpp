@@ -25,13 +25,12 @@ bool RendererWatch::Tick(bool windowPresent, bool processAlive, uint32_t msSince
     return !processAlive || msSinceStart >= kRendererStartGraceMs;
 }
 
-bool DisplayModeDiffers(const DisplayMode& current, const DisplayMode& registry) {
-    if (current.width != registry.width || current.height != registry.height ||
-        current.bitsPerPixel != registry.bitsPerPixel) {
-        return true;
-    }
+std::optional<DisplayMode> ModeBeforeRenderer;
+
+bool DisplayModeDiffers(const DisplayMode& a, const DisplayMode& b) {
+    if (a.width != b.width || a.height != b.height || a.bitsPerPixel != b.bitsPerPixel) return true;
     // 0 and 1 both stand for "the hardware's default rate".
-    return current.frequency > 1 && registry.frequency > 1 && current.frequency != registry.frequency;
+    return a.frequency > 1 && b.frequency > 1 && a.frequency != b.frequency;
 }
 
 void EndSession(SessionEndPlatform& platform) {
@@ -50,8 +49,8 @@ void EndSession(SessionEndPlatform& platform) {
     if (ModeLetter(platform.CommandArguments()) == "S") {
         CursorCount = platform.ShowCursorCount(CursorCount.value_or(0) != 0);
     }
-    DisplayMode current, registry;
-    if (platform.DisplayModes(current, registry) && DisplayModeDiffers(current, registry)) {
-        platform.RestoreRegistryMode();
+    DisplayMode current;
+    if (ModeBeforeRenderer && platform.CurrentDisplayMode(current) && DisplayModeDiffers(current, *ModeBeforeRenderer)) {
+        platform.RestoreDisplayMode(*ModeBeforeRenderer);
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 enum class MusicFileKind { None, Wave, Mp3 };
@@ -28,9 +29,13 @@ struct DisplayMode {
     uint32_t width = 0, height = 0, bitsPerPixel = 0, frequency = 0;
 };
 
-// True when the current mode is not the registry mode: the renderer switched the display and
-// did not live to switch it back. A frequency counts only where both modes give one.
-bool DisplayModeDiffers(const DisplayMode& current, const DisplayMode& registry);
+// True when two readings of the display mode differ: a frequency counts only where both give
+// one.
+bool DisplayModeDiffers(const DisplayMode& a, const DisplayMode& b);
+
+// The display mode as it was just before the renderer started; empty until then (and in a
+// session that never started one).
+extern std::optional<DisplayMode> ModeBeforeRenderer;
 
 // What the session's end does to the platform.
 class SessionEndPlatform {
@@ -42,14 +47,15 @@ public:
     virtual std::string CommandArguments() = 0;
     // ShowCursor(show); returns the new display count.
     virtual int32_t ShowCursorCount(bool show) = 0;
-    // The primary display's current and registry modes; false when they cannot be read.
-    virtual bool DisplayModes(DisplayMode& current, DisplayMode& registry) = 0;
-    // Switches the display back to its registry mode.
-    virtual void RestoreRegistryMode() = 0;
+    // The primary display's mode as it is now; false when it cannot be read.
+    virtual bool CurrentDisplayMode(DisplayMode& mode) = 0;
+    // Switches the display to `mode`, as it was before the renderer.
+    virtual void RestoreDisplayMode(const DisplayMode& mode) = 0;
 };
 
 // Stops the music, gives the cursor back (run mode "S" only) and, where the display is not in
-// its registry mode (a renderer that died in full screen), restores that mode, in this order.
-// Where the renderer ended in order (or the system restored the mode after it) the modes agree
-// and the display is left alone. The caller then ends the program.
+// the mode it had before the renderer started (a renderer that died in full screen), switches
+// it back, in this order. Where the renderer ended in order (or the system restored the mode
+// after it) the modes agree and the display is left alone, whatever the registry says. The
+// caller then ends the program.
 void EndSession(SessionEndPlatform& platform);

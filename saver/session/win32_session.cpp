@@ -16,6 +16,7 @@
 #include "saver/music/win32_music.h"
 #include "bmp_writer.h"
 #include "session.h"
+#include "win32_covers.h"
 #include "win32_exchange.h"
 
 namespace {
@@ -157,6 +158,19 @@ void StartRenderer(const std::wstring& folder) {
 
 bool RendererAlive() { return rendererProcess && WaitForSingleObject(rendererProcess, 0) == WAIT_TIMEOUT; }
 
+// The primary screen's mode as it shows now (Wine's current-settings record can describe the
+// whole of several monitors); false when it cannot be read.
+bool ReadDisplayMode(DisplayMode& mode) {
+    HDC screen = GetDC(nullptr);
+    if (!screen) return false;
+    mode.width = GetSystemMetrics(SM_CXSCREEN);
+    mode.height = GetSystemMetrics(SM_CYSCREEN);
+    mode.bitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
+    mode.frequency = GetDeviceCaps(screen, VREFRESH);
+    ReleaseDC(nullptr, screen);
+    return true;
+}
+
 class Win32SessionEnd final : public SessionEndPlatform {
 public:
     bool CdTimerEnabled() override { return cdTimerEnabled; }
@@ -164,43 +178,39 @@ public:
     void DisableMp3Timer() override { SetTimerEnabled(kMp3Timer, 1000, false); }
     std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
     int32_t ShowCursorCount(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
-    // The current mode as the primary screen shows it now (Wine's current-settings record can
-    // describe the whole of several monitors); the registry mode as the system keeps it.
-    bool DisplayModes(DisplayMode& current, DisplayMode& registry) override {
-        HDC screen = GetDC(nullptr);
-        if (!screen) return false;
-        current.width = GetSystemMetrics(SM_CXSCREEN);
-        current.height = GetSystemMetrics(SM_CYSCREEN);
-        current.bitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-        current.frequency = GetDeviceCaps(screen, VREFRESH);
-        ReleaseDC(nullptr, screen);
-        DEVMODEA mode = {};
-        mode.dmSize = sizeof mode;
-        if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &mode)) return false;
-        registry.width = mode.dmPelsWidth;
-        registry.height = mode.dmPelsHeight;
-        registry.bitsPerPixel = mode.dmBitsPerPel;
-        registry.frequency = mode.dmDisplayFrequency;
-        return true;
+    bool CurrentDisplayMode(DisplayMode& mode) override { return ReadDisplayMode(mode); }
+    // The mode the display had: where that is the registry's, the system's own way back to it;
+    // otherwise that mode itself, for this session of the system only.
+    void RestoreDisplayMode(const DisplayMode& mode) override {
+        DEVMODEA registry = {};
+        registry.dmSize = sizeof registry;
+        if (EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &registry) &&
+            !DisplayModeDiffers(mode, {registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel,
+                                       registry.dmDisplayFrequency})) {
+            ChangeDisplaySettingsA(nullptr, 0);
+            return;
+        }
+        DEVMODEA wanted = {};
+        wanted.dmSize = sizeof wanted;
+        wanted.dmPelsWidth = mode.width;
+        wanted.dmPelsHeight = mode.height;
+        wanted.dmBitsPerPel = mode.bitsPerPixel;
+        wanted.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+        if (mode.frequency > 1) {
+            wanted.dmDisplayFrequency = mode.frequency;
+            wanted.dmFields |= DM_DISPLAYFREQUENCY;
+        }
+        ChangeDisplaySettingsA(&wanted, 0);
     }
-    void RestoreRegistryMode() override { ChangeDisplaySettingsA(nullptr, 0); }
 };
 
 // The scene runs on the primary monitor; every other monitor is covered with plain black for
-// the session: topmost, borderless, never active, taking no input (a disabled window), not in
-// the task bar.
+// the session (win32_covers.h).
 BOOL CALLBACK CoverMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info) || (info.dwFlags & MONITORINFOF_PRIMARY)) return TRUE;
-    const RECT& r = info.rcMonitor;
-    HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"QuillmoorCover", L"",
-                                 WS_POPUP | WS_DISABLED, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (cover) {
-        ShowWindow(cover, SW_SHOWNOACTIVATE);
-        covers.push_back(cover);
-    }
+    if (HWND cover = CreateCover(info.rcMonitor)) covers.push_back(cover);
     return TRUE;
 }
 
@@ -243,6 +253,8 @@ void FormLoad() {
         UnloadSession();  // quietly: cursor and display as they were
     }
     TraceStartup("saver.files-written");
+    DisplayMode before;
+    if (ReadDisplayMode(before)) ModeBeforeRenderer = before;
     StartRenderer(folderArgument);
     exchange.Release();
     TraceStartup("saver.renderer-started");
@@ -312,12 +324,6 @@ void RunSessionForm() {
                                     GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
                                     windowClass.hInstance, nullptr);
     if (!sessionWindow) return;
-    WNDCLASSW coverClass = {};
-    coverClass.lpfnWndProc = DefWindowProcW;
-    coverClass.hInstance = windowClass.hInstance;
-    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    coverClass.lpszClassName = L"QuillmoorCover";
-    RegisterClassW(&coverClass);
     sessionStart = GetTickCount();
     SetTimerEnabled(kRendererTimer, 500, true);
     if (GetSystemMetrics(SM_CMONITORS) > 1) SetTimer(sessionWindow, kCoverTimer, 50, nullptr);

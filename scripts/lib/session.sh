@@ -10,6 +10,7 @@
 # scripts/lib/wine-bin/wine, which picks the loader.
 
 QM_ROOT=${QM_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+source "$QM_ROOT/scripts/lib/wineserver.sh"
 QM_XVFB_PID=""
 QM_WINE_STARTED=""
 case ":$PATH:" in
@@ -91,11 +92,7 @@ qm_start_wine() {
   fi
   # Starts the persistent server, or leaves the one already serving this prefix.
   (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
-  local i
-  for i in $(seq 1 50); do
-    pgrep -x wineserver >/dev/null && break
-    sleep 0.1
-  done
+  qm_wait_prefix_server || echo "session: no Wine server for $WINEPREFIX after 5 s" >&2
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 

@@ -4,6 +4,7 @@
 E2E_OUT=${QM_E2E_OUT:-$PWD/e2e-out}${QM_ARCH:+/$QM_ARCH}
 # Wine as the rest of the project runs it (the loader for the program's architecture).
 wine_bin=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-bin" && pwd)
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wineserver.sh"
 case ":$PATH:" in *":$wine_bin:"*) ;; *) PATH="$wine_bin:$PATH" ;; esac
 mkdir -p "$E2E_OUT"
 QMORA="$WINEPREFIX/drive_c/q_mora"
@@ -131,6 +132,6 @@ restart_wine() {
   wineserver -k </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1
   (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
-  for _ in $(seq 1 50); do pgrep -x wineserver >/dev/null && break; sleep 0.1; done
+  qm_wait_prefix_server || fail "no Wine server for $WINEPREFIX after 5 s"
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }

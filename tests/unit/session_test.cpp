@@ -56,14 +56,15 @@ public:
         calls.push_back(show ? "show cursor" : "hide cursor");
         return 0;
     }
-    DisplayMode current{1920, 1080, 32, 60}, registry{1920, 1080, 32, 60};
+    DisplayMode current{1920, 1080, 32, 60};
     bool modesReadable = true;
-    bool DisplayModes(DisplayMode& c, DisplayMode& r) override {
+    bool CurrentDisplayMode(DisplayMode& c) override {
         c = current;
-        r = registry;
         return modesReadable;
     }
-    void RestoreRegistryMode() override { calls.push_back("restore display"); }
+    void RestoreDisplayMode(const DisplayMode& m) override {
+        calls.push_back("restore display " + std::to_string(m.width) + "x" + std::to_string(m.height));
+    }
     int32_t SendString(const std::string& command, char*, uint32_t) override {
         calls.push_back(command);
         return 0;
@@ -99,30 +100,39 @@ TEST(Session, EndStopsTheMusicGivesTheCursorBackThenRestoresTheDisplay) {
     EndSession(p);
     EXPECT_EQ(p.calls, (std::vector<std::string>{"stop sound", "hide cursor"}));
 
-    // A renderer that died in full screen left its mode: the end switches back, last.
+    // A renderer that died in full screen left its mode: the end switches back to the mode from
+    // before the renderer (whatever the registry holds, which the end never asks), last.
     struct Case {
-        DisplayMode current;
+        DisplayMode before, current;
         bool readable, restores;
-    } cases[] = {{{1024, 768, 32, 60}, true, true},   {{1920, 1080, 16, 60}, true, true},
-                 {{1920, 1080, 32, 75}, true, true},  {{1920, 1080, 32, 1}, true, false},
-                 {{1920, 1080, 32, 60}, true, false}, {{1024, 768, 32, 60}, false, false}};
+    } cases[] = {{{1920, 1080, 32, 60}, {1024, 768, 32, 60}, true, true},
+                 {{1920, 1080, 32, 60}, {1920, 1080, 16, 60}, true, true},
+                 {{1920, 1080, 32, 60}, {1920, 1080, 32, 75}, true, true},
+                 {{1920, 1080, 32, 60}, {1920, 1080, 32, 1}, true, false},   // no rate: the default
+                 {{1920, 1080, 32, 1}, {1920, 1080, 32, 60}, true, false},
+                 {{1920, 1080, 32, 60}, {1920, 1080, 32, 60}, true, false},  // as it was
+                 {{1600, 900, 32, 59}, {1600, 900, 32, 59}, true, false},     // not the registry's, still as it was
+                 {{1600, 900, 32, 59}, {1024, 768, 32, 60}, true, true},
+                 {{1920, 1080, 32, 60}, {1024, 768, 32, 60}, false, false}};
     BgmKind = 0;
     p.arguments = "";
     for (const Case& c : cases) {
         p.calls.clear();
+        ModeBeforeRenderer = c.before;
         p.current = c.current;
         p.modesReadable = c.readable;
         EndSession(p);
         const std::vector<std::string> expected =
-            c.restores ? std::vector<std::string>{"restore display"} : std::vector<std::string>{};
+            c.restores ? std::vector<std::string>{"restore display " + std::to_string(c.before.width) + "x" +
+                                                  std::to_string(c.before.height)}
+                       : std::vector<std::string>{};
         EXPECT_EQ(p.calls, expected) << c.current.width << "x" << c.current.height << "x" << c.current.bitsPerPixel << "@"
                                      << c.current.frequency;
     }
-    // A registry that gives no rate ("the hardware's default") does not count against one.
+    // No renderer was started: nothing to put back.
     p.calls.clear();
-    p.current = {1920, 1080, 32, 60};
-    p.registry = {1920, 1080, 32, 1};
-    p.modesReadable = true;
+    ModeBeforeRenderer.reset();
+    p.current = {1024, 768, 32, 60};
     EndSession(p);
     EXPECT_TRUE(p.calls.empty());
     SetMusicPlatform(nullptr);

@@ -97,4 +97,32 @@ TEST_F(Win32CommandButton, PressAndReleaseClickOnce) {
     EXPECT_EQ(clicks_, 1);
 }
 
+// Another button's release during a left press clicks (every release does) but keeps the mouse,
+// so the left release that follows is still seen and ends the press; a capture taken away ends
+// the press too, without a click, and the button is not left looking pressed.
+TEST_F(Win32CommandButton, APressEndsWithItsLastButtonOrWhenTheMouseIsTakenAway) {
+    SendMessageW(button_, WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    SendMessageW(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    SendMessageW(button_, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(20, 10));
+    SendMessageW(button_, WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(20, 10));
+    EXPECT_EQ(clicks_, 1);
+    EXPECT_EQ(GetCapture(), button_) << "the capture went while the left button was still down";
+    SendMessageW(button_, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ(clicks_, 2);
+    EXPECT_EQ(GetCapture(), nullptr);
+    ExpectNear(At(20, 2), 255, 240, 207, "after the press: the warm ring, not pressed");
+
+    // Pressed, then the mouse captured by another window (as Alt+Tab or a menu would take it).
+    SendMessageW(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    ExpectNear(At(20, 2), 0, 60, 116, "pressed");
+    SetCapture(parent_);
+    EXPECT_EQ(clicks_, 2);
+    ExpectNear(At(20, 2), 255, 240, 207, "the pressed look stayed after the capture was lost");
+    ReleaseCapture();
+    // The next hover and press work as ever.
+    SendMessageW(button_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    SendMessageW(button_, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ(clicks_, 3);
+}
+
 }  // namespace

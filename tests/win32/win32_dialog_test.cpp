@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "saver/dialog/dialog_rules.h"
 #include "saver/dialog/win32_dialog.h"
@@ -19,6 +20,8 @@ namespace {
 bool seen = false;
 LRESULT bigIcon = 0, smallIcon = 0;
 std::wstring focusClass, focusText;  // of the control with the focus (a combo box's own)
+HWND focused = nullptr, tabFromLast = nullptr;  // the first focus; where Tab from ｷｬﾝｾﾙ lands
+std::vector<std::wstring> tabStops;  // every control Tab reaches, in order from 設定
 
 void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
@@ -44,6 +47,18 @@ void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     }
     focusClass = name;
     focusText = text;
+    focused = focus;
+    HWND set = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"設定");
+    HWND cancel = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"ｷｬﾝｾﾙ");
+    tabFromLast = GetNextDlgTabItem(dialog, cancel, FALSE);
+    tabStops.clear();
+    for (HWND at = set; at && tabStops.size() < 8;) {
+        wchar_t label[64] = L"";
+        GetWindowTextW(at, label, 64);
+        tabStops.push_back(label[0] ? label : L"(repeat)");
+        at = GetNextDlgTabItem(dialog, at, FALSE);
+        if (at == set) break;
+    }
     PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
@@ -58,13 +73,18 @@ TEST(Win32Dialog, TheCaptionCarriesTheProgramsIcon) {
 }
 
 // The focus at the opening is on the first control of the tab order that takes it: the repeat
-// box with the audio CD, "..." with a music file, 設定 with none.
+// box with the audio CD, "..." with a music file, 設定 with none. Tab follows the same rule: it
+// passes over the controls of the sources not chosen (the disabled box, "..." looking disabled)
+// and comes round from ｷｬﾝｾﾙ to where the focus started.
 TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
     const struct {
         int16_t kind;
         const wchar_t* focusClass;
         const wchar_t* focusText;
-    } cases[] = {{1, L"ComboBox", nullptr}, {2, L"QuillmoorCommand", L"..."}, {0, L"QuillmoorCommand", L"設定"}};
+        std::vector<std::wstring> stops;
+    } cases[] = {{1, L"ComboBox", nullptr, {L"設定", L"ｷｬﾝｾﾙ", L"(repeat)"}},
+                 {2, L"QuillmoorCommand", L"...", {L"設定", L"ｷｬﾝｾﾙ", L"..."}},
+                 {0, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ"}}};
     for (const auto& c : cases) {
         BgmKind = c.kind;
         seen = false;
@@ -76,6 +96,8 @@ TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
         if (c.focusText) {
             EXPECT_EQ(focusText, c.focusText) << "source " << c.kind;
         }
+        EXPECT_EQ(tabStops, c.stops) << "source " << c.kind;
+        EXPECT_TRUE(focused && (tabFromLast == focused || IsChild(tabFromLast, focused))) << "source " << c.kind;
     }
     BgmKind = 0;
 }
@@ -262,10 +284,14 @@ TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
     BgmFile.clear();
 }
 
-// Dragged to a monitor at 150 %: the system tells the window its new DPI and suggests a place;
-// the dialog lays itself out again at 144 DPI there, keeping the repeat text, the choice and
-// the focus, and the link's hand grows with it.
-SIZE clientAfter = {}, setButtonAfter = {}, handAfter = {};
+// Dragged to a monitor at 150 %: the system asks the window its size at the new DPI (or, where it
+// does not answer, scales the window in proportion), suggests a place of that size and tells the
+// window its new DPI; the dialog lays itself out again at 144 DPI there, keeping the repeat text,
+// the choice and the focus, and the link's hand grows with it. Under Wine the frame is still
+// drawn at the screen's DPI, so the client area may come out larger than the layout: all of it
+// must be painted, to the last row and column.
+SIZE clientAfter = {}, setButtonAfter = {}, handAfter = {}, windowAfter = {}, asked = {};
+COLORREF cornerAfter[2] = {};
 POINT handSpot = {};
 std::wstring repeatAfter, focusAfter;
 SIZE SizeOf(HWND window) {
@@ -277,14 +303,20 @@ void CALLBACK MoveToAScaledMonitor(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog, panel;
     if (!FindOpenDialog(id, dialog, panel)) return;
     SetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), L"7");
-    RECT suggested = {0, 0, 738, 369};
-    AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)));
-    OffsetRect(&suggested, 40 - suggested.left, 30 - suggested.top);
+    SIZE size = SizeOf(dialog);
+    size = {size.cx * 3 / 2, size.cy * 3 / 2};  // the system's own proposal: in proportion
+    if (SendMessageW(dialog, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&size))) asked = size;
+    RECT suggested = {40, 30, 40 + size.cx, 30 + size.cy};
     SendMessageW(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT client = {};
     GetClientRect(dialog, &client);
     clientAfter = {client.right, client.bottom};
+    windowAfter = SizeOf(dialog);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetDC(dialog);
+    cornerAfter[0] = GetPixel(dc, client.right - 1, 2);
+    cornerAfter[1] = GetPixel(dc, client.right - 1, client.bottom - 2);
+    ReleaseDC(dialog, dc);
     setButtonAfter = SizeOf(FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"設定"));
     panel = FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr);
     wchar_t text[16] = L"", name[32] = L"";
@@ -313,8 +345,25 @@ TEST(Win32Dialog, MovedToAScaledMonitorItScalesItself) {
     BgmKind = 1;
     SetTimer(nullptr, 0, 1000, MoveToAScaledMonitor);
     RunSettingsDialog();
-    EXPECT_EQ(clientAfter.cx, 738);
-    EXPECT_EQ(clientAfter.cy, 369);
+    // Asked, the dialog gives its frame at 144 DPI around the 738 x 369 layout, and takes it.
+    RECT frame = {0, 0, 738, 369};
+    using ForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    const auto adjust = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    ASSERT_TRUE(adjust && adjust(&frame, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, FALSE,
+                                 WS_EX_DLGMODALFRAME, 144));
+    EXPECT_EQ(asked.cx, frame.right - frame.left);
+    EXPECT_EQ(asked.cy, frame.bottom - frame.top);
+    EXPECT_EQ(windowAfter.cx, asked.cx);
+    EXPECT_EQ(windowAfter.cy, asked.cy);
+    EXPECT_GE(clientAfter.cx, 738);
+    EXPECT_GE(clientAfter.cy, 369);
+    // The last column at the top and the last rows are the background: the gradient's grey with
+    // its blue 30 above.
+    for (COLORREF c : cornerAfter) {
+        EXPECT_NEAR(GetBValue(c) - GetRValue(c), 30, 3) << std::hex << c;
+        EXPECT_EQ(GetRValue(c), GetGValue(c)) << std::hex << c;
+    }
     EXPECT_EQ(setButtonAfter.cx, 122);  // 81 x 25 at 150 %, to the nearest pixel
     EXPECT_EQ(setButtonAfter.cy, 38);
     EXPECT_EQ(repeatAfter, L"7");
