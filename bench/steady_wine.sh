@@ -1,28 +1,39 @@
 #!/usr/bin/env bash
 # The renderer's steady state under Wine, on demand: frames per second and CPU use on a private
-# 1024 x 768 screen (Mesa llvmpipe through GLX), over a ground picture of the screen's size.
+# screen (Mesa llvmpipe through GLX), over a ground picture of the screen's size.
 # The renderer marks every 100th swapped frame in its trace (renderer/common/startup_trace.h);
 # the CPU time is its process's, from /proc, over the same stretch (llvmpipe draws on worker
 # threads, so more than 100 % means more than one core).
-# usage: bench/steady_wine.sh [SECONDS]        (after ./scripts/build; default 20)
+# usage: bench/steady_wine.sh [SECONDS [WxH [--keepmode]]]   (after ./scripts/build)
+#   SECONDS     how long to measure (default 20)
+#   WxH         the screen (default 1024x768)
+#   --keepmode  the renderer keeps the screen as it is and covers all of it (the setting
+#               "画面の解像度を変えない"); without it the renderer asks for 1024 x 768 as ever
+#               (Xvfb keeps its mode, so that is a 1024 x 768 window)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
+size=${2:-1024x768}
+case ${3:-} in
+  --keepmode) option=/keepmode ;;
+  "") option="" ;;
+  *) echo "usage: bench/steady_wine.sh [SECONDS [WxH [--keepmode]]]" >&2; exit 2 ;;
+esac
 cd "$root"
 source scripts/lib/session.sh
-QM_SCREEN=1024x768x24 qm_start_display
+QM_SCREEN=${size}x24 qm_start_display
 qm_start_wine
 export QM_E2E_OUT="$root/out/bench"
 . tests/e2e/lib.sh
 
 prepare_exchange "$root"
-convert -seed 5 -size 1024x768 plasma:steelblue-orange -type TrueColor BMP3:"$QMORA/Quillmoor1.bmp"
+convert -seed 5 -size "$size" plasma:steelblue-orange -type TrueColor BMP3:"$QMORA/Quillmoor1.bmp"
 trace_unix="$E2E_OUT/steady-trace.txt"
 rm -f "$trace_unix"
-QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace_unix" | tr -d '\r') wine dist/$(qm_session_arch)/クイルモア.dll </dev/null >/dev/null 2>&1 &
+QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace_unix" | tr -d '\r') wine dist/$(qm_session_arch)/クイルモア.dll $option </dev/null >/dev/null 2>&1 &
 pid=$!
 for _ in $(seq 1 300); do grep -q 'frame-100 ' "$trace_unix" 2>/dev/null && break; sleep 0.1; done
-renderer=$(pgrep -f 'クイルモア\.dll$' | head -n 1)
+renderer=$(pgrep -f 'クイルモア\.dll( /keepmode)?$' | head -n 1)
 [ -n "$renderer" ] || { echo "no renderer process"; exit 1; }
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
@@ -33,6 +44,7 @@ id=$(xdotool search --name '^Quillmoor_VC$' | head -n 1)
 [ -n "$id" ] && press "$id" Escape
 wait_gone "$pid" 100
 wait "$pid"
+echo "screen $size, renderer ${option:-switching to 1024 x 768}, $(qm_session_arch)"
 
 # Frames per second between the first and the last mark inside the measured stretch.
 awk -v t0="$t0" -v t1="$t1" '$1 ~ /frame-[0-9]+$/ { n = substr($1, index($1, "frame-") + 6) + 0; t = $2 * 1000

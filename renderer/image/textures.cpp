@@ -1,5 +1,7 @@
 #include "textures.h"
 
+#include <cctype>
+
 #include "image_file.h"
 #include "mipmap.h"
 #include "renderer/common/gl_api.h"
@@ -19,6 +21,34 @@ ExchangePaths ExchangePathsFor(const std::string& arguments) {
     if (folder.empty()) return {kGroundPicturePath, kSmokePicturePath, kModelPath};
     if (folder.back() != '\\') folder += '\\';
     return {folder + "Quillmoor1.bmp", folder + "Quillmoor2.bmp", folder + "Quillmoor.data"};
+}
+
+RendererArguments ReadRendererArguments(const std::string& text) {
+    RendererArguments arguments;
+    std::string folder;  // the words that are not options, as they stand
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ' || text[i] == '\t') {
+            ++i;
+            continue;
+        }
+        const size_t start = i;
+        if (text[i] == '"') {
+            const size_t close = text.find('"', i + 1);
+            i = close == std::string::npos ? text.size() : close + 1;
+        } else {
+            while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+        }
+        std::string word = text.substr(start, i - start);
+        if (word[0] == '/') {
+            for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (word == "/keepmode") arguments.keepDisplayMode = true;
+            continue;  // an option of another version: ignored
+        }
+        folder += (folder.empty() ? "" : " ") + word;
+    }
+    arguments.files = ExchangePathsFor(folder);
+    return arguments;
 }
 
 namespace {

@@ -22,6 +22,15 @@ struct ExchangePaths {
 // blanks around it dropped (the saver names a private folder of the user's this way).
 ExchangePaths ExchangePathsFor(const std::string& arguments);
 
+// What the saver tells the renderer on its command line: a folder (as above) and the option
+// "/keepmode" (any letter case), which keeps the screen as it is instead of switching it to
+// 1024 x 768. Options begin with "/" outside double quotes; the rest names the folder.
+struct RendererArguments {
+    ExchangePaths files;
+    bool keepDisplayMode = false;
+};
+RendererArguments ReadRendererArguments(const std::string& text);
+
 // Fills the bound 2-D texture with the whole mipmap chain of a width x height picture (RGB rows
 // packed, bottom row first): the level sizes and the scaling of gluBuild2DMipmaps, within
 // GL_MAX_TEXTURE_SIZE, built by our own code (several times faster). Returns false when memory

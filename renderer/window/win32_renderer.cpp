@@ -26,6 +26,7 @@ HGLRC renderingContext = nullptr;
 
 bool WindowActive = true;  // false while minimised
 bool FullScreen = true;    // the display mode was switched
+bool CursorHidden = false;  // full screen, or the screen at its own size
 bool KeyState[256];        // key-down state by virtual-key code
 // Escape seen going down since the loop last looked. A press and its release can both arrive
 // between two frames (a slow frame, or keys typed by a program); the key state alone would then
@@ -66,9 +67,10 @@ bool InitScene() {
 }
 
 void DestroySceneWindow() {
-    if (FullScreen) {
-        ChangeDisplaySettingsA(nullptr, 0);
+    if (FullScreen) ChangeDisplaySettingsA(nullptr, 0);
+    if (CursorHidden) {
         ShowCursor(TRUE);
+        CursorHidden = false;
     }
     if (renderingContext) {
         wglMakeCurrent(nullptr, nullptr);
@@ -112,8 +114,16 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool CreateSceneWindow(const char* title, int width, int height, int bits, bool fullScreen) {
-    FullScreen = fullScreen;
+// The scene's window: full screen at width x height (the display switched to that mode, or a
+// window of that size where it cannot be), or, with `screenSized`, borderless over the whole
+// primary monitor at its own resolution with the display left as it is.
+bool CreateSceneWindow(const char* title, int width, int height, int bits, bool fullScreen, bool screenSized) {
+    FullScreen = fullScreen && !screenSized;
+    if (screenSized) {
+        // The process is DPI-aware (its manifest): the monitor's pixels, not scaled ones.
+        width = GetSystemMetrics(SM_CXSCREEN);
+        height = GetSystemMetrics(SM_CYSCREEN);
+    }
 
     // The model first: without it there is nothing to show, and nothing has been changed yet.
     WheelModel = new Ms3dModel();  // lives until the process ends
@@ -143,10 +153,11 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
     }
 
     DWORD exStyle, style;
-    if (FullScreen) {
-        exStyle = WS_EX_APPWINDOW;
+    if (FullScreen || screenSized) {
+        exStyle = screenSized ? WS_EX_APPWINDOW | WS_EX_TOPMOST : WS_EX_APPWINDOW;
         style = WS_POPUP;
         ShowCursor(FALSE);
+        CursorHidden = true;
     } else {
         exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
         style = WS_OVERLAPPEDWINDOW;
@@ -196,9 +207,11 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
 
 int RendererMain(const char* arguments) {
     TraceStartup("renderer.entered");
-    Exchange = ExchangePathsFor(arguments ? arguments : "");
+    const RendererArguments read = ReadRendererArguments(arguments ? arguments : "");
+    Exchange = read.files;
+    const bool keepDisplayMode = read.keepDisplayMode;
     FullScreen = true;
-    if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen)) return 0;
+    if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen, keepDisplayMode)) return 0;
     // Everything drawn so far (the scene reset) used the start seed 1.
     SeedRandom(static_cast<uint32_t>(std::clock()));
 

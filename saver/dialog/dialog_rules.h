@@ -24,17 +24,19 @@ std::string RepeatText(int32_t value);
 // a text that is not a number, or a number outside 16 bits, gives 0.
 int16_t RepeatFromText(const std::string& text);
 
-// What confirming needs of the platform: one key written into a settings file; false when the
-// file could not be written.
+// What confirming needs of the platform: one key written into a settings file, or removed from
+// it; false when the file could not be written.
 class SettingsWriter {
 public:
     virtual ~SettingsWriter() = default;
     virtual bool Write(const std::string& file, const std::string& key, const std::string& value) = 0;
+    virtual bool Remove(const std::string& file, const std::string& key) = 0;
 };
 
 // Writes the source, the repeat number (also kept in BgmRepeat) and the file, in that order,
-// all three keys always, into the first of `files` that takes them all. Returns that file, or ""
-// when none did (the caller tells the user: nothing was stored).
+// all three keys always, then the screen mode (1 written; 0 by taking the key out, so that a
+// file that never had the setting stays as it was), into the first of `files` that takes them
+// all. Returns that file, or "" when none did (the caller tells the user: nothing was stored).
 std::string ConfirmSettings(SettingsWriter& writer, const std::string& repeatText, const std::vector<std::string>& files);
 
 // The background line at row y of a client area `height` pixels high: grey c with blue c + 30,

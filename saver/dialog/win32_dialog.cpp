@@ -41,11 +41,13 @@ struct Dialog {
     HWND fileButton = nullptr;
     HWND setButton = nullptr;
     HWND cancelButton = nullptr;
+    HWND screenMode = nullptr;  // the check box "画面の解像度を変えない"
     int dpi = 96;
     DialogLayout layout;
     HFONT font = nullptr;
     HFONT linkFont = nullptr;
     HBITMAP background = nullptr;       // the gradient, kept between paints
+    HBRUSH backgroundBrush = nullptr;   // the same, for controls that paint their own background
     HBITMAP panelBackground = nullptr;  // the band over the panel
     HBITMAP marks[2] = {};              // the option marks, off and on, at the screen's scale
     int markSide = 12;
@@ -279,7 +281,7 @@ void ChooseFile() {
 // The rule is Tab's own (a visible, enabled tab stop; a button that looks disabled is no tab
 // stop), so the first focus is where Tab from the last control would land.
 void FocusFirstTabStop() {
-    for (HWND control : {dialog.repeat, dialog.fileButton, dialog.setButton, dialog.cancelButton}) {
+    for (HWND control : {dialog.repeat, dialog.fileButton, dialog.setButton, dialog.cancelButton, dialog.screenMode}) {
         if (IsWindowVisible(control) && IsWindowEnabled(control) && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
             SetFocus(control);
             return;
@@ -292,6 +294,9 @@ public:
     bool Write(const std::string& file, const std::string& key, const std::string& value) override {
         return WriteProfileString(kSettingsSection, key, value, file);
     }
+    bool Remove(const std::string& file, const std::string& key) override {
+        return RemoveProfileKey(kSettingsSection, key, file);
+    }
 };
 
 
@@ -303,6 +308,7 @@ void Close() {
 void Confirm() {
     wchar_t text[64] = L"";
     GetWindowTextW(dialog.repeat, text, 64);
+    ScreenMode = SendMessageW(dialog.screenMode, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     Win32Settings<SettingsPlatform> places;
     const std::vector<std::string> files = SettingsFilesToWrite(places);
     ProfileWriter writer;
@@ -336,6 +342,8 @@ void PaintBackground(int width, int height) {
     SelectObject(dc, old);
     DeleteDC(dc);
     ReleaseDC(dialog.window, screen);
+    if (dialog.backgroundBrush) DeleteObject(dialog.backgroundBrush);
+    dialog.backgroundBrush = CreatePatternBrush(dialog.background);
 }
 
 // The fonts, the layout and the pictures, for a screen of `dpi`.
@@ -367,9 +375,10 @@ void FreeResources() {
     dialog.handMade = false;
 }
 
-// The panel with its controls and the two buttons, as laid out; the repeat box shows `repeatText`
-// and the controls' states follow the chosen source.
-void MakeControls(const std::wstring& repeatText) {
+// The panel with its controls, the two buttons and the check box, as laid out; the repeat box
+// shows `repeatText`, the check box `screenModeChecked`, and the controls' states follow the
+// chosen source.
+void MakeControls(const std::wstring& repeatText, bool screenModeChecked) {
     const DialogLayout& l = dialog.layout;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // A control parent, so that Tab reaches the repeat box and the file button inside it.
@@ -397,6 +406,15 @@ void MakeControls(const std::wstring& repeatText) {
     dialog.fileButton = button(dialog.panel, kFileButton, ChooseFile);
     dialog.setButton = button(dialog.window, kSetButton, Confirm);
     dialog.cancelButton = button(dialog.window, kCancelButton, Close);
+    // The screen mode's check box, above the buttons; last in the tab order, so that the first
+    // focus stays where it was before it was added.
+    const RECT& check = l.box[kScreenMode];
+    dialog.screenMode = CreateWindowExW(0, L"BUTTON", l.text[kScreenMode].c_str(),
+                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, check.left, check.top,
+                                        check.right - check.left, check.bottom - check.top, dialog.window, nullptr,
+                                        instance, nullptr);
+    SendMessageW(dialog.screenMode, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), FALSE);
+    SendMessageW(dialog.screenMode, BM_SETCHECK, screenModeChecked ? BST_CHECKED : BST_UNCHECKED, 0);
     SelectMusicSource(BgmKind);
 }
 
@@ -421,14 +439,17 @@ void ScaleTo(int dpi, const RECT* suggested) {
     wchar_t text[64] = L"";
     GetWindowTextW(dialog.repeat, text, 64);
     HWND focus = GetFocus();
-    HWND* const focusable[] = {&dialog.repeat, &dialog.fileButton, &dialog.setButton, &dialog.cancelButton};
+    HWND* const focusable[] = {&dialog.repeat, &dialog.fileButton, &dialog.setButton, &dialog.cancelButton,
+                               &dialog.screenMode};
     int focused = -1;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         if (focus && (focus == *focusable[i] || IsChild(*focusable[i], focus))) focused = i;
     }
+    const bool checked = SendMessageW(dialog.screenMode, BM_GETCHECK, 0, 0) == BST_CHECKED;
     DestroyWindow(dialog.panel);  // with the repeat box and the file button
     DestroyWindow(dialog.setButton);
     DestroyWindow(dialog.cancelButton);
+    DestroyWindow(dialog.screenMode);
     FreeResources();
     MakeResources(dpi);
     RECT place;
@@ -439,7 +460,7 @@ void ScaleTo(int dpi, const RECT* suggested) {
     }
     const SIZE size = WindowSizeFor(dpi);
     SetWindowPos(dialog.window, nullptr, place.left, place.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    MakeControls(text);
+    MakeControls(text, checked);
     if (focused >= 0) SetFocus(*focusable[focused]);
     InvalidateRect(dialog.window, nullptr, FALSE);
 }
@@ -518,6 +539,18 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_CAPTURECHANGED: dialog.linkPressed = false; return 0;
+    case WM_CTLCOLORSTATIC:  // the check box: white text on the gradient behind it
+        if (reinterpret_cast<HWND>(lParam) == dialog.screenMode && dialog.backgroundBrush) {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, RGB(255, 255, 255));
+            SetBkMode(dc, TRANSPARENT);
+            RECT at;
+            GetWindowRect(dialog.screenMode, &at);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
+            SetBrushOrgEx(dc, -at.left, -at.top, nullptr);
+            return reinterpret_cast<LRESULT>(dialog.backgroundBrush);
+        }
+        break;
     case kGetDpiScaledSize: {  // the system asks before it suggests a place at the new DPI
         *reinterpret_cast<SIZE*>(lParam) = WindowSizeFor(static_cast<int>(wParam));
         return TRUE;
@@ -530,6 +563,8 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 }  // namespace
+
+int CheckTextOffset(int dpi) { return DialogPixels(13, dpi) + DialogPixels(4, dpi); }
 
 DialogLayout LayOutDialog(HDC measure, int dpi) {
     const auto px = [dpi](int pixelsAt96) { return DialogPixels(pixelsAt96, dpi); };
@@ -562,6 +597,14 @@ DialogLayout LayOutDialog(HDC measure, int dpi) {
     sized(kLink, 12, 208, Utf8ToWide(kLinkAddress));
     fixed(kSetButton, 316, 200, 81, 25, L"設定");
     fixed(kCancelButton, 400, 200, 81, 25, L"ｷｬﾝｾﾙ");
+    // Between the panel and the buttons, over them: the check's square, a gap, then the text as
+    // wide as it is.
+    const std::wstring screenText = L"画面の解像度を変えない";
+    SIZE extent = {};
+    GetTextExtentPoint32W(measure, screenText.c_str(), static_cast<int>(screenText.size()), &extent);
+    l.box[kScreenMode] = {px(316), px(183), px(316) + CheckTextOffset(dpi) + extent.cx,
+                          px(183) + std::max<int>(extent.cy, px(13))};
+    l.text[kScreenMode] = screenText;
     return l;
 }
 
@@ -600,7 +643,7 @@ void RunSettingsDialog() {
         SendMessageW(dialog.window, WM_SETICON, icon.first,
                      reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_SHARED)));
     }
-    MakeControls(Utf8ToWide(RepeatText(BgmRepeat)));
+    MakeControls(Utf8ToWide(RepeatText(BgmRepeat)), ScreenMode == 1);
     if (WindowDpi(dialog.window) != dialog.dpi) ScaleTo(WindowDpi(dialog.window), nullptr);
 
     POINT cursor;

@@ -12,9 +12,13 @@ enum DialogItem {
     kLabelNone, kLabelCd, kLabelFile,       // their labels
     kRepeatBox, kRepeatLabel, kFileButton, kFileLabel,
     kCredit, kLink, kSetButton, kCancelButton,  // on the dialog itself; the others are in the panel
+    kScreenMode,                            // the check box "画面の解像度を変えない"
     kDialogItems
 };
 constexpr bool InPanel(int item) { return item < kCredit; }
+
+// Where a check box's text begins, from its left edge: its square and a gap, at `dpi`.
+int CheckTextOffset(int dpi);
 
 struct DialogLayout {
     SIZE client = {};  // the dialog's client area

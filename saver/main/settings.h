@@ -12,6 +12,7 @@ extern const char* const kSettingsSection;  // "Section"
 extern const char* const kKeyBgmKind;       // "BGM区分" in Shift_JIS
 extern const char* const kKeyBgmRepeat;     // "BGMﾘﾋﾟｰﾄ" in Shift_JIS
 extern const char* const kKeyBgmFile;       // "BGMﾌｧｲﾙ" in Shift_JIS
+extern const char* const kKeyScreenMode;    // "画面ﾓｰﾄﾞ" in Shift_JIS
 extern const char* const kSettingsFileName;  // "\クイルモア.ini", appended to the program's folder
 
 // The module's settings (UTF-8 texts).
@@ -19,6 +20,9 @@ extern int16_t BgmKind;    // 0 none, 1 audio CD, 2 music file
 extern int16_t BgmRepeat;  // CD track to hold, 0 for the whole disc
 extern std::string BgmFile;    // the music file, or empty
 extern std::string BgmFolder;  // where the file chooser opens
+// How the scene uses the screen: 0 (or no key) switches the display to 1024 x 768 as ever; 1
+// keeps the screen as it is and draws at its own size.
+extern int16_t ScreenMode;
 
 // What LoadSettings needs from the platform.
 class SettingsPlatform {
@@ -51,5 +55,6 @@ std::vector<std::string> SettingsFilesToWrite(SettingsPlatform& platform);
 bool ApplyNumberSetting(const std::string& text, int16_t& target);
 
 // Fills BgmKind, BgmRepeat, BgmFile and BgmFolder from the settings file. A music file that
-// does not open is dropped, and kind 2 (music file) then falls back to 0.
+// does not open is dropped, and kind 2 (music file) then falls back to 0. ScreenMode is read like
+// the numbers (rounded down); any value but 1 counts as 0.
 void LoadSettings(SettingsPlatform& platform);

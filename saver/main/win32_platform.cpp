@@ -42,6 +42,11 @@ bool WriteProfileString(const std::string& section, const std::string& key, cons
     return WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(), file.c_str()) != FALSE;
 }
 
+bool RemoveProfileKey(const std::string& section, const std::string& key, const std::string& fileName) {
+    return WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), nullptr,
+                                      Utf8ToWide(fileName).c_str()) != FALSE;
+}
+
 std::string PerUserSettingsPath() {
     wchar_t folder[MAX_PATH] = L"";
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0]) return "";

@@ -18,6 +18,9 @@ std::string ReadProfileString(const std::string& section, const std::string& key
 bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value,
                         const std::string& fileName);
 
+// Takes one key out of the settings file; false when the file cannot be written.
+bool RemoveProfileKey(const std::string& section, const std::string& key, const std::string& fileName);
+
 // The user's own settings file, "%APPDATA%\Quillmoor\クイルモア.ini" (the roaming
 // application-data folder, UTF-8); "" where the system names no such folder.
 std::string PerUserSettingsPath();

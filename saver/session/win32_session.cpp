@@ -139,11 +139,13 @@ std::wstring FolderForRenderer(const std::wstring& folder) {
 }
 
 // Starts the renderer by path, as a normal window with the focus: with no arguments over the
-// usual folder, with the folder's path over the user's own.
+// usual folder in the usual mode; with the folder's path over the user's own, and "/keepmode"
+// where the settings keep the screen as it is.
 void StartRenderer(const std::wstring& folder) {
     std::wstring path = Utf8ToWide(ProgramFolder() + kRendererName);
     std::wstring commandLine = L"\"" + path + L"\"";
     if (!folder.empty()) commandLine += L" \"" + folder + L"\"";
+    if (ScreenMode == 1) commandLine += L" /keepmode";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

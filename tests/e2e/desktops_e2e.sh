@@ -97,6 +97,35 @@ else
 fi
 wait "$pid" 2>/dev/null
 
+echo "== the screen as it is (the setting on): 1920 x 1080 throughout, the scene over all of it, Escape"
+printf '[Section]\r\n\x89\xe6\x96\xca\xd3\xb0\xc4\xde=1\r\n' >"$install/クイルモア.ini"
+rm -rf "$QMORA"
+mkdir -p "$QMORA"
+import -window root -crop 1920x1080+0+0 "$E2E_OUT/desktops-native-before.png"
+wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+pid=$!
+if renderer_in_desk; then
+  [ "$(screen_size)" = 1920x1080 ] || fail "the display changed as the renderer started: $(screen_line)"
+  sleep 1
+  [ "$(screen_size)" = 1920x1080 ] || fail "the display changed during the scene: $(screen_line)"
+  rect=$(in_desk "$poke" rect Quillmoor_VC)
+  [ "$rect" = "0 0 1920 1080" ] || fail "the renderer's window does not cover the screen: $rect"
+  import -window root -crop 1920x1080+0+0 "$E2E_OUT/desktops-native.png"
+  # The scene, not the desktop: the black sky above the ground (the desktop's own photograph,
+  # much like the desktop) across the whole width, where the desktop was blue.
+  sky() { convert "$1" -crop 1920x80+0+0 +repage -colorspace Gray -format '%[fx:mean]' info:; }
+  before=$(sky "$E2E_OUT/desktops-native-before.png") during=$(sky "$E2E_OUT/desktops-native.png")
+  awk -v b="$before" -v d="$during" 'BEGIN { exit !(b > 0.15 && d < 0.02) }' ||
+    fail "the screen does not show the scene's sky across its width (brightness $before before, $during during)"
+  in_desk "$poke" key Quillmoor_VC 0x1B
+  saver_gone || fail "the saver was still running 5 s after Escape"
+  [ "$(screen_size)" = 1920x1080 ] || fail "the display is not 1920x1080 after the session: $(screen_line)"
+else
+  fail "no renderer window in the virtual desktop (the screen as it is)"
+fi
+wait "$pid" 2>/dev/null
+rm -f "$install/クイルモア.ini"
+
 echo "== full screen: the renderer killed, the saver puts the display back, stops the music, shows the cursor"
 music="$WINEPREFIX/drive_c/my music"
 mkdir -p "$music"

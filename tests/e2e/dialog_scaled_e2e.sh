@@ -2,7 +2,9 @@
 # The settings dialog on scaled displays: at 96, 120, 144 and 192 DPI (the screen's LogPixels,
 # read by Wine when its server starts) the client area is 492 x 246 scaled to the screen, and
 # the gradient, the band, the selected option mark and the buttons are where the scaled layout
-# puts them. A screenshot of each is kept (dialog-DPI.png).
+# puts them. A screenshot of each is kept (dialog-DPI.png). At 96 and 144 DPI the screen mode's
+# check box is clicked as a user would: 設定 stores it, ｷｬﾝｾﾙ leaves the file alone, and unticked
+# and stored it leaves no key behind.
 #
 # usage: dialog_scaled_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe
 set -uo pipefail
@@ -82,6 +84,35 @@ for dpi in 96 120 144 192; do
   wine "$poke" close "$title" >/dev/null
   wait_gone "$pid" 50 || fail "$dpi DPI: the dialog did not close"
   wait "$pid"
+  [ "$dpi" = 96 ] || [ "$dpi" = 144 ] || continue
+
+  ini="$install/クイルモア.ini"
+  rm -f "$ini"
+  ticked() { wine "$poke" checks "QuillmoorSettings|$title" | tr -d '\r' | grep -qx '画面の解像度を変えない=1'; }
+  close_with() {  # client x, y of the button (at 96 DPI), what it is for messages
+    click $(scale $1) $(scale $2)
+    wait_gone "$pid" 50 || fail "$dpi DPI: the dialog did not close on $3"
+    wait "$pid"
+  }
+  screen_mode() { tr -d '\r' <"$ini" 2>/dev/null | iconv -f CP932 -t UTF-8 | sed -n 's/^画面ﾓｰﾄﾞ=//p'; }
+  open_dialog_of "$install/クイルモア.scr" "$poke"
+  ticked && fail "$dpi DPI: the check box starts ticked without a setting"
+  click $(scale 322) $(scale 190)  # the check's square
+  ticked || fail "$dpi DPI: a click on the check box did not tick it"
+  close_with 356 212 設定
+  [ "$(screen_mode)" = 1 ] || fail "$dpi DPI: 設定 did not store the screen mode: $(screen_mode)"
+  cp "$ini" "$E2E_OUT/dialog-screen-$dpi.ini"
+  open_dialog_of "$install/クイルモア.scr" "$poke"
+  ticked || fail "$dpi DPI: the stored setting is not shown"
+  click $(scale 322) $(scale 190)
+  close_with 440 212 ｷｬﾝｾﾙ
+  cmp -s "$ini" "$E2E_OUT/dialog-screen-$dpi.ini" || fail "$dpi DPI: ｷｬﾝｾﾙ changed the settings file"
+  open_dialog_of "$install/クイルモア.scr" "$poke"
+  ticked || fail "$dpi DPI: the setting did not survive ｷｬﾝｾﾙ"
+  click $(scale 322) $(scale 190)
+  close_with 356 212 設定
+  [ -s "$ini" ] && ! grep -qa "$(printf '\x89\xe6\x96\xca')" "$ini" || fail "$dpi DPI: unticked, the key stayed: $(screen_mode)"
+  [ "$(grep -ac '=' "$ini")" = 3 ] || fail "$dpi DPI: the file does not hold the three music keys alone"
 done
 
 echo "$failures failures"

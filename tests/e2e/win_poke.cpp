@@ -4,6 +4,7 @@
 // TITLE may be "CLASS|TITLE" to name the window's class as well.
 // usage: win_poke find TITLE         prints "class=C client=WxH visible=V"; status 1 if none
 //        win_poke text TITLE         prints the texts of the window's child controls
+//        win_poke checks TITLE       prints each check box among them as "TEXT=0|1"
 //        win_poke close TITLE        posts a close message
 //        win_poke syscommand TITLE N sends a system command with word parameter N
 //        win_poke hold TITLE SECONDS  shows a window of its own with that title for a while
@@ -41,6 +42,22 @@ BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
     if (SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length) &&
         length > 0) {
         PrintUtf8(text);
+    }
+    return TRUE;
+}
+
+// A check box's text and state, "TEXT=1" when checked.
+BOOL CALLBACK PrintCheckBox(HWND child, LPARAM) {
+    wchar_t name[32] = L"";
+    GetClassNameW(child, name, 32);
+    if (lstrcmpiW(name, L"Button") != 0) return TRUE;
+    wchar_t text[256] = L"";
+    DWORD_PTR length = 0, state = 0;
+    SendMessageTimeoutW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length);
+    SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+    char utf8[1024];
+    if (WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr) > 0) {
+        std::printf("%s=%d\n", utf8, state == BST_CHECKED ? 1 : 0);
     }
     return TRUE;
 }
@@ -156,6 +173,8 @@ int main(int argc, char** argv) {
         std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
     } else if (std::strcmp(verb, "text") == 0) {
         EnumChildWindows(window, PrintChildText, 0);
+    } else if (std::strcmp(verb, "checks") == 0) {
+        EnumChildWindows(window, PrintCheckBox, 0);
     } else if (std::strcmp(verb, "close") == 0) {
         PostMessageA(window, WM_CLOSE, 0, 0);
     } else if (std::strcmp(verb, "syscommand") == 0 && argc == 4) {

@@ -185,6 +185,24 @@ TEST_F(Settings, TheUsersOwnFileIsReadFirstAndWrittenWhereItIsRead) {
     EXPECT_EQ(platform.calls[1], "read Section " + own);
 }
 
+// The screen mode: 1 keeps the screen; no key, 0, or anything else switches it, read as
+// forgivingly as the numbers.
+TEST_F(Settings, TheScreenModeIsOneOrElseZero) {
+    const struct {
+        const char* text;
+        int16_t mode;
+    } cases[] = {{nullptr, 0}, {"", 0}, {"0", 0}, {"1", 1}, {" 1 ", 1}, {"1.9", 1}, {"2", 0},
+                 {"-1", 0},    {"0.99", 0}, {"abc", 0}, {"1abc", 0}, {"99999", 0}};
+    for (const auto& c : cases) {
+        platform.values.clear();
+        if (c.text) platform.values[kKeyScreenMode] = c.text;
+        ScreenMode = 7;  // whatever it held before
+        LoadSettings(platform);
+        EXPECT_EQ(ScreenMode, c.mode) << (c.text ? c.text : "(no key)");
+    }
+    ScreenMode = 0;
+}
+
 // (The 255-byte cut of a long path is the platform's: Win32Saver.SettingsReadAtThe255ByteLimit.)
 TEST_F(Settings, AMusicFileSourceWithNoFileIsNone) {
     platform.values = {{kKeyBgmKind, "2"}, {kKeyBgmRepeat, "3"}, {kKeyBgmFile, ""}};
@@ -201,7 +219,8 @@ TEST_F(Settings, EntryStepsInOrderForEachMode) {
     const std::vector<std::string> head = {"find Quillmoor_Main", "find <クイルモア>", "mkdir C:\\q_mora",
                                            "read Section C:\\Saver\\クイルモア.ini",
                                            "read Section C:\\Saver\\クイルモア.ini",
-                                           "read Section C:\\Saver\\クイルモア.ini", dll};
+                                           "read Section C:\\Saver\\クイルモア.ini",
+                                           "read Section C:\\Saver\\クイルモア.ini", dll};  // the screen mode last
     auto with = [&](std::vector<std::string> tail) {
         std::vector<std::string> all = head;
         all.insert(all.end(), tail.begin(), tail.end());

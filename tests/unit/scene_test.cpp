@@ -4,9 +4,11 @@
 
 #include "renderer/image/textures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <vector>
 
 #include "renderer/scene/frame_cycle.h"
 #include "renderer/scene/ground_smoke.h"
@@ -346,11 +348,26 @@ TEST(RendererArguments, TheExchangeFolderFromTheCommandLine) {
         {"\"D:\\x", "D:\\x\\Quillmoor1.bmp", "D:\\x\\Quillmoor.data"},  // no closing quote: to the end
     };
     for (const auto& c : cases) {
-        const ExchangePaths paths = ExchangePathsFor(c.arguments);
-        EXPECT_EQ(paths.ground, c.ground) << c.arguments;
-        EXPECT_EQ(paths.model, c.model) << c.arguments;
-        EXPECT_EQ(paths.smoke.substr(0, paths.smoke.size() - 5), paths.ground.substr(0, paths.ground.size() - 5));
+        // The folder alone, and with the screen option before or after it.
+        // (After a quote left open, all of the rest is the folder.)
+        const bool open = std::count(c.arguments, c.arguments + std::strlen(c.arguments), '"') % 2 != 0;
+        std::vector<std::string> texts = {c.arguments, "/keepmode " + std::string(c.arguments)};
+        if (!open) texts.push_back(std::string(c.arguments) + " /KeepMode");
+        for (const std::string& text : texts) {
+            const RendererArguments read = ReadRendererArguments(text);
+            EXPECT_EQ(read.files.ground, c.ground) << text;
+            EXPECT_EQ(read.files.model, c.model) << text;
+            EXPECT_EQ(read.files.smoke.substr(0, read.files.smoke.size() - 5),
+                      read.files.ground.substr(0, read.files.ground.size() - 5));
+            EXPECT_EQ(read.keepDisplayMode, text != c.arguments) << text;
+        }
     }
+    // A folder whose name has blanks and slashes, in quotes, is not an option.
+    const RendererArguments quoted = ReadRendererArguments("\"C:\\a /keepmode b\"");
+    EXPECT_FALSE(quoted.keepDisplayMode);
+    EXPECT_EQ(quoted.files.model, "C:\\a /keepmode b\\Quillmoor.data");
+    EXPECT_FALSE(ReadRendererArguments("/keep").keepDisplayMode);
+    EXPECT_EQ(ReadRendererArguments("/other").files.model, "c:\\q_mora\\Quillmoor.data");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 bool seen = false;
 LRESULT bigIcon = 0, smallIcon = 0;
 std::wstring focusClass, focusText;  // of the control with the focus (a combo box's own)
-HWND focused = nullptr, tabFromLast = nullptr;  // the first focus; where Tab from ｷｬﾝｾﾙ lands
+HWND focused = nullptr, tabFromLast = nullptr;  // the first focus; where Tab from the last control lands
 std::vector<std::wstring> tabStops;  // every control Tab reaches, in order from 設定
 
 void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
@@ -49,8 +49,8 @@ void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     focusText = text;
     focused = focus;
     HWND set = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"設定");
-    HWND cancel = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"ｷｬﾝｾﾙ");
-    tabFromLast = GetNextDlgTabItem(dialog, cancel, FALSE);
+    HWND last = FindWindowExW(dialog, nullptr, L"Button", nullptr);  // the check box
+    tabFromLast = GetNextDlgTabItem(dialog, last, FALSE);
     tabStops.clear();
     for (HWND at = set; at && tabStops.size() < 8;) {
         wchar_t label[64] = L"";
@@ -75,16 +75,16 @@ TEST(Win32Dialog, TheCaptionCarriesTheProgramsIcon) {
 // The focus at the opening is on the first control of the tab order that takes it: the repeat
 // box with the audio CD, "..." with a music file, 設定 with none. Tab follows the same rule: it
 // passes over the controls of the sources not chosen (the disabled box, "..." looking disabled)
-// and comes round from ｷｬﾝｾﾙ to where the focus started.
+// and comes round from the last control, the screen's check box, to where the focus started.
 TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
     const struct {
         int16_t kind;
         const wchar_t* focusClass;
         const wchar_t* focusText;
         std::vector<std::wstring> stops;
-    } cases[] = {{1, L"ComboBox", nullptr, {L"設定", L"ｷｬﾝｾﾙ", L"(repeat)"}},
-                 {2, L"QuillmoorCommand", L"...", {L"設定", L"ｷｬﾝｾﾙ", L"..."}},
-                 {0, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ"}}};
+    } cases[] = {{1, L"ComboBox", nullptr, {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"(repeat)"}},
+                 {2, L"QuillmoorCommand", L"...", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"..."}},
+                 {0, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない"}}};
     for (const auto& c : cases) {
         BgmKind = c.kind;
         seen = false;
@@ -130,14 +130,19 @@ TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
                 TEXTMETRICW metrics = {};
                 GetTextMetricsW(dc, &metrics);
                 extent.cy = metrics.tmHeight - metrics.tmInternalLeading;
-                // A button's caption keeps clear of its skin's border.
+                // A button's caption keeps clear of its skin's border; a check box's text begins
+                // after its square.
                 const bool button = item == kFileButton || item == kSetButton || item == kCancelButton;
                 const int border = button ? 2 * DialogPixels(4, dpi) : 0;
-                EXPECT_LE(extent.cx + border, box.right - box.left) << "item " << item << " at " << dpi << " DPI";
+                const int before = item == kScreenMode ? CheckTextOffset(dpi) : 0;
+                EXPECT_LE(extent.cx + border + before, box.right - box.left) << "item " << item << " at " << dpi << " DPI";
                 EXPECT_LE(extent.cy + border, box.bottom - box.top) << "item " << item << " at " << dpi << " DPI";
             }
+            RECT both;
+            if (!InPanel(item)) {
+                EXPECT_FALSE(IntersectRect(&both, &box, &l.panel)) << "item " << item << " lies over the panel at " << dpi;
+            }
             for (int other = item + 1; other < kDialogItems; ++other) {
-                RECT both;
                 if (InPanel(item) != InPanel(other) || (item == kTitleFrame && other == kTitle)) continue;
                 EXPECT_FALSE(IntersectRect(&both, &box, &l.box[other]))
                     << "items " << item << " and " << other << " overlap at " << dpi << " DPI";
