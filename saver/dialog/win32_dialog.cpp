@@ -245,7 +245,7 @@ void ChooseFile() {
     wchar_t title[256] = L"";
     const std::wstring folder = Utf8ToWide(BgmFolder);
     OPENFILENAMEW chooser = {};
-    chooser.lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // the 76-byte record
+    chooser.lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // without the later fields (76 bytes in a 32-bit program)
     chooser.hwndOwner = dialog.window;
     chooser.hInstance = GetModuleHandleW(nullptr);
     chooser.lpstrFilter = L"BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0\0";
