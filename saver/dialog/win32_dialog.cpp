@@ -276,10 +276,9 @@ void ChooseFile() {
     SetFocus(dialog.fileButton);  // back where the user was, chosen or not
 }
 
-// The focus on the first control in the tab order that takes it: the repeat box, "...", then
-// the two buttons.
-// The rule is Tab's own (a visible, enabled tab stop; a button that looks disabled is no tab
-// stop), so the first focus is where Tab from the last control would land.
+// The focus on the first control in the tab order that takes it (the repeat box, "...", the two
+// buttons, the check box), by Tab's own rule (a visible, enabled tab stop; a button that looks
+// disabled is no tab stop), so the first focus is where Tab from the last control would land.
 void FocusFirstTabStop() {
     for (HWND control : {dialog.repeat, dialog.fileButton, dialog.setButton, dialog.cancelButton, dialog.screenMode}) {
         if (IsWindowVisible(control) && IsWindowEnabled(control) && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
@@ -298,7 +297,6 @@ public:
         return RemoveProfileKey(kSettingsSection, key, file);
     }
 };
-
 
 void Close() {
     ZoomToPoint(dialog.window);
@@ -666,4 +664,5 @@ void RunSettingsDialog() {
     }
     FreeResources();
     if (dialog.background) DeleteObject(dialog.background);
+    if (dialog.backgroundBrush) DeleteObject(dialog.backgroundBrush);
 }

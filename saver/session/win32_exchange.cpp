@@ -8,12 +8,6 @@
 
 namespace {
 
-// LocalFree for what the security functions allocate.
-struct LocalDeleter {
-    void operator()(void* p) const { LocalFree(p); }
-};
-using LocalPtr = std::unique_ptr<void, LocalDeleter>;
-
 // The process token's user and default owner (for an administrator's elevated token, the
 // Administrators group), as byte copies; empty where the token cannot be read.
 struct TokenSids {
@@ -77,39 +71,40 @@ bool SameObject(HANDLE a, HANDLE b) {
            x.nFileIndexLow == y.nFileIndexLow;
 }
 
-// Sets the private access list on the folder held by `held`, through a second handle on the same
-// folder that may change it.
-// The list is set as it stands, protected from what the folder above would pass down (the
-// inheritance-aware SetSecurityInfo merges the parent's entries back in under Wine).
-bool MakePrivate(const std::wstring& path, HANDLE held) {
-    LocalPtr descriptor = PrivateDescriptor();
+// Sets the private access list `descriptor` on the folder held by `held`, through a second handle
+// on the same folder that may change it. The list is set as it stands, protected from what the
+// folder above would pass down (the inheritance-aware SetSecurityInfo merges the parent's entries
+// back in under Wine).
+bool MakePrivate(const std::wstring& path, HANDLE held, PSECURITY_DESCRIPTOR descriptor) {
     if (!descriptor) return false;
     HANDLE writable = OpenFolder(path, READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES);
     if (writable == INVALID_HANDLE_VALUE) return false;
     const bool ok = SameObject(held, writable) &&
                     SetKernelObjectSecurity(writable, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                            descriptor.get());
+                                            descriptor);
     CloseHandle(writable);
     return ok;
 }
 
-// The user's own folders: created private where missing; the ones above it are the user's
-// profile and exist already.
-bool CreateFolderChain(const std::wstring& path) {
-    if (CreatePrivateFolder(path)) return true;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return true;
+// Creates the folder with the access list `descriptor` (the parent's defaults without one).
+bool CreateFolderWith(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor) {
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    return CreateDirectoryW(path.c_str(), descriptor ? &attributes : nullptr) != FALSE;
+}
+
+// The user's own folders: created with `descriptor` where missing; the ones above it are the
+// user's profile and exist already.
+bool CreateFolderChain(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor) {
+    if (CreateFolderWith(path, descriptor) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
     const size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos || slash < 3) return false;
-    return CreateFolderChain(path.substr(0, slash)) && (CreatePrivateFolder(path) || GetLastError() == ERROR_ALREADY_EXISTS);
+    return CreateFolderChain(path.substr(0, slash), descriptor) &&
+           (CreateFolderWith(path, descriptor) || GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 }  // namespace
 
-bool CreatePrivateFolder(const std::wstring& path) {
-    LocalPtr descriptor = PrivateDescriptor();
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
-    return CreateDirectoryW(path.c_str(), descriptor ? &attributes : nullptr) != FALSE;
-}
+bool CreatePrivateFolder(const std::wstring& path) { return CreateFolderWith(path, PrivateDescriptor().get()); }
 
 bool ReadFolderState(const std::wstring& path, HANDLE folder, FolderState& state) {
     state = FolderState();
@@ -175,12 +170,13 @@ bool ExchangeFolder::Hold(const std::wstring& path) {
 
 bool ExchangeFolder::Prepare(const std::wstring& fixed, const std::wstring& own) {
     usersOwn_ = false;
-    CreatePrivateFolder(fixed);  // made now where it is missing: then it is ours and private
+    descriptor_ = PrivateDescriptor();  // made once, for the folder and each file
+    CreateFolderWith(fixed, descriptor_.get());  // made now where it is missing: then ours and private
     FolderState state;
     if (Hold(fixed) && ReadFolderState(path_, held_, state)) {
         use_ = ExchangeFolderUse(state);
         if (use_ == FolderUse::AsItIs) return true;
-        if (use_ == FolderUse::MadePrivate && MakePrivate(fixed, held_)) return true;
+        if (use_ == FolderUse::MadePrivate && MakePrivate(fixed, held_, descriptor_.get())) return true;
     } else {
         use_ = FolderUse::UsersOwnFolder;  // nothing there that can be opened: not ours to make now
     }
@@ -188,14 +184,14 @@ bool ExchangeFolder::Prepare(const std::wstring& fixed, const std::wstring& own)
     // user's, and private.
     Release();
     usersOwn_ = true;
-    if (own.empty() || !CreateFolderChain(own) || !Hold(own) || !ReadFolderState(path_, held_, state)) {
+    if (own.empty() || !CreateFolderChain(own, descriptor_.get()) || !Hold(own) || !ReadFolderState(path_, held_, state)) {
         Release();
         return false;
     }
     switch (ExchangeFolderUse(state)) {
     case FolderUse::AsItIs: return true;
     case FolderUse::MadePrivate:
-        if (MakePrivate(own, held_)) return true;
+        if (MakePrivate(own, held_, descriptor_.get())) return true;
         break;
     case FolderUse::UsersOwnFolder: break;
     }
@@ -205,8 +201,7 @@ bool ExchangeFolder::Prepare(const std::wstring& fixed, const std::wstring& own)
 
 bool ExchangeFolder::Write(const wchar_t* name, const std::vector<uint8_t>& bytes) {
     if (held_ == INVALID_HANDLE_VALUE) return false;
-    LocalPtr descriptor = PrivateDescriptor();
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor_.get(), FALSE};
     const std::wstring target = path_ + L"\\" + name;
     // A name no one else can have made already: CREATE_NEW fails on any existing file.
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -214,7 +209,7 @@ bool ExchangeFolder::Write(const wchar_t* name, const std::vector<uint8_t>& byte
     for (int attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE; ++attempt) {
         temporary = path_ + L"\\~" + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
                     std::to_wstring(GetTickCount()) + L"." + std::to_wstring(++counter_) + L".tmp";
-        file = CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, descriptor ? &attributes : nullptr, CREATE_NEW,
+        file = CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, 0, descriptor_ ? &attributes : nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (file == INVALID_HANDLE_VALUE) return false;

@@ -5,10 +5,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "exchange_folder.h"
+
+// LocalFree for what the security functions allocate.
+struct LocalDeleter {
+    void operator()(void* p) const { LocalFree(p); }
+};
+using LocalPtr = std::unique_ptr<void, LocalDeleter>;
 
 // Creates the folder with an access list private to this user (the user, the system and the
 // administrators, full control, inherited by what is made inside, nothing inherited from
@@ -53,6 +60,7 @@ private:
 
     std::wstring path_;
     HANDLE held_ = INVALID_HANDLE_VALUE;
+    LocalPtr descriptor_;  // private to the user: the folder's access list and each file's
     bool usersOwn_ = false;
     FolderUse use_ = FolderUse::AsItIs;
     unsigned counter_ = 0;
