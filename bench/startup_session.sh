@@ -62,9 +62,11 @@ one_size() {  # WxH
     done
     local id
     id=$(xdotool search --name '^Quillmoor_VC$' | head -n 1)
-    [ -n "$id" ] && press "$id" Escape
-    wait_gone "$pid" 100
-    wait "$pid"
+    if [ -n "$id" ]; then
+      escape_until_gone "$id" "$pid" "the session"
+    else
+      reap "$pid" "the session" 1
+    fi
     # Each step as milliseconds after the start, in the order they happened.
     local steps
     steps=$(awk -v t0="$start" '$1 !~ /frame-[0-9]/ { printf "%s=%.0f ", $1, ($2 * 1000 - t0) / 1e6 }' "$trace_unix" 2>/dev/null)

@@ -41,9 +41,11 @@ t0=$(date +%s%N) c0=$(ticks "$renderer")
 sleep "$seconds"
 t1=$(date +%s%N) c1=$(ticks "$renderer")
 id=$(xdotool search --name '^Quillmoor_VC$' | head -n 1)
-[ -n "$id" ] && press "$id" Escape
-wait_gone "$pid" 100
-wait "$pid"
+if [ -n "$id" ]; then
+  escape_until_gone "$id" "$pid" "the renderer"
+else
+  reap "$pid" "the renderer" 1
+fi
 echo "screen $size, renderer ${option:-switching to 1024 x 768}, $(qm_session_arch)"
 
 # Frames per second between the first and the last mark inside the measured stretch.

@@ -20,11 +20,14 @@ esac
 
 # The Windows builds this host can run, into QM_WINE_ARCHS: "x86 x64" where the kernel runs
 # 32-bit code (the 32-bit Wine loader starts), "x64" where it does not (the loader answers "Exec
-# format error"), and "x64" wherever QM_64BIT_ONLY=1 asks for the 64-bit path alone. Asked once
-# per command; the answer is passed on in the environment.
+# format error"), and "x64" wherever QM_64BIT_ONLY=1 asks for the 64-bit path alone, whatever an
+# earlier answer in the environment says. Asked once per command; the answer is passed on in the
+# environment.
 qm_wine_archs() {
-  if [ -z "${QM_WINE_ARCHS:-}" ]; then
-    if [ "${QM_64BIT_ONLY:-0}" != 1 ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  if [ "${QM_64BIT_ONLY:-0}" = 1 ]; then
+    QM_WINE_ARCHS="x64"
+  elif [ -z "${QM_WINE_ARCHS:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
       QM_WINE_ARCHS="x86 x64"
     else
       QM_WINE_ARCHS="x64"

@@ -19,8 +19,6 @@ esac
 size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
 convert -seed 11 -size "$size" plasma:olivedrab-slateblue "$E2E_OUT/archs-desktop.png"
 display -geometry +0+0 "$E2E_OUT/archs-desktop.png" &
-desktop=$!
-trap 'kill $desktop 2>/dev/null' EXIT
 sleep 1.5
 
 # Settings that name a music file under a Japanese name, in the ANSI code page as on disk.
@@ -40,18 +38,10 @@ for folder in "$a" "$b"; do
   printf '[Section]\r\n%s=2.5\r\n%s=7.9\r\n%s=%s\r\n' "$key_kind" "$key_repeat" "$key_file" "$file" >"$install/クイルモア.ini"
 
   # The dialog opens on the file and confirms at once: it writes back what it loaded.
-  wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
-  pid=$!
-  if [ -n "$(x_window "<クイルモア>" 150)" ]; then
-    sleep 0.8
-    read -r ox oy < <(wine "$poke" origin "<クイルモア>" | tr -d '\r')
-    xdotool mousemove $((ox + 356)) $((oy + 212)) click 1   # 設定
+  if open_dialog_of "$install/クイルモア.scr" "$poke"; then
+    close_dialog_with 356 212 設定
     xdotool mousemove 0 0
-  else
-    fail "no settings dialog from $folder"
   fi
-  wait_gone "$pid" 50 || { fail "the dialog from $folder did not close on confirm"; kill "$pid"; }
-  wait "$pid"
   sleep 1  # the desktop repainted where the dialog was
 
   rm -rf "$QMORA"

@@ -31,8 +31,7 @@ outer=$DISPLAY
 big=$(free_display 141)
 Xvfb ":$big" -screen 0 2400x1200x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
 xvfb=$!
-xephyr=""
-trap 'kill $xephyr $xvfb 2>/dev/null; DISPLAY=$outer restart_wine' EXIT
+at_exit 'DISPLAY=$outer restart_wine'
 wait_display ":$big" || fail "no X server :$big"
 export DISPLAY=":$big"
 restart_wine
@@ -62,13 +61,13 @@ renderer_in_desk() {
 }
 
 # The saver started inside the desktop is not a child of this script (the desktop's own process
-# runs it): it is watched by its hidden window's title. Waits up to 5 s for it to go.
+# runs it): it is watched by its hidden window's title. saver_gone waits up to 5 s for it to go.
+saver_left() { [ -z "$(in_desk "$poke" find Quillmoor_Main)" ]; }
 saver_gone() {
-  local start i
+  local start
   start=$(date +%s%N)
-  for i in $(seq 1 50); do
-    [ -z "$(in_desk "$poke" find Quillmoor_Main)" ] && return 0
-    [ $(( ($(date +%s%N) - start) / 1000000 )) -gt 5000 ] && break
+  while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 5000 ]; do
+    saver_left && return 0
     sleep 0.1
   done
   return 1
@@ -88,14 +87,13 @@ if renderer_in_desk; then
   [ "$rect" = "0 0 1024 768" ] || fail "the renderer's window does not cover the screen from 0,0: $rect"
   import -window root -crop 1024x768+0+0 "$E2E_OUT/desktops-fullscreen.png"
   # The key typed inside the desktop, where the renderer's window is not an X window.
-  in_desk "$poke" key Quillmoor_VC 0x1B
-  saver_gone || fail "the saver was still running 5 s after Escape"
+  send_until - "the saver to end" saver_left -- run in_desk "$poke" key Quillmoor_VC 0x1B
   [ "$(screen_size)" = 1920x1080 ] || fail "the display did not come back after Escape: $(screen_line)"
   import -window root "$E2E_OUT/desktops-after-escape.png"
 else
   fail "no renderer window in the virtual desktop"
 fi
-wait "$pid" 2>/dev/null
+reap "$pid" "the virtual desktop's starter"
 
 echo "== the screen as it is (the setting on): 1920 x 1080 throughout, the scene over all of it, Escape"
 printf '[Section]\r\n\x89\xe6\x96\xca\xd3\xb0\xc4\xde=1\r\n' >"$install/クイルモア.ini"
@@ -117,13 +115,12 @@ if renderer_in_desk; then
   before=$(sky "$E2E_OUT/desktops-native-before.png") during=$(sky "$E2E_OUT/desktops-native.png")
   awk -v b="$before" -v d="$during" 'BEGIN { exit !(b > 0.15 && d < 0.02) }' ||
     fail "the screen does not show the scene's sky across its width (brightness $before before, $during during)"
-  in_desk "$poke" key Quillmoor_VC 0x1B
-  saver_gone || fail "the saver was still running 5 s after Escape"
+  send_until - "the saver to end" saver_left -- run in_desk "$poke" key Quillmoor_VC 0x1B
   [ "$(screen_size)" = 1920x1080 ] || fail "the display is not 1920x1080 after the session: $(screen_line)"
 else
   fail "no renderer window in the virtual desktop (the screen as it is)"
 fi
-wait "$pid" 2>/dev/null
+reap "$pid" "the virtual desktop's starter"
 rm -f "$install/クイルモア.ini"
 
 echo "== full screen: the renderer killed, the saver puts the display back, stops the music, shows the cursor"
@@ -159,11 +156,10 @@ if renderer_in_desk; then
 else
   fail "no renderer window in the virtual desktop (music case)"
 fi
-wait "$pid" 2>/dev/null
+reap "$pid" "the virtual desktop's starter"
 rm -f "$install/クイルモア.ini"
 in_desk "$poke" close Keeper
-wait_gone "$keeper" 50
-wait "$keeper" 2>/dev/null
+reap "$keeper" "the virtual desktop's keeper"
 
 # ---------------------------------------------------------------------------------------------
 # Two monitors: Xephyr nested in this test's X server, a 1280 x 1024 and a 1024 x 768 screen
@@ -208,9 +204,7 @@ else
   convert "$E2E_OUT/desktops-two-monitors.png" -crop 1024x768+0+0 +repage "$E2E_OUT/desktops-primary.png"
   blue=$(colour_share "$E2E_OUT/desktops-primary.png" '#4070b0')
   awk -v b="$blue" 'BEGIN { exit !(b > 0.1) }' || fail "the primary does not show the ground ($blue of it blue)"
-  press "$window" Escape
-  wait_gone "$pid" 50 || fail "the two-monitor session did not end after Escape"
-  wait "$pid" 2>/dev/null
+  escape_until_gone "$window" "$pid" "the two-monitor session"
   sleep 0.5
   import -window root "$E2E_OUT/desktops-two-monitors-after.png"
   light=$(second_brightness "$E2E_OUT/desktops-two-monitors-after.png")

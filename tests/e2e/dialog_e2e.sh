@@ -20,7 +20,7 @@ pixel() {  # client x, y -> "r g b"
 }
 
 echo "== /c: the dialog's place, size and look"
-open_dialog
+open_dialog || give_up
 found=$(wine "$poke" find "$title" | tr -d '\r')
 echo "$found at $ox,$oy"
 [ "$found" = "class=QuillmoorSettings client=492x246 visible=1" ] || fail "dialog: $found"
@@ -40,24 +40,20 @@ echo "== a saver start while the dialog is open ends at once"
 rm -rf "$QMORA"
 wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
 second=$!
-wait_gone "$second" 50 || fail "/s ran beside the dialog"
-wait "$second"
+reap "$second" "/s beside the dialog"
 
 echo "== the pointer over a button changes its face"
 import -window root -crop 81x25+$((ox + 316))+$((oy + 200)) "$E2E_OUT/dialog-button-rest.png"
-xdotool mousemove $((ox + 356)) $((oy + 212))
-sleep 0.5
-import -window root -crop 81x25+$((ox + 316))+$((oy + 200)) "$E2E_OUT/dialog-button-hover.png"
-[ "$(compare -metric AE "$E2E_OUT/dialog-button-rest.png" "$E2E_OUT/dialog-button-hover.png" null: 2>&1)" != 0 ] ||
-  fail "the button's face did not change under the pointer"
+hover_face_differs() {
+  import -window root -crop 81x25+$((ox + 316))+$((oy + 200)) "$E2E_OUT/dialog-button-hover.png"
+  [ "$(compare -metric AE "$E2E_OUT/dialog-button-rest.png" "$E2E_OUT/dialog-button-hover.png" null: 2>&1)" != 0 ]
+}
+over_the_button() { xdotool mousemove $((ox + 300)) $((oy + 150)) mousemove $((ox + 356)) $((oy + 212)); }
+send_until "$dialog" "the button's face to change under the pointer" hover_face_differs -- run over_the_button
 
 echo "== the audio CD, track 3, confirmed"
-click $((12 + 60)) $((16 + 62))      # the label "音楽CD"
-click $((12 + 120)) $((16 + 61))     # into the repeat box
-xdotool key ctrl+a 3
-click $((316 + 40)) $((200 + 12))    # 設定
-wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
-wait "$pid"
+choose_cd_track 3
+close_dialog_with $((316 + 40)) $((200 + 12)) 設定
 bytes=$(od -An -c "$ini" | tr -d ' \n')
 grep -q "$(printf 'BGM\x8b\xe6\x95\xaa=1')" "$ini" || fail "BGM区分 is not 1: $bytes"
 grep -q "$(printf 'BGM\xd8\xcb\xdf\xb0\xc4=3')" "$ini" || fail "BGMﾘﾋﾟｰﾄ is not 3: $bytes"
@@ -65,11 +61,9 @@ grep -q "$(printf 'BGM\xcc\xa7\xb2\xd9=')" "$ini" || fail "BGMﾌｧｲﾙ was n
 
 echo "== changes, then cancel: the file stays as it was"
 cp "$ini" "$E2E_OUT/settings-before.ini"
-open_dialog
-click $((12 + 60)) $((16 + 102))     # the label "MP3、WAV"
-click $((400 + 40)) $((200 + 12))    # ｷｬﾝｾﾙ
-wait_gone "$pid" 50 || fail "the dialog did not close on cancel"
-wait "$pid"
+open_dialog || give_up
+click_until $((12 + 60)) $((16 + 102)) "the music file to be chosen" source_chosen 2   # the label "MP3、WAV"
+close_dialog_with $((400 + 40)) $((200 + 12)) ｷｬﾝｾﾙ
 cmp -s "$ini" "$E2E_OUT/settings-before.ini" || fail "cancel changed the settings file"
 
 echo "$failures failures"

@@ -26,7 +26,7 @@ restore() {
   fi
   restart_wine
 }
-trap restore EXIT
+at_exit restore
 
 pixel() {  # client x, y -> "r g b"
   convert "$shot" -crop 1x1+"$1"+"$2" -depth 8 txt:- 2>/dev/null |
@@ -41,7 +41,7 @@ for dpi in 96 120 144 192; do
   xdotool mousemove 0 0  # no button under the pointer: the faces at rest
   wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
   pid=$!
-  [ -n "$(x_window "$title" 150)" ] || { fail "no dialog at $dpi DPI"; continue; }
+  [ -n "$(x_window "$title" 150)" ] || { fail "no dialog at $dpi DPI"; reap "$pid" "the saver at $dpi DPI" 1; continue; }
   sleep 1.5
   found=$(wine "$poke" find "$title" | tr -d '\r')
   read -r ox oy < <(wine "$poke" origin "$title" | tr -d '\r')
@@ -82,34 +82,30 @@ for dpi in 96 120 144 192; do
   [ "$r" -gt 150 ] || fail "$dpi DPI: the button's face does not reach its bottom ($r $g $b)"
 
   wine "$poke" close "$title" >/dev/null
-  wait_gone "$pid" 50 || fail "$dpi DPI: the dialog did not close"
-  wait "$pid"
+  reap "$pid" "the dialog at $dpi DPI after a close message"
   [ "$dpi" = 96 ] || [ "$dpi" = 144 ] || continue
 
   ini="$install/クイルモア.ini"
   rm -f "$ini"
   ticked() { wine "$poke" checks "QuillmoorSettings|$title" | tr -d '\r' | grep -qx '画面の解像度を変えない=1'; }
-  close_with() {  # client x, y of the button (at 96 DPI), what it is for messages
-    click $(scale $1) $(scale $2)
-    wait_gone "$pid" 50 || fail "$dpi DPI: the dialog did not close on $3"
-    wait "$pid"
-  }
+  unticked() { ! ticked; }
+  close_with() { close_dialog_with $(scale $1) $(scale $2) "$3 at $dpi DPI"; }  # the button at 96 DPI, its name
+  tick() { click_until $(scale 322) $(scale 190) "the check box to be $1 at $dpi DPI" "$1"; }  # the check's square
   screen_mode() { tr -d '\r' <"$ini" 2>/dev/null | iconv -f CP932 -t UTF-8 | sed -n 's/^画面ﾓｰﾄﾞ=//p'; }
-  open_dialog_of "$install/クイルモア.scr" "$poke"
+  open_dialog_of "$install/クイルモア.scr" "$poke" || continue
   ticked && fail "$dpi DPI: the check box starts ticked without a setting"
-  click $(scale 322) $(scale 190)  # the check's square
-  ticked || fail "$dpi DPI: a click on the check box did not tick it"
+  tick ticked
   close_with 356 212 設定
   [ "$(screen_mode)" = 1 ] || fail "$dpi DPI: 設定 did not store the screen mode: $(screen_mode)"
   cp "$ini" "$E2E_OUT/dialog-screen-$dpi.ini"
-  open_dialog_of "$install/クイルモア.scr" "$poke"
+  open_dialog_of "$install/クイルモア.scr" "$poke" || continue
   ticked || fail "$dpi DPI: the stored setting is not shown"
-  click $(scale 322) $(scale 190)
+  tick unticked
   close_with 440 212 ｷｬﾝｾﾙ
   cmp -s "$ini" "$E2E_OUT/dialog-screen-$dpi.ini" || fail "$dpi DPI: ｷｬﾝｾﾙ changed the settings file"
-  open_dialog_of "$install/クイルモア.scr" "$poke"
+  open_dialog_of "$install/クイルモア.scr" "$poke" || continue
   ticked || fail "$dpi DPI: the setting did not survive ｷｬﾝｾﾙ"
-  click $(scale 322) $(scale 190)
+  tick unticked
   close_with 356 212 設定
   [ -s "$ini" ] && ! grep -qa "$(printf '\x89\xe6\x96\xca')" "$ini" || fail "$dpi DPI: unticked, the key stayed: $(screen_mode)"
   [ "$(grep -ac '=' "$ini")" = 3 ] || fail "$dpi DPI: the file does not hold the three music keys alone"

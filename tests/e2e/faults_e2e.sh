@@ -15,7 +15,7 @@ ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 
 # An immutable folder would outlive a failed run and block the next one's clean-up.
 unlock() { chattr -R -i "$QMORA" 2>/dev/null; }
-trap unlock EXIT
+at_exit unlock
 
 music="$WINEPREFIX/drive_c/my music"
 mkdir -p "$music"
@@ -43,12 +43,8 @@ pid=$!
 sleep 1.5
 killed=$(date +%s%N)
 kill_renderer || fail "no renderer process to kill"
-if wait_gone "$pid" 50; then
-  echo "the saver ended $(ms "$killed") ms after the renderer was killed (the watch ticks every 500 ms)"
-else
-  fail "the saver was still running 5 s after its renderer was killed"
-fi
-wait "$pid"
+wait_gone "$pid" 50 && echo "the saver ended $(ms "$killed") ms after the renderer was killed (the watch ticks every 500 ms)"
+reap "$pid" "the saver after its renderer was killed"
 size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
 [ "$size" -gt 0 ] || fail "no music played before the kill"
 sleep 1
@@ -68,8 +64,7 @@ while kill -0 "$pid" 2>/dev/null && [ "$(ms "$start")" -lt 20000 ]; do
   sleep 0.1
 done
 took=$(ms "$start")
-kill -0 "$pid" 2>/dev/null && fail "the session without a model was still running after 20 s"
-wait "$pid"
+reap "$pid" "the session without a model, after 20 s," 1
 echo "the session without a model ended after $took ms"
 [ -z "$seen" ] || fail "a renderer window appeared without the model"
 # The watch gives a starting renderer up to 15 s; a renderer that has ended gets no grace.
@@ -88,8 +83,7 @@ if chattr -R +i "$QMORA" 2>/dev/null; then
     [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
     sleep 0.1
   done
-  wait_gone "$pid" 1 || { fail "the session over a read-only folder did not end by itself"; kill "$pid"; }
-  wait "$pid"; status=$?
+  reap "$pid" "the session over a read-only folder" 1; status=$?
   [ -z "$seen" ] || fail "a renderer was started on the earlier session's files"
   [ "$status" = 0 ] || fail "status $status over a read-only folder"
   # The cursor hidden at the start is shown again (the display count back at 0).
@@ -108,8 +102,7 @@ rm -rf "$QMORA"
 mkdir -p "$QMORA/Quillmoor1.bmp" "$QMORA/Quillmoor2.bmp" "$QMORA/Quillmoor.data"
 wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
 pid=$!
-wait_gone "$pid" 100 || fail "the session with unwritable exchange files did not end"
-wait "$pid"; status=$?
+reap "$pid" "the session with unwritable exchange files" 100; status=$?
 [ "$status" = 0 ] || fail "status $status with unwritable exchange files"
 [ -z "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] || fail "a renderer was started without its files"
 [ -z "$(find "$QMORA" -type f)" ] || fail "files left in the folder: $(find "$QMORA" -type f)"
@@ -119,19 +112,8 @@ mkdir -p "$QMORA"
 # Opens the settings dialog over the file as it stands and confirms at once: what the dialog
 # writes back is what the saver loaded. Prints "kind|repeat|file".
 loaded_settings() {
-  local ox oy
-  wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
-  pid=$!
-  if [ -z "$(x_window "<クイルモア>" 150)" ]; then
-    fail "no settings dialog"
-    kill "$pid" 2>/dev/null
-    return
-  fi
-  sleep 0.8
-  read -r ox oy < <(wine "$poke" origin "<クイルモア>" | tr -d '\r')
-  xdotool mousemove $((ox + 356)) $((oy + 212)) click 1   # 設定
-  wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
-  wait "$pid"
+  open_dialog_of "$install/クイルモア.scr" "$poke" >&2 || return
+  close_dialog_with 356 212 設定 >&2
   local k r f
   k=$(grep -a "^$key_kind=" "$ini" | tail -n 1 | cut -d= -f2- | tr -d '\r')
   r=$(grep -a "^$key_repeat=" "$ini" | tail -n 1 | cut -d= -f2- | tr -d '\r')
@@ -175,6 +157,9 @@ ALSA_CONFIG_PATH="$E2E_OUT/faults-asound.conf" brief_session "$install/クイル
 [ ! -f "$audio" ] || [ -z "$(tr -d '\000' <"$audio" | head -c 16)" ] || fail "music played from a garbage settings file"
 rm -f "$ini"
 
+error_box() { xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1; }
+gone_or_message() { gone "$1" || [ -n "$(error_box)" ]; }
+
 # Runs the renderer alone over the exchange folder as it stands: it must either run (Escape ends
 # it) or end by itself; a reader's message is read, checked and answered. Status 0 always.
 renderer_survives() {  # case
@@ -182,9 +167,9 @@ renderer_survives() {  # case
   wine "$renderer" </dev/null >/dev/null 2>&1 &
   pid=$!
   start=$(date +%s%N)
-  while kill -0 "$pid" 2>/dev/null && [ "$(ms "$start")" -lt 15000 ]; do
+  while ! gone "$pid" && [ "$(ms "$start")" -lt 20000 ]; do
     # The window comes first, then the pictures are read: a message may follow the window.
-    box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1)
+    box=$(error_box)
     if [ -n "$box" ]; then
       if [ "$box" != "$answered" ]; then
         sleep 0.2
@@ -196,28 +181,23 @@ renderer_survives() {  # case
         esac
         answered=$box
       fi
-      # A box that has just opened may not take the key yet: press until it goes.
-      press "$box" Return
-      sleep 0.3
+      send_until "$box" "$1: the message box to close" not_shown "$box" -- key Return || break
       shown=""
       continue
     fi
     window=$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null | head -n 1)
-    if [ -n "$window" ] && [ -z "$escaped" ]; then
+    if [ -n "$window" ]; then
       if [ -z "$shown" ]; then
         shown=$(date +%s%N)
       elif [ "$(ms "$shown")" -gt 1000 ]; then
-        press "$window" Escape
-        escaped=1
+        # A message that comes meanwhile is answered first, and Escape pressed again after it.
+        send_until "$window" "$1: the renderer to end" gone_or_message "$pid" -- key Escape || break
+        gone "$pid" && escaped=1
       fi
     fi
     sleep 0.1
   done
-  if ! wait_gone "$pid" 50; then
-    fail "$1: the renderer did not end"
-    kill_renderer
-  fi
-  wait "$pid"; status=$?
+  reap "$pid" "$1: the renderer"; status=$?
   echo "  $1: ${escaped:+ran, }status $status"
   [ "$status" = 0 ] || fail "$1: status $status"
 }

@@ -15,12 +15,8 @@ setup=$1 arch=$2 version=$3 poke=$4
 # A prefix of this run's own (the shared one already holds the programs).
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/qm-install.XXXXXX")
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=ja_JP.UTF-8
-cleanup() {
-  wineserver -k </dev/null >/dev/null 2>&1
-  rm -rf "$prefix"
-}
-trap cleanup EXIT
 . "$(dirname "$0")/lib.sh"
+at_exit 'wineserver -k </dev/null >/dev/null 2>&1; rm -rf "$prefix"'
 wineboot -i </dev/null >/dev/null 2>&1
 wineserver -w </dev/null >/dev/null 2>&1
 [ -f "$prefix/system.reg" ] || { echo "FAIL: no Wine prefix"; exit 1; }
@@ -48,7 +44,7 @@ installed_files() { ls "$folder" 2>/dev/null | grep -c '^クイルモア\.\(scr\
 
 # Uninstalls silently; the uninstaller runs from a copy of itself, so its end is waited for.
 uninstall() {
-  wine "C:\\$programs\\Quillmoor\\uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller did not start"
+  timeout 60 wine "C:\\$programs\\Quillmoor\\uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller did not start (status $?)"
   local i
   for i in $(seq 1 100); do
     [ "$(installed_files)" = 0 ] && [ ! -e "$prefix/drive_c/$programs/Quillmoor" ] && [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] && break
@@ -58,7 +54,7 @@ uninstall() {
 
 echo "== a silent install"
 [ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "the fresh prefix has a screen saver already"
-wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the installer failed"
+timeout 60 wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the installer failed (status $?; 124: still running after 60 s)"
 for f in クイルモア.scr クイルモア.dll クイルモア.data; do
   [ -s "$folder/$f" ] || fail "$f is not in $system"
 done
@@ -78,12 +74,7 @@ brief_session "$folder/クイルモア.scr" "from $system"
 [ -s "$QMORA/Quillmoor1.bmp" ] || fail "the installed saver wrote no photograph"
 
 title="<クイルモア>"
-open_settings() { open_dialog_of "$folder/クイルモア.scr" "$poke"; }
-choose_cd_track() {  # track
-  click 72 78       # the label "音楽CD"
-  click 132 77      # into the repeat box
-  xdotool key ctrl+a "$1"
-}
+open_settings() { open_dialog_of "$folder/クイルモア.scr" "$poke" || give_up; }
 ini_value() {  # file, key (UTF-8)
   tr -d '\r' <"$1" 2>/dev/null | iconv -f CP932 -t UTF-8 | sed -n "s/^$2=//p"
 }
@@ -94,44 +85,36 @@ echo "== the file beside the program cannot be written: the user's own takes the
 mkdir -p "$beside"
 open_settings
 choose_cd_track 3
-click 356 212     # 設定
-wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
-wait "$pid"
+close_dialog_with 356 212 設定
 [ "$(ini_value "$own_file" 'BGM区分')" = 1 ] && [ "$(ini_value "$own_file" 'BGMﾘﾋﾟｰﾄ')" = 3 ] ||
   fail "the user's own file does not hold the settings: $(cat "$own_file" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr '\r\n' '  ')"
 open_settings
-wine "$poke" text "QuillmoorSettings|$title" | tr -d '\r' | grep -qx 3 || fail "the next dialog does not show track 3"
-click 440 212     # ｷｬﾝｾﾙ
-wait_gone "$pid" 50 || fail "the dialog did not close on cancel"
-wait "$pid"
+repeat_shows 3 || fail "the next dialog does not show track 3"
+close_dialog_with 440 212 ｷｬﾝｾﾙ
 
 echo "== neither can be written: the dialog says so, naming the file, and stays"
 rm -f "$own_file"
 mkdir -p "$own_file"
 open_settings
 choose_cd_track 4
-click 356 212     # 設定
-sleep 1
+message_shown() { wine "$poke" find "#32770|$title" >/dev/null; }
+click_until 356 212 "a message that nothing was stored" message_shown   # 設定
 message=$(wine "$poke" text "#32770|$title" | tr -d '\r')
 echo "$message" | head -n 3
 grep -q '設定を保存できませんでした' <<<"$message" || fail "no message that nothing was stored"
 grep -qF 'Quillmoor\クイルモア.ini' <<<"$message" || fail "the message does not name the file"
 wine "$poke" close "#32770|$title"
-sleep 0.5
+for _ in $(seq 1 50); do message_shown || break; sleep 0.1; done
 [ "$(wine "$poke" find "QuillmoorSettings|$title" | tr -d '\r')" = "class=QuillmoorSettings client=492x246 visible=1" ] ||
   fail "the dialog did not stay open"
 kill -0 "$pid" 2>/dev/null || fail "the saver ended"
-click 440 212     # ｷｬﾝｾﾙ
-wait_gone "$pid" 50 || fail "the dialog did not close on cancel"
-wait "$pid"
+close_dialog_with 440 212 ｷｬﾝｾﾙ
 
 echo "== both writable again: the file beside the program, as ever"
 rmdir "$beside" "$own_file"
 open_settings
 choose_cd_track 5
-click 356 212     # 設定
-wait_gone "$pid" 50 || fail "the dialog did not close on confirm"
-wait "$pid"
+close_dialog_with 356 212 設定
 [ "$(ini_value "$beside" 'BGMﾘﾋﾟｰﾄ')" = 5 ] || fail "the settings were not written beside the program"
 [ ! -e "$own_file" ] || fail "a user's own file was written where the one beside the program could be"
 
@@ -145,7 +128,7 @@ uninstall
 echo "== another screen saver chosen: /CURRENT=0 and the uninstall leave it"
 other='C:\windows\system32\other.scr'
 wine reg add "$desktop_key" /v SCRNSAVE.EXE /d "$other" /f </dev/null >/dev/null 2>&1
-wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 || fail "the installer failed"
+timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 || fail "the installer failed (status $?; 124: still running after 60 s)"
 [ -s "$folder/クイルモア.scr" ] || fail "the second install placed nothing"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "/CURRENT=0 changed the screen saver"
 uninstall

@@ -1,6 +1,10 @@
-# Shared by the end-to-end scripts: needs WINEPREFIX and DISPLAY (scripts/test sets both).
+# Shared by the end-to-end scripts: needs WINEPREFIX and DISPLAY (scripts/test sets both; a
+# script run without them is skipped with ctest's skip code).
 # Pictures and logs go to a folder of the architecture under test (QM_ARCH, set by ctest).
-: "${WINEPREFIX:?}" "${DISPLAY:?}"
+if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+  echo "skipped: run through scripts/test (no Wine prefix or X display here)"
+  exit 77
+fi
 E2E_OUT=${QM_E2E_OUT:-$PWD/e2e-out}${QM_ARCH:+/$QM_ARCH}
 # Wine as the rest of the project runs it (the loader for the program's architecture).
 wine_bin=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wine-bin" && pwd)
@@ -12,6 +16,8 @@ mkdir -p "$QMORA"
 failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# Ends the script where nothing after a failure can be tested.
+give_up() { echo "$failures failures (the rest not tested)"; exit 1; }
 
 expect_line() {  # log, exact line
   grep -qxF -- "$2" "$1" || fail "expected '$2' in $(basename "$1")"
@@ -61,13 +67,107 @@ wait_gone() {
   return 1
 }
 
-# Presses a key in window $1 as a user would: the window gets the X input focus and the key
-# goes through the X test extension, so its release reaches whichever window has the focus
-# afterwards (a box that closes on the press cannot take its own release).
-press() {  # X window, key
-  xdotool windowfocus --sync "$1" 2>/dev/null
-  xdotool key "$2"
+# True once process $1 has ended.
+gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# True while X window $1 exists and is shown.
+shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+not_shown() { ! shown "$1"; }
+
+# Makes X window $1 the input focus and checks that it has it; true when it does within 2 s.
+focus_window() {
+  local i
+  for i in $(seq 1 20); do
+    xdotool windowfocus "$1" >/dev/null 2>&1
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
 }
+
+# Input that is not lost: sends input as a user would until its effect shows, the way a user who
+# sees nothing happen tries again. Each try makes the window the X input focus and checks that
+# it has it, sends the input (keys and clicks through the X test extension, so a key's release
+# reaches whichever window has the focus afterwards), and gives the effect QM_INPUT_WAIT seconds
+# (3); after QM_INPUT_TRIES tries (4) the test fails, naming the input and what it waited for.
+# The effect is asked before every try, so nothing more is sent once it has come. True when it
+# came.
+#   send_until WINDOW "what it waits for" CHECK [ARG...] -- key KEY... | click X Y | run COMMAND...
+# WINDOW: the X window that takes the input; "-" for none (a window of Wine's virtual desktop is
+# no X window: its input is a command that finds it itself). CHECK: a command that succeeds once
+# the effect is there. Click coordinates are the screen's.
+send_until() {
+  local window=$1 effect=$2 check=() try end note=""
+  shift 2
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do check+=("$1"); shift; done
+  shift
+  for try in $(seq 1 "$QM_INPUT_TRIES"); do
+    "${check[@]}" && return 0
+    if [ "$window" != - ]; then
+      if ! shown "$window"; then
+        note=" (the window had gone)"
+      elif ! focus_window "$window"; then
+        note=" (the window would not take the focus)"
+      else
+        note=""
+        case $1 in
+          key) xdotool key "${@:2}" ;;
+          click) xdotool mousemove "$2" "$3" click 1 ;;
+          run) "${@:2}" ;;
+        esac
+      fi
+    else
+      "${@:2}"
+    fi
+    end=$(($(date +%s%N) + QM_INPUT_WAIT * 1000000000))
+    while [ "$(date +%s%N)" -lt "$end" ]; do
+      "${check[@]}" && return 0
+      sleep 0.1
+    done
+  done
+  "${check[@]}" && return 0
+  fail "$*: no sign of $effect after $QM_INPUT_TRIES tries, $((QM_INPUT_TRIES * QM_INPUT_WAIT)) s$note"
+  return 1
+}
+QM_INPUT_TRIES=${QM_INPUT_TRIES:-4}
+QM_INPUT_WAIT=${QM_INPUT_WAIT:-3}
+
+# Escape to a renderer's window until process $2 (the renderer, or the saver that follows it)
+# has ended; then its status, as reap gives it.
+escape_until_gone() {  # X window, pid, what ends (for messages)
+  send_until "$1" "$3 to end" gone "$2" -- key Escape
+  reap "$2" "$3"
+}
+
+# Waits for process $1 of this script to end, up to $3 tenths of a second (50); where it has not,
+# fails naming $2 and ends it by force, with this run's renderer (which a killed saver leaves
+# behind), so that a hang costs seconds and not the test's time limit. Returns its status.
+reap() {  # pid, what, [tenths]
+  if ! wait_gone "$1" "${3:-50}"; then
+    fail "$2 was still running after $((${3:-50} / 10)) s: ended by force"
+    kill -9 "$1" 2>/dev/null
+    kill_renderer
+  fi
+  wait "$1"
+}
+
+# However a script ends, what it started ends with it, so that the next test starts on a clean
+# desktop: any renderer or saver left in its prefix, and its background jobs; then what the
+# script asked for with at_exit, in order.
+qm_exit_actions=()
+at_exit() { qm_exit_actions+=("$1"); }
+qm_on_exit() {
+  local jobs action
+  if [ -f "$WINEPREFIX/system.reg" ]; then
+    wine taskkill /f /im クイルモア.dll </dev/null >/dev/null 2>&1
+    wine taskkill /f /im クイルモア.scr </dev/null >/dev/null 2>&1
+  fi
+  jobs=$(jobs -p)
+  [ -n "$jobs" ] && kill $jobs 2>/dev/null
+  for action in "${qm_exit_actions[@]}"; do eval "$action"; done
+  return 0
+}
+trap qm_on_exit EXIT
 
 # An ALSA configuration under which whatever Wine plays lands in a raw file.
 audio_to_file_config() {  # config path, audio file
@@ -76,19 +176,59 @@ audio_to_file_config() {  # config path, audio file
 }
 
 # Opens the settings dialog (/c) of the saver $1 as a user would, with the tool $2 that finds
-# windows (win_poke); sets pid and ox, oy (the client area's place on the screen).
+# windows (win_poke), the pointer out of its way; sets pid, dialog (its X window) and ox, oy
+# (the client area's place on the screen). True when it opened.
 open_dialog_of() {  # saver, win_poke
+  poke_tool=$2
+  xdotool mousemove 0 0  # the pointer away from where the dialog opens: its buttons at rest
   wine "$1" /c </dev/null >/dev/null 2>&1 &
   pid=$!
-  [ -n "$(x_window "<クイルモア>" 150)" ] || fail "no settings dialog"
+  dialog=$(x_window "<クイルモア>" 150)
+  if [ -z "$dialog" ]; then
+    fail "no settings dialog"
+    reap "$pid" "a saver without its dialog" 1
+    return 1
+  fi
   sleep 1
   read -r ox oy < <(wine "$2" origin "QuillmoorSettings|<クイルモア>" | tr -d '\r')
 }
 
-# A click at (x, y) of the dialog's client area opened by open_dialog_of.
-click() {  # client x, y
-  xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
-  sleep 0.3
+# Clicks (x, y) of the client area of the dialog opened by open_dialog_of until CHECK holds.
+click_until() {  # client x, y, what it waits for, CHECK [ARG...]
+  local x=$1 y=$2 effect=$3
+  shift 3
+  send_until "$dialog" "$effect" "$@" -- click $((ox + x)) $((oy + y))
+}
+
+# Clicks the dialog's button at client (x, y) until the dialog has closed, and reaps it.
+close_dialog_with() {  # client x, y, the button's name
+  click_until "$1" "$2" "the dialog to close on $3" gone "$pid"
+  reap "$pid" "the dialog after $3"
+}
+
+# The mark of source $1 (0 none, 1 the audio CD, 2 a music file) is the chosen one: blue in its
+# middle (the dialog at 96 DPI).
+source_chosen() {
+  local y rgb
+  y=$((16 + 1 + (76 + (${1} == 1 ? -20 : ${1} == 2 ? 20 : 0)) + 6))
+  rgb=$(import -window root -crop 1x1+$((ox + 12 + 1 + 28 + 6))+$((oy + y)) -depth 8 txt:- 2>/dev/null |
+    sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n 1)
+  read -r r g b <<<"$rgb"
+  [ -n "${b:-}" ] && [ "$b" -gt $((r + 60)) ]
+}
+
+# The dialog's repeat box shows exactly $1.
+repeat_shows() { wine "$poke_tool" text "QuillmoorSettings|<クイルモア>" | tr -d '\r' | grep -qxF -- "$1"; }
+
+# Chooses the audio CD and types track $1 into the repeat box, each step until it shows.
+choose_cd_track() {
+  click_until $((12 + 60)) $((16 + 62)) "the audio CD to be chosen" source_chosen 1   # the label "音楽CD"
+  send_until "$dialog" "the repeat box to show $1" repeat_shows "$1" -- run type_into_repeat "$1"
+}
+type_into_repeat() {
+  xdotool mousemove $((ox + 12 + 120)) $((oy + 16 + 61)) click 1
+  sleep 0.2
+  xdotool key ctrl+a "$1"
 }
 
 # A short session: /s, the renderer's window, a second of the scene, Escape, and the end.
@@ -98,11 +238,13 @@ brief_session() {  # saver, the case (for messages)
   wine "$1" /s </dev/null >/dev/null 2>&1 &
   pid=$!
   window=$(x_window Quillmoor_VC 200)
-  [ -n "$window" ] || fail "no renderer $2"
+  if [ -z "$window" ]; then
+    fail "no renderer $2"
+    reap "$pid" "the session $2" 1
+    return
+  fi
   sleep 1
-  [ -n "$window" ] && press "$window" Escape
-  wait_gone "$pid" 50 || fail "the session $2 did not end after Escape"
-  wait "$pid"
+  escape_until_gone "$window" "$pid" "the session $2"
 }
 
 # A session's end as Wine's trace (WINEDEBUG=+cursor,+mci) shows it: after the last status

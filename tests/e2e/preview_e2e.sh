@@ -11,7 +11,7 @@ for form in space colon; do
   echo "== /p with the handle after a ${form}"
   rm -rf "$QMORA"
   log="$E2E_OUT/preview-$form.log"
-  wine "$host" "$saver" "$form" </dev/null 2>/dev/null >"$log.raw" &
+  timeout 60 wine "$host" "$saver" "$form" </dev/null 2>/dev/null >"$log.raw" &
   runner=$!
   for _ in $(seq 1 100); do grep -q ready "$log.raw" && break; sleep 0.1; done
   import -window root "$E2E_OUT/preview-$form-screen.png" 2>/dev/null
@@ -30,12 +30,12 @@ done
 
 echo "== a handle that is no window: the saver ends at once"
 log="$E2E_OUT/preview-bogus.log"
-wine "$host" "$saver" bogus </dev/null 2>/dev/null | tr -d '\r' >"$log"
+timeout 60 wine "$host" "$saver" bogus </dev/null 2>/dev/null | tr -d '\r' >"$log"
 cat "$log"
 expect_line "$log" "saver.running 0"
 
 echo "== the preview as it shows on screen (a pane of the drawing process, see above)"
-wine "$win32_tests" --gtest_filter=Win32Preview.FillsThePaneUntilThePaneGoes </dev/null >"$E2E_OUT/preview-pane.log" 2>&1 &
+timeout 60 wine "$win32_tests" --gtest_filter=Win32Preview.FillsThePaneUntilThePaneGoes </dev/null >"$E2E_OUT/preview-pane.log" 2>&1 &
 runner=$!
 pane=$(x_window pane 100)
 if [ -n "$pane" ]; then
@@ -48,7 +48,7 @@ if [ -n "$pane" ]; then
 else
   fail "no pane window on screen"
 fi
-wait "$runner" || fail "the in-process preview test failed"
+wait "$runner" || fail "the in-process preview test failed (status $?; 124: still running after 60 s)"
 
 echo "$failures failures"
 exit $((failures > 0))

@@ -16,7 +16,7 @@ install_programs "$install" "$saver" "$renderer" "$source/resources/クイルモ
 own="$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null)/Quillmoor"
 elsewhere="$WINEPREFIX/drive_c/qm_elsewhere"
 restore() { [ -L "$QMORA" ] && rm -f "$QMORA"; mkdir -p "$QMORA"; rm -rf "$elsewhere"; }
-trap restore EXIT
+at_exit restore
 
 private() {  # Windows path
   local acl
@@ -54,18 +54,16 @@ prepare_exchange "$source"
 cp "$QMORA/Quillmoor.data" "$E2E_OUT/privacy-held.data"
 wine "$poke" holdfile 'C:\q_mora\Quillmoor.data' 20 </dev/null >"$E2E_OUT/privacy-hold.log" 2>&1 &
 holder=$!
-for _ in $(seq 1 50); do grep -q holding "$E2E_OUT/privacy-hold.log" 2>/dev/null && break; sleep 0.1; done
+for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/privacy-hold.log" 2>/dev/null && break; sleep 0.1; done
 wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
 pid=$!
-wait_gone "$pid" 100 || fail "the session did not end by itself"
-wait "$pid"
+reap "$pid" "a session beside a held file" 100
 [ -z "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] || fail "a renderer was started on a file someone holds"
 cmp -s "$QMORA/Quillmoor.data" "$E2E_OUT/privacy-held.data" || fail "the held file was written over"
 # The renderer alone (as an older saver would start it) takes the held model for missing.
 wine "$renderer" </dev/null >/dev/null 2>&1 &
 pid=$!
-wait_gone "$pid" 100 || { fail "the renderer did not end without its model"; kill_renderer; }
-wait "$pid"
+reap "$pid" "the renderer without its model" 100
 [ -z "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] || fail "the renderer opened a window on a held model"
 kill "$holder" 2>/dev/null
 wait "$holder" 2>/dev/null
@@ -91,11 +89,13 @@ log="$E2E_OUT/privacy-textures.log"
 WINEDEBUG=+file wine "$renderer" </dev/null >"$log" 2>&1 &
 pid=$!
 window=$(x_window Quillmoor_VC 200)
-[ -n "$window" ] || fail "the renderer did not run on the planted model"
-sleep 1
-[ -n "$window" ] && press "$window" Escape
-wait_gone "$pid" 50 || { fail "the renderer did not end"; kill_renderer; }
-wait "$pid"
+if [ -n "$window" ]; then
+  sleep 1
+  escape_until_gone "$window" "$pid" "the renderer on the planted model"
+else
+  fail "the renderer did not run on the planted model"
+  reap "$pid" "the renderer on the planted model" 1
+fi
 trace=$(tr -d '\r' <"$log" | grep -a 'CreateFile')
 grep -q 'qm_local\.bmp' <<<"$trace" || fail "the trace shows no open of the local texture (is +file tracing on?)"
 for name in qm_unc qm_slash qm_pipe qm_long qm_device qm_stream 'L"CON"' 'L"COM1"' 'NUL\.bmp' 'lpt1\.bmp'; do

@@ -10,18 +10,17 @@ renderer=$1 poke=$2 source=$3
 # Expects the renderer to be running with its window (screenshot $2 if given), ends it with
 # Escape and expects status 0; $1 names the case in messages.
 expect_running_then_escape() {
-  local window
+  local window status
   window=$(x_window Quillmoor_VC 150)
   sleep 1
   if [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; then
     [ -n "${2:-}" ] && import -window root -crop 1024x768+0+0 "$E2E_OUT/$2"
-    press "$window" Escape
+    escape_until_gone "$window" "$pid" "the renderer $1"
   else
     fail "did not run $1"
+    reap "$pid" "the renderer $1" 1
   fi
-  wait_gone "$pid" 50
-  wait "$pid"
-  local status=$?
+  status=$?
   [ "$status" = 0 ] || fail "status $status $1"
 }
 
@@ -54,13 +53,9 @@ else
     awk -v s="$share" 'BEGIN { exit !(s > 0.005) }' || fail "the ground does not show $colour"
   done
   sent=$(date +%s%N)
-  press "$window" Escape
-  if wait_gone "$pid" 50; then
+  send_until "$window" "the renderer to end" gone "$pid" -- key Escape &&
     echo "ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"
-  else
-    fail "still running 5 s after Escape"
-  fi
-  wait "$pid"; status=$?
+  reap "$pid" "the renderer"; status=$?
   [ "$status" = 0 ] || fail "status $status after Escape"
   [ -z "$(x_window Quillmoor_VC 1)" ] || fail "the window outlived the program"
 fi
@@ -69,8 +64,7 @@ echo "== a close message"
 start_renderer renderer-close
 window=$(x_window Quillmoor_VC 150)
 wine "$poke" close Quillmoor_VC
-wait_gone "$pid" 50 || fail "still running 5 s after the close message"
-wait "$pid"; status=$?
+reap "$pid" "the renderer after the close message"; status=$?
 [ "$status" = 0 ] || fail "status $status after the close message"
 
 echo "== screen-saver and monitor power commands are swallowed, others go to the default handler"
@@ -78,7 +72,7 @@ echo "== screen-saver and monitor power commands are swallowed, others go to the
 # it: the two exact commands must not, the same commands with other low bits must.
 relay_key='HKCU\Software\Wine\Debug'
 wine reg add "$relay_key" /v RelayInclude /d 'user32.DefWindowProcA' /f </dev/null >/dev/null 2>&1
-trap 'wine reg delete "$relay_key" /v RelayInclude /f </dev/null >/dev/null 2>&1' EXIT
+at_exit 'wine reg delete "$relay_key" /v RelayInclude /f </dev/null >/dev/null 2>&1'
 WINEDEBUG=+relay wine "$renderer" </dev/null >"$E2E_OUT/renderer-syscommand.log" 2>&1 &
 pid=$!
 window=$(x_window Quillmoor_VC 150)
@@ -90,11 +84,8 @@ done
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "a system command ended the renderer"
 wine "$poke" find Quillmoor_VC >/dev/null || fail "the window went after a system command"
-press "$window" Escape
-wait_gone "$pid" 50 || { fail "the renderer did not end on Escape after the system commands"; kill_renderer; }
-wait "$pid"
+escape_until_gone "$window" "$pid" "the renderer after the system commands"
 wine reg delete "$relay_key" /v RelayInclude /f </dev/null >/dev/null 2>&1
-trap - EXIT
 defaulted() { tr -d '\r' <"$E2E_OUT/renderer-syscommand.log" | grep -c "DefWindowProcA(.*,00000112,0000$1,"; }
 for command in f140 f170; do
   [ "$(defaulted $command)" = 0 ] || fail "system command $command reached the default handler"
@@ -107,11 +98,12 @@ echo "== without the model no window ever appears"
 rm -f "$QMORA/Quillmoor.data"
 start_renderer renderer-nomodel
 seen=""
-while kill -0 "$pid" 2>/dev/null; do
+for _ in $(seq 1 200); do
+  gone "$pid" && break
   [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
   sleep 0.05
 done
-wait "$pid"; status=$?
+reap "$pid" "the renderer without its model" 1; status=$?
 [ -z "$seen" ] || fail "a window appeared without the model"
 [ "$status" = 0 ] || fail "status $status without the model"
 
@@ -119,8 +111,7 @@ echo "== without either picture it ends by itself"
 prepare_exchange "$source"
 rm -f "$QMORA/Quillmoor1.bmp" "$QMORA/Quillmoor2.bmp"
 start_renderer renderer-nopictures
-wait_gone "$pid" 150 || fail "still running without pictures"
-wait "$pid"; status=$?
+reap "$pid" "the renderer without pictures" 150; status=$?
 [ "$status" = 0 ] || fail "status $status without pictures"
 
 echo "== the ground picture alone is enough"
@@ -142,7 +133,7 @@ else
   sleep 0.3
   import -window root "$E2E_OUT/renderer-error-box.png"
   grep -qF 'Failed to open DIB file c:\q_mora\Quillmoor1.bmp.' <<<"$text" || fail "box text: $text"
-  press "$box" Return
+  send_until "$box" "the message box to close" not_shown "$box" -- key Return
 fi
 expect_running_then_escape "after the message"
 

@@ -10,7 +10,7 @@ probe=$1 source=$2
 prepare_exchange "$source"
 
 echo "== textures and model through WGL"
-wine "$probe" 2>/dev/null | tr -d '\r' >"$E2E_OUT/probe.log"
+timeout 60 wine "$probe" 2>/dev/null | tr -d '\r' >"$E2E_OUT/probe.log"
 status=${PIPESTATUS[0]}
 cat "$E2E_OUT/probe.log"
 [ "$status" -eq 0 ] || fail "probe exit status $status"
@@ -25,15 +25,17 @@ pixels=$(sed -n 's/^model.pixels //p' "$E2E_OUT/probe.log")
 
 echo "== an empty ground picture: the reader's message box, then the run goes on"
 : >"$QMORA/Quillmoor1.bmp"
-wine "$probe" 2>/dev/null | tr -d '\r' >"$E2E_OUT/probe-empty.log" &
+timeout 60 wine "$probe" 2>/dev/null | tr -d '\r' >"$E2E_OUT/probe-empty.log" &
 runner=$!
 box=$(x_window Error 100)
 if [ -n "$box" ]; then
   sleep 0.5
   import -window root "$E2E_OUT/error-box.png" 2>/dev/null || true
-  press "$box" Return
+  send_until "$box" "the message box to close" not_shown "$box" -- key Return ||
+    wine taskkill /f /im "$(basename "$probe")" </dev/null >/dev/null 2>&1
 else
   fail "no message box titled Error appeared"
+  wine taskkill /f /im "$(basename "$probe")" </dev/null >/dev/null 2>&1
 fi
 wait "$runner"
 cat "$E2E_OUT/probe-empty.log"
@@ -43,7 +45,7 @@ expect_line "$E2E_OUT/probe-empty.log" "smoke.size 64x64"
 
 echo "== no pictures at all"
 rm -f "$QMORA/Quillmoor1.bmp" "$QMORA/Quillmoor2.bmp"
-wine "$probe" 2>/dev/null | tr -d '\r' >"$E2E_OUT/probe-none.log"
+timeout 60 wine "$probe" 2>/dev/null | tr -d '\r' >"$E2E_OUT/probe-none.log"
 expect_line "$E2E_OUT/probe-none.log" "pictures 0"
 
 echo "$failures failures"

@@ -24,12 +24,11 @@ echo "== a session or the dialog already open: every mode ends at once, nothing 
 for holder in Quillmoor_Main "<クイルモア>"; do
   wine "$poke" hold "$holder" 30 </dev/null >"$E2E_OUT/hold.log" 2>&1 &
   hold_pid=$!
-  for _ in $(seq 1 50); do grep -q holding "$E2E_OUT/hold.log" && break; sleep 0.1; done
+  for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/hold.log" && break; sleep 0.1; done
   for args in /s /c "/p 0" ""; do
     rm -rf "$QMORA"
     run_saver "$nodll" $args
-    wait_gone "$pid" 50 || fail "'$args' with '$holder' open did not end at once"
-    wait "$pid"
+    reap "$pid" "'$args' with '$holder' open"
     [ -d "$QMORA" ] && fail "'$args' with '$holder' open created C:\\q_mora"
   done
   kill "$hold_pid" 2>/dev/null
@@ -49,10 +48,9 @@ for args in /s /c; do
     sleep 0.5
     import -window root "$E2E_OUT/saver-no-renderer.png" 2>/dev/null
     kill -0 "$pid" 2>/dev/null || fail "'$args' ended before OK was pressed"
-    press "$box" Return
-    wait_gone "$pid" 50 || fail "'$args' still running after OK"
+    send_until "$box" "'$args' to end after OK" gone "$pid" -- key Return
   fi
-  wait "$pid"
+  reap "$pid" "'$args' without a renderer"
   [ -d "$QMORA" ] || fail "'$args' did not create C:\\q_mora first"
 done
 
@@ -62,17 +60,19 @@ for lang in ja_JP.UTF-8 en_US.UTF-8; do
   LANG=$lang run_saver "$ok" /a
   wait_gone "$pid" 100 || fail "/a under $lang did not end by itself (renderer not found?)"
   [ -n "$(xdotool search --name "^$title\$" 2>/dev/null)" ] && fail "/a under $lang showed a window"
-  wait "$pid"
+  reap "$pid" "/a under $lang" 1
   [ -d "$QMORA" ] || fail "/a under $lang did not create C:\\q_mora"
 done
 
 echo "== under a Western code page the renderer's absence is still noticed"
 LANG=en_US.UTF-8 run_saver "$nodll" /a
 box=$(x_window "$title" 100)
-[ -n "$box" ] || fail "no message under en_US without the renderer"
-[ -n "$box" ] && press "$box" Return
-wait_gone "$pid" 50
-wait "$pid"
+if [ -n "$box" ]; then
+  send_until "$box" "the saver to end after OK" gone "$pid" -- key Return
+else
+  fail "no message under en_US without the renderer"
+fi
+reap "$pid" "the saver under en_US without the renderer"
 
 echo "$failures failures"
 exit $((failures > 0))

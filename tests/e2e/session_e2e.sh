@@ -40,23 +40,19 @@ cmp -s "$QMORA/Quillmoor.data" "$source/resources/クイルモア.data" || fail 
 
 wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
 second=$!
-wait_gone "$second" 50 || fail "a second /s during the session did not end at once"
-wait "$second"
+reap "$second" "a second /s during the session"
 
 sleep 1
 import -window root "$E2E_OUT/session-running.png"
 # The scene alone: the renderer's client area (a window here, as Xvfb keeps its display mode).
 read -r cx cy < <(wine "$poke" origin Quillmoor_VC | tr -d '\r')
 convert "$E2E_OUT/session-running.png" -crop 1024x768+${cx:-0}+${cy:-0} +repage "$E2E_OUT/session-scene.png"
+# About half a second is usual (the watch ticks every 500 ms).
 sent=$(date +%s%N)
-[ -n "$window" ] && press "$window" Escape
-# About half a second is usual (the watch ticks every 500 ms); a loaded machine gets 5 s.
-if wait_gone "$pid" 50; then
+if [ -n "$window" ] && send_until "$window" "the saver to end" gone "$pid" -- key Escape; then
   echo "the saver ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"
-else
-  fail "the saver was still running 5 s after Escape (renderer window $( [ -n "$(x_window Quillmoor_VC 1)" ] && echo still there || echo gone))"
 fi
-wait "$pid"
+reap "$pid" "the saver"
 
 # Settings as the dialog writes them: the keys in Shift_JIS, the file path as chosen.
 write_settings() {  # kind, file
@@ -100,9 +96,12 @@ for file in 'C:\my music\tone.mp3' 'C:\my music\tone.wav'; do
   window=$(x_window Quillmoor_VC 200)
   sleep 4.5  # twice the tone: the MP3 is started again, the WAV loops
   sounding || fail "no sound from $file during the session"
-  [ -n "$window" ] && press "$window" Escape
-  wait_gone "$pid" 50 || fail "the session with $file did not end after Escape"
-  wait "$pid"
+  if [ -n "$window" ]; then
+    escape_until_gone "$window" "$pid" "the session with $file"
+  else
+    fail "no renderer with $file"
+    reap "$pid" "the session with $file" 1
+  fi
   size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
   sleep 1
   [ "$(stat -c %s "$audio" 2>/dev/null || echo 0)" = "$size" ] || fail "sound went on after the session"
@@ -131,18 +130,18 @@ log="$E2E_OUT/session-music-cd.log"
 WINEDEBUG=+mci wine "$install/クイルモア.scr" /s </dev/null >"$log" 2>&1 &
 pid=$!
 window=$(x_window Quillmoor_VC 200)
-[ -n "$window" ] || fail "no renderer with the CD setting"
 sleep 1.5  # seven ticks of the CD watch, were it to go on
-[ -n "$window" ] && press "$window" Escape
-wait_gone "$pid" 50 || fail "the session with the CD setting did not end after Escape"
-wait "$pid"
+if [ -n "$window" ]; then
+  escape_until_gone "$window" "$pid" "the session with the CD setting"
+else
+  fail "no renderer with the CD setting"
+  reap "$pid" "the session with the CD setting" 1
+fi
 # The device opened and set to tracks; the watch's first query fails (no drive) and ends the
 # watch: nothing more is asked, and the end finds the watch off and sends nothing.
 expected='open cdaudio|set cdaudio time format tmsf|status cdaudio current track|'
 [ "$(calls "$log" | tr '\n' '|')" = "$expected" ] || fail "CD commands: $(calls "$log" | tr '\n' '|')"
 rm -f "$install/クイルモア.ini"
 
-kill "$desktop" 2>/dev/null
-wait "$desktop" 2>/dev/null
 echo "$failures failures"
 exit $((failures > 0))
