@@ -13,4 +13,6 @@ int RandomInt() {
 
 void SeedRandom(uint32_t seed) { state = seed; }
 
+uint32_t RandomState() { return state; }
+
 void SetRandomSource(RandomSource source) { override = source; }

@@ -11,6 +11,9 @@ int RandomInt();
 // Sets the state to `seed`.
 void SeedRandom(uint32_t seed);
 
+// The state as it stands (for recordings of a run).
+uint32_t RandomState();
+
 // Tests replace the generator to script the draws and count them; null restores it.
 using RandomSource = int (*)();
 void SetRandomSource(RandomSource source);
