@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <GL/osmesa.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -102,8 +103,24 @@ void PictureMipmaps(benchmark::State& state) {
 void GluMipmaps(benchmark::State& state) { PictureMipmaps<false>(state); }
 void OurMipmaps(benchmark::State& state) { PictureMipmaps<true>(state); }
 
+// A planted model's textures: as many materials as the format allows, each naming a picture of
+// its own that is not there. Before the names were capped this grew with the square of the count.
+void ManyMaterialTextures(benchmark::State& state) {
+    EnsureContext();
+    Ms3dModel model;
+    model.materialCount = static_cast<int>(state.range(0));
+    model.materials.reset(new ModelMaterial[model.materialCount]());
+    for (int i = 0; i < model.materialCount; ++i) {
+        const std::string name = TestFolder() + "absent_" + std::to_string(i) + ".bmp";
+        model.materials[i].textureFile.reset(new char[name.size() + 1]);
+        std::copy(name.c_str(), name.c_str() + name.size() + 1, model.materials[i].textureFile.get());
+    }
+    for (auto _ : state) model.ReloadTextures();
+}
+
 }  // namespace
 
+BENCHMARK(ManyMaterialTextures)->Arg(1024)->Arg(65535)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawSceneFrame)->Unit(benchmark::kMillisecond)->Iterations(500)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(ModelLoad)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PictureDecode)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);

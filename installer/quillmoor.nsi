@@ -1,6 +1,9 @@
 ; The Windows installer of one build (x86 or x64): the three files side by side in the system
 ; folder where the Screen Saver list of that architecture looks, an Add/Remove Programs entry,
-; and, as an option, Quillmoor as the installing user's screen saver.
+; and, as an option, Quillmoor as the screen saver of the account the installer runs as (named
+; on its page: an installer elevated with another account's password runs as that account).
+; Without the rights to write the system folder it says so and fails; so does the uninstaller,
+; which also removes its account's session files (a photograph of the desktop among them).
 ;
 ; makensis -INPUTCHARSET UTF8 -DARCH=x86|x64 -DVERSION=1.2.3 -DPROGRAMS=folder -DICON=file.ico
 ;          -DOUTFILE=setup.exe quillmoor.nsi
@@ -17,11 +20,13 @@ Unicode true
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include nsDialogs.nsh
 !include x64.nsh
 
 !define PRODUCT "Quillmoor"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor"
 !define DESKTOP_KEY "Control Panel\Desktop"
+!define EXCHANGE "C:\q_mora"  ; the sessions' fixed folder, as the saver names it
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -45,8 +50,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Quillmoor"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_COMPONENTSPAGE_NODESC
-!insertmacro MUI_PAGE_COMPONENTS
+Page custom OptionsPage OptionsLeave
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -54,12 +58,26 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Quillmoor"
 !insertmacro MUI_LANGUAGE "Japanese"
 !insertmacro MUI_LANGUAGE "English"
 
-LangString SaverSection ${LANG_JAPANESE} "スクリーンセーバー本体"
-LangString SaverSection ${LANG_ENGLISH} "The screen saver"
-LangString CurrentSection ${LANG_JAPANESE} "クイルモアを今のスクリーンセーバーにする"
-LangString CurrentSection ${LANG_ENGLISH} "Make Quillmoor my screen saver"
+LangString OptionsTitle ${LANG_JAPANESE} "スクリーンセーバーの設定"
+LangString OptionsTitle ${LANG_ENGLISH} "Screen saver"
+LangString OptionsText ${LANG_JAPANESE} "クイルモアをすべてのユーザーのスクリーンセーバー一覧に入れます。"
+LangString OptionsText ${LANG_ENGLISH} "Quillmoor goes into every user's list of screen savers."
+; The option's text around the account's name.
+LangString CurrentBefore ${LANG_JAPANESE} "クイルモアを "
+LangString CurrentBefore ${LANG_ENGLISH} "Make Quillmoor the screen saver of the account "
+LangString CurrentAfter ${LANG_JAPANESE} " のスクリーンセーバーにする"
+LangString CurrentAfter ${LANG_ENGLISH} " (the one this installer runs as)"
+LangString NoRights ${LANG_JAPANESE} "クイルモアをインストールするには管理者の権限が必要です。$\r$\n$SYSDIR に書き込めません。"
+LangString NoRights ${LANG_ENGLISH} "Installing Quillmoor needs administrator rights.$\r$\n$SYSDIR cannot be written."
+LangString NoRightsUninstall ${LANG_JAPANESE} "クイルモアをアンインストールするには管理者の権限が必要です。$\r$\n$SYSDIR のファイルを削除できません。"
+LangString NoRightsUninstall ${LANG_ENGLISH} "Uninstalling Quillmoor needs administrator rights.$\r$\nThe files in $SYSDIR cannot be removed."
+LangString NotInstalled ${LANG_JAPANESE} "$SYSDIR にファイルを置けませんでした。クイルモアはインストールされていません。"
+LangString NotInstalled ${LANG_ENGLISH} "The files could not be placed in $SYSDIR. Quillmoor is not installed."
 
 Var SaverFolder  ; where the system keeps savers of this architecture, as the system names it
+Var Account      ; the account this installer runs as, whose screen saver the option sets
+Var MakeCurrent  ; 1: make Quillmoor that account's screen saver
+Var OptionBox
 
 ; The system folder as a program of any architecture names it: a 32-bit installer on 64-bit
 ; Windows writes into its own system folder, which the system redirects to SysWOW64, but the
@@ -75,12 +93,65 @@ Var SaverFolder  ; where the system keeps savers of this architecture, as the sy
   !endif
 !macroend
 
-Section "$(SaverSection)" SaverFiles
-  SectionIn RO
+; Quits with "access denied" and a message (silent: none) unless the system folder takes a file.
+!macro NeedSystemFolderRights MESSAGE
+  ClearErrors
+  FileOpen $0 "$SYSDIR\~quillmoor-rights.tmp" w
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP|MB_OK "${MESSAGE}" /SD IDOK
+    SetErrorLevel 5
+    Quit
+  ${EndIf}
+  FileClose $0
+  Delete "$SYSDIR\~quillmoor-rights.tmp"
+!macroend
+
+; Whether the three files are in the system folder; sets $0 to how many are.
+!macro CountInstalledFiles
+  StrCpy $0 0
+  ${If} ${FileExists} "$SYSDIR\クイルモア.scr"
+    IntOp $0 $0 + 1
+  ${EndIf}
+  ${If} ${FileExists} "$SYSDIR\クイルモア.dll"
+    IntOp $0 $0 + 1
+  ${EndIf}
+  ${If} ${FileExists} "$SYSDIR\クイルモア.data"
+    IntOp $0 $0 + 1
+  ${EndIf}
+!macroend
+
+Function OptionsPage
+  !insertmacro MUI_HEADER_TEXT "$(OptionsTitle)" "$(OptionsText)"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateCheckbox} 0 0 100% 12u "$(CurrentBefore)$Account$(CurrentAfter)"
+  Pop $OptionBox
+  ${If} $MakeCurrent == 1
+    ${NSD_Check} $OptionBox
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function OptionsLeave
+  ${NSD_GetState} $OptionBox $0
+  StrCpy $MakeCurrent 0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $MakeCurrent 1
+  ${EndIf}
+FunctionEnd
+
+Section "-Files" SaverFiles
   SetOutPath "$SYSDIR"
+  SetOverwrite on
   File "${PROGRAMS}/クイルモア.scr"
   File "${PROGRAMS}/クイルモア.dll"
   File "${PROGRAMS}/クイルモア.data"
+  !insertmacro CountInstalledFiles
+  ${If} $0 != 3
+    MessageBox MB_ICONSTOP|MB_OK "$(NotInstalled)" /SD IDOK
+    SetErrorLevel 5
+    Abort
+  ${EndIf}
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -97,44 +168,75 @@ Section "$(SaverSection)" SaverFiles
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section "$(CurrentSection)" CurrentSaver
-  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SaverFolder\クイルモア.scr"
+Section "-Current" CurrentSaver
+  ${If} $MakeCurrent == 1
+    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SaverFolder\クイルモア.scr"
+  ${EndIf}
 SectionEnd
 
 Function .onInit
   !insertmacro FindSaverFolder
-  ; The silent form's choice: /CURRENT=0 leaves the user's screen saver alone.
+  !insertmacro NeedSystemFolderRights "$(NoRights)"
+  System::Call 'advapi32::GetUserNameW(w .r0, *i ${NSIS_MAX_STRLEN}) i .r1'
+  StrCpy $Account $0
+  ; The silent form's choice: /CURRENT=0 leaves the account's screen saver alone.
+  StrCpy $MakeCurrent 1
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/CURRENT=" $1
   ${IfNot} ${Errors}
   ${AndIf} $1 == "0"
-    !insertmacro UnselectSection ${CurrentSaver}
+    StrCpy $MakeCurrent 0
   ${EndIf}
 FunctionEnd
+
+!macro RemoveSessionFiles FOLDER
+  Delete "${FOLDER}\Quillmoor1.bmp"
+  Delete "${FOLDER}\Quillmoor2.bmp"
+  Delete "${FOLDER}\Quillmoor.data"
+  Delete "${FOLDER}\~Quillmoor*.tmp"
+  RMDir "${FOLDER}"
+!macroend
 
 Function un.onInit
   !insertmacro FindSaverFolder
+  !insertmacro NeedSystemFolderRights "$(NoRightsUninstall)"
 FunctionEnd
 
 Section "Uninstall"
-  ; The user's screen saver is left alone unless it is still this one, by its path, long or
-  ; short (read while the file is there to give its short name).
-  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-  StrCpy $1 "$SaverFolder\クイルモア.scr"
-  GetFullPathName /SHORT $2 "$1"
-  ${If} $0 != ""
-    ${If} $0 == $1
-    ${OrIf} $0 == $2
-      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-    ${EndIf}
-  ${EndIf}
+  ; The saver's path, long and short (its short name read while the file is there).
+  StrCpy $3 "$SaverFolder\クイルモア.scr"
+  GetFullPathName /SHORT $4 "$3"
 
   Delete "$SYSDIR\クイルモア.scr"
   Delete "$SYSDIR\クイルモア.dll"
   Delete "$SYSDIR\クイルモア.data"
+  ; Nothing is reported removed that is still there: the entry stays for another try.
+  !insertmacro CountInstalledFiles
+  ${If} $0 != 0
+    MessageBox MB_ICONSTOP|MB_OK "$(NoRightsUninstall)" /SD IDOK
+    SetErrorLevel 5
+    Abort
+  ${EndIf}
   ; Settings stored beside the program: there only because of it.
   Delete "$SYSDIR\クイルモア.ini"
+
+  ; The account's screen saver is left alone unless it is still this one, by either path.
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ${If} $0 != ""
+    ${If} $0 == $3
+    ${OrIf} $0 == $4
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
+  ${EndIf}
+
+  ; The sessions' working files: the fixed folder's and this account's own (the last
+  ; photograph of the desktop among them; a write cut short leaves a "~" file). The folders go
+  ; where nothing else is left in them. The settings in the account's own folder stay.
+  SetShellVarContext current
+  !insertmacro RemoveSessionFiles "${EXCHANGE}"
+  !insertmacro RemoveSessionFiles "$LOCALAPPDATA\Quillmoor"
+
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -37,10 +37,10 @@ RgbImage* LoadDibFile(const char* path) {
     return Decode(file);
 }
 
-RgbImage* LoadImageFile(const char* path) {
+RgbImage* LoadImageFile(const char* path, MappedFile::Reach reach) {
     if (!path) return nullptr;
     MappedFile file;
-    switch (file.Open(path)) {
+    switch (file.Open(path, reach)) {
     case MappedFile::Result::Missing: return nullptr;
     case MappedFile::Result::Unmappable: ReportNotOpened(path); return nullptr;
     case MappedFile::Result::Mapped: break;

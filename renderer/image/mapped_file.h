@@ -20,8 +20,12 @@ public:
         Unmappable,
     };
 
+    // Where the file may lie: anywhere a name can lead, or on a disk of this computer only (a
+    // file that turns out, once open, to lie on a share counts as missing).
+    enum class Reach { Anywhere, LocalDisk };
+
     // Opens `path` for reading, letting others only read it meanwhile, and maps all of it.
-    Result Open(const char* path);
+    Result Open(const char* path, Reach reach = Reach::Anywhere);
     // Releases the view, the mapping and the file, in that order.
     void Close();
 

@@ -95,7 +95,7 @@ bool GlContextIsCurrent() { return glGetString(GL_VERSION) != nullptr; }
 unsigned int LoadTextureFile(const char* path) {
     // Without a context there is nowhere to put a texture, so the file is not even read.
     if (!GlContextIsCurrent()) return 0;
-    RgbImage* image = LoadImageFile(path);
+    RgbImage* image = LoadImageFile(path, MappedFile::Reach::LocalDisk);
     return image ? TextureFromImage(image) : 0;
 }
 

@@ -41,7 +41,8 @@ bool BuildTextureMipmaps(int width, int height, const unsigned char* rgb);
 bool GlContextIsCurrent();
 
 // Returns a new texture name holding the picture at `path` with its full mipmap chain, or 0
-// when the picture cannot be loaded (or no context is current).
+// when the picture cannot be loaded (or no context is current). The file is read only where it
+// lies on a disk of this computer, judged by the open file itself.
 unsigned int LoadTextureFile(const char* path);
 
 // Loads both exchange pictures into SceneTextures[1] and [2]; true when at least one loaded.

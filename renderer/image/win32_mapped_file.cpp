@@ -1,15 +1,41 @@
 #include <windows.h>
 
+#include <string>
+
+#include "local_paths.h"
 #include "mapped_file.h"
 
-MappedFile::Result MappedFile::Open(const char* path) {
+namespace {
+
+// True when the open file's own final path is on a lettered drive of this computer's disks,
+// whatever name (or link) led to it.
+bool OnLocalDisk(HANDLE file) {
+    wchar_t wide[1024];
+    const DWORD length = GetFinalPathNameByHandleW(file, wide, 1024, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= 1024) return false;
+    // Only the prefix is judged; the rest of the path may be in any script.
+    std::string prefix;
+    for (DWORD i = 0; i < length && i < 8; ++i) prefix += wide[i] < 0x80 ? static_cast<char>(wide[i]) : '?';
+    const char drive = DriveOfFinalPath(prefix);
+    return drive != 0 && DriveIsLocal(drive);
+}
+
+}  // namespace
+
+bool DriveIsLocal(char letter) {
+    const char root[4] = {letter, ':', '\\', '\0'};
+    const UINT type = GetDriveTypeA(root);
+    return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_CDROM || type == DRIVE_RAMDISK;
+}
+
+MappedFile::Result MappedFile::Open(const char* path, Reach reach) {
     Close();
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Result::Missing;
     file_ = file;
     // A console, a pipe or a device opened by a name: not a picture or a model to read.
-    if (GetFileType(file) != FILE_TYPE_DISK) {
+    if (GetFileType(file) != FILE_TYPE_DISK || (reach == Reach::LocalDisk && !OnLocalDisk(file))) {
         Close();
         return Result::Missing;
     }

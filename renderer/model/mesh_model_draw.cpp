@@ -13,6 +13,10 @@
 void MeshModel::ReloadTextures() {
     // Each distinct name (letter case aside, as the file system has it) is read once, and at
     // most kMaxModelTextures of them: materials that name the same picture share its texture.
+    // Only so many distinct names are looked at at all, so that a start costs no more than a
+    // pass over the materials, however many a model has.
+    for (int i = 0; i < materialCount; ++i) materials[i].texture = 0;
+    if (!GlContextIsCurrent()) return;  // nothing could be made: no name is looked at
     struct Known {
         std::string upper;
         unsigned int texture;
@@ -21,9 +25,8 @@ void MeshModel::ReloadTextures() {
     int read = 0;
     for (int i = 0; i < materialCount; ++i) {
         ModelMaterial& m = materials[i];
-        m.texture = 0;
-        const std::string name = m.textureFile ? m.textureFile.get() : "";
-        if (name.empty()) continue;
+        const char* name = m.textureFile ? m.textureFile.get() : "";
+        if (!name[0]) continue;
         std::string upper = name;
         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         const auto same = std::find_if(known.begin(), known.end(), [&](const Known& k) { return k.upper == upper; });
@@ -31,11 +34,13 @@ void MeshModel::ReloadTextures() {
             m.texture = same->texture;
             continue;
         }
+        if (read == kMaxModelTextures || known.size() == kMaxExaminedTextureNames) continue;
         // File names are used as stored: a relative name is found from the current directory.
         // A name that would leave this computer's disks, or open a device, is no texture.
-        if (read < kMaxModelTextures && TextureNameIsLocal(name) && PathIsOnLocalDisk(name.c_str())) {
+        const std::string path = TextureNameIsLocal(name) ? LocalDiskPath(name) : "";
+        if (!path.empty()) {
             ++read;
-            m.texture = LoadTextureFile(name.c_str());
+            m.texture = LoadTextureFile(path.c_str());
         }
         known.push_back({std::move(upper), m.texture});
     }

@@ -26,8 +26,7 @@ bool IsDeviceName(const std::string& component) {
 }  // namespace
 
 bool TextureNameIsLocal(const std::string& name) {
-    if (name.empty()) return false;
-    if (name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1])) return false;
+    if (name.empty() || IsSlash(name[0])) return false;
     const bool drive = name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
     if (name.find(':', drive ? 2 : 0) != std::string::npos) return false;
     size_t start = drive ? 2 : 0;

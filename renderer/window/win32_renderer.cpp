@@ -207,6 +207,9 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
 
 int RendererMain(const char* arguments) {
     TraceStartup("renderer.entered");
+    // A file on a drive without its medium (a texture named on a card reader or an empty CD
+    // drive) fails like any missing file, instead of stopping the start with a system box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const RendererArguments read = ReadRendererArguments(arguments ? arguments : "");
     Exchange = read.files;
     const bool keepDisplayMode = read.keepDisplayMode;

@@ -51,8 +51,13 @@ std::string ModeLetter(const std::string& arguments) {
 
 int32_t PreviewHandle(const std::string& arguments) {
     if (arguments.size() < 4) return 0;
-    int32_t handle = 0;
-    return RoundToInt32(LeadingNumber(arguments.substr(3)), handle) ? handle : 0;
+    // A window handle is 32 bits wide wherever it is passed between programs; its low 32 bits
+    // are its value, however the number was written (signed, or unsigned from 2^31 up).
+    const double rounded = std::nearbyint(LeadingNumber(arguments.substr(3)));
+    if (!std::isfinite(rounded)) return 0;
+    double low = std::fmod(rounded, 4294967296.0);  // exact
+    if (low < 0) low += 4294967296.0;
+    return static_cast<int32_t>(static_cast<uint32_t>(low));
 }
 
 double LeadingNumber(const std::string& text) {

@@ -10,7 +10,8 @@
 std::string ModeLetter(const std::string& arguments);
 
 // The preview pane's window handle: the argument text from its fourth character on, read
-// leniently ("/p 1234" and "/p:1234" give 1234, "/p" gives 0), rounded to 32 bits.
+// leniently ("/p 1234" and "/p:1234" give 1234, "/p" gives 0) and rounded; of that integer the
+// low 32 bits, as a signed number ("/p 2147549712" and "/p -2147417584" name the same handle).
 int32_t PreviewHandle(const std::string& arguments);
 
 // Lenient reading: leading blanks skipped, then the longest prefix that reads as a decimal

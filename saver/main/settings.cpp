@@ -20,14 +20,14 @@ int16_t ScreenMode = 0;
 
 std::string SettingsFilePath(SettingsPlatform& platform) {
     const std::string own = platform.PerUserSettingsPath();
-    if (!own.empty() && platform.FileExists(own)) return own;
+    if (!own.empty() && platform.IsExistingFile(own)) return own;
     return platform.ProgramFolder() + kSettingsFileName;
 }
 
 std::vector<std::string> SettingsFilesToWrite(SettingsPlatform& platform) {
     const std::string own = platform.PerUserSettingsPath();
     if (own.empty()) return {platform.ProgramFolder() + kSettingsFileName};
-    if (platform.FileExists(own)) return {own};
+    if (platform.IsExistingFile(own)) return {own};
     return {platform.ProgramFolder() + kSettingsFileName, own};
 }
 

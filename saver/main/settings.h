@@ -34,6 +34,9 @@ public:
                                           const std::string& fileName) = 0;
     // True when `path` names a file that opens for reading.
     virtual bool FileExists(const std::string& path) = 0;
+    // True when `path` names a file, whether or not it opens at this moment (another program may
+    // hold it: a sync client, a scanner).
+    virtual bool IsExistingFile(const std::string& path) = 0;
     // The folder that holds the program, without a trailing "\" (except at a drive root).
     virtual std::string ProgramFolder() = 0;
     // The user's own settings file, "%APPDATA%\Quillmoor\クイルモア.ini"; "" where there is

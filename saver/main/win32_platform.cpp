@@ -64,6 +64,11 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
+bool IsExistingFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string ProgramFolder() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {

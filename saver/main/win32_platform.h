@@ -29,6 +29,9 @@ std::string PerUserSettingsPath();
 // a file held without read sharing, or an empty path gives false. Nothing stays open.
 bool FileExists(const std::string& path);
 
+// True when `path` names a file (not a folder), asked of its attributes: nothing is opened.
+bool IsExistingFile(const std::string& path);
+
 // The folder of the running program, UTF-8, without a trailing "\" except at a drive root.
 std::string ProgramFolder();
 
@@ -70,6 +73,7 @@ public:
         return ::ReadProfileString(section, key, fileName);
     }
     bool FileExists(const std::string& path) override { return ::FileExists(path); }
+    bool IsExistingFile(const std::string& path) override { return ::IsExistingFile(path); }
     std::string ProgramFolder() override { return ::ProgramFolder(); }
     std::string PerUserSettingsPath() override { return ::PerUserSettingsPath(); }
 };

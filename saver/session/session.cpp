@@ -22,7 +22,9 @@ bool RendererWatch::Tick(bool windowPresent, bool processAlive, uint32_t msSince
         return false;
     }
     if (seen_) return true;
-    return !processAlive || msSinceStart >= kRendererStartGraceMs;
+    if (!processAlive) return true;
+    gaveUp_ = msSinceStart >= kRendererStartGraceMs;
+    return gaveUp_;
 }
 
 std::optional<DisplayMode> ModeBeforeRenderer;

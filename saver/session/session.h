@@ -19,9 +19,14 @@ public:
     static constexpr uint32_t kRendererStartGraceMs = 15000;
     // One tick; true when the session is to end.
     bool Tick(bool windowPresent, bool processAlive, uint32_t msSinceStart);
+    // True when the session ended by giving up on a renderer that lives but never showed its
+    // window: the session must end it too, or it would take the screen later with no one
+    // watching.
+    bool GaveUp() const { return gaveUp_; }
 
 private:
     bool seen_ = false;
+    bool gaveUp_ = false;
 };
 
 // A display mode as the platform reports it; 0 in a field it leaves out.

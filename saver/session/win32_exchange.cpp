@@ -180,10 +180,16 @@ bool ExchangeFolder::Prepare(const std::wstring& fixed, const std::wstring& own)
     } else {
         use_ = FolderUse::UsersOwnFolder;  // nothing there that can be opened: not ours to make now
     }
+    return UseUsersOwn(own);
+}
+
+bool ExchangeFolder::UseUsersOwn(const std::wstring& own) {
     // The user's own folder, under the user's profile: it too must be a plain folder of the
     // user's, and private.
     Release();
     usersOwn_ = true;
+    if (!descriptor_) descriptor_ = PrivateDescriptor();
+    FolderState state;
     if (own.empty() || !CreateFolderChain(own, descriptor_.get()) || !Hold(own) || !ReadFolderState(path_, held_, state)) {
         Release();
         return false;

@@ -44,6 +44,9 @@ public:
     // trusted, otherwise the user's own folder `own` (created private where it is missing).
     // False when neither can be had.
     bool Prepare(const std::wstring& fixed, const std::wstring& own);
+    // Takes the user's own folder `own` instead (as Prepare does where the fixed one cannot be
+    // trusted): for a fixed folder that cannot take the files. False when it cannot be had.
+    bool UseUsersOwn(const std::wstring& own);
     // Writes one file under its fixed name: written whole as a new private file of a fresh name
     // in the folder, then moved over the fixed name. False, leaving no file of its own behind,
     // where any step fails (the name held open by another program, a folder in its place).

@@ -69,8 +69,8 @@ int ScreenDepth(HDC screen) { return GetDeviceCaps(screen, BITSPIXEL) == 32 ? 32
 
 // The whole primary screen, one pixel per pixel, mirrored left to right: the leftmost column
 // of the picture is the screen's rightmost column. The screen is copied as it is and mirrored
-// in memory, which is exact on every system.
-bool WriteScreenPicture() {
+// in memory, which is exact on every system. Empty where it cannot be had.
+std::vector<uint8_t> ScreenPicture() {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     HWND desktop = GetDesktopWindow();
@@ -85,31 +85,28 @@ bool WriteScreenPicture() {
     void* bits = nullptr;
     HBITMAP surface = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = CreateCompatibleDC(screen);
-    bool written = false;
+    std::vector<uint8_t> file;
     if (surface && memory) {
         HGDIOBJ old = SelectObject(memory, surface);
         BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);  // black where it fails
         GdiFlush();
         TraceStartup("saver.captured");
-        const std::vector<uint8_t> file =
-            EncodeMirroredCapture(static_cast<const uint8_t*>(bits), width, height, depth);
+        file = EncodeMirroredCapture(static_cast<const uint8_t*>(bits), width, height, depth);
         TraceStartup("saver.ground-encoded");
-        written = exchange.Write(L"Quillmoor1.bmp", file);
-        TraceStartup("saver.ground-written");
         SelectObject(memory, old);
     }
     if (memory) DeleteDC(memory);
     if (surface) DeleteObject(surface);
     ReleaseDC(desktop, screen);
-    return written;
+    return file;
 }
 
-// The built-in 64 x 64 smoke picture, written in the screen's depth.
-bool WriteSmokePicture() {
+// The built-in 64 x 64 smoke picture, in the screen's depth; empty where it cannot be had.
+std::vector<uint8_t> SmokePicture() {
     ResourceBitmap bitmap;
-    if (!LoadResourceBitmap(kSmokeResource, bitmap)) return false;
+    if (!LoadResourceBitmap(kSmokeResource, bitmap)) return {};
     RgbImage* smoke = nullptr;
-    if (DecodeDib(bitmap.file, bitmap.size, &smoke) != DibError::None) return false;
+    if (DecodeDib(bitmap.file, bitmap.size, &smoke) != DibError::None) return {};
     HDC screen = GetDC(nullptr);
     const int depth = ScreenDepth(screen);
     ReleaseDC(nullptr, screen);
@@ -120,13 +117,26 @@ bool WriteSmokePicture() {
         rgb[2] = p[2];
     });
     FreeRgbImage(smoke);
-    return exchange.Write(L"Quillmoor2.bmp", file);
+    return file;
 }
 
-// The shipped model, copied as the session's own file.
-bool WriteModel() {
-    std::vector<uint8_t> model;
-    return ReadWholeFile(Utf8ToWide(ProgramFolder() + "\\クイルモア.data"), model) && exchange.Write(L"Quillmoor.data", model);
+// The session's three files, made whole before any is written, so that they can be written
+// again elsewhere: the photograph, the smoke picture, and a copy of the shipped model.
+struct ExchangeFiles {
+    std::vector<uint8_t> ground, smoke, model;
+};
+
+bool MakeExchangeFiles(ExchangeFiles& files) {
+    files.ground = ScreenPicture();
+    if (files.ground.empty()) return false;
+    files.smoke = SmokePicture();
+    return !files.smoke.empty() && ReadWholeFile(Utf8ToWide(ProgramFolder() + "\\クイルモア.data"), files.model);
+}
+
+bool WriteInto(ExchangeFolder& folder, const ExchangeFiles& files) {
+    const bool ground = folder.Write(L"Quillmoor1.bmp", files.ground);
+    TraceStartup("saver.ground-written");
+    return ground && folder.Write(L"Quillmoor2.bmp", files.smoke) && folder.Write(L"Quillmoor.data", files.model);
 }
 
 // The exchange folder as the renderer can be told it: its command line is read in the ANSI code
@@ -236,15 +246,20 @@ void UnloadSession() {
     ExitProcess(0);
 }
 
-// The exchange files, each the session's own; false (the session ends without a renderer) where
-// the folder or any file cannot be had: the renderer is never started on files left by another.
+// The exchange files, each the session's own. Where the fixed folder cannot take them (a
+// folder, or a file another program holds, in a file's place: an earlier version's folder may
+// hold anything), the user's own folder takes them instead. False (the session ends without a
+// renderer) where neither can: the renderer is never started on files left by another.
 bool WriteExchangeFiles(std::wstring& folderArgument) {
-    if (!exchange.Prepare(Utf8ToWide(kExchangeFolder), UsersOwnExchangeFolder())) return false;
-    if (exchange.IsUsersOwn()) {
-        folderArgument = FolderForRenderer(exchange.Path());
-        if (folderArgument.empty()) return false;
+    ExchangeFiles files;
+    if (!MakeExchangeFiles(files)) return false;
+    const std::wstring own = UsersOwnExchangeFolder();
+    if (!exchange.Prepare(Utf8ToWide(kExchangeFolder), own)) return false;
+    if (!WriteInto(exchange, files) && (exchange.IsUsersOwn() || !exchange.UseUsersOwn(own) || !WriteInto(exchange, files))) {
+        return false;
     }
-    return WriteScreenPicture() && WriteSmokePicture() && WriteModel();
+    if (exchange.IsUsersOwn()) folderArgument = FolderForRenderer(exchange.Path());
+    return !exchange.IsUsersOwn() || !folderArgument.empty();
 }
 
 void FormLoad() {
@@ -280,6 +295,7 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             const bool present = FindWindowW(nullptr, L"Quillmoor_VC") != nullptr;
             if (watch.Tick(present, RendererAlive(), GetTickCount() - sessionStart)) {
                 SetTimerEnabled(kRendererTimer, 500, false);
+                if (watch.GaveUp()) TerminateProcess(rendererProcess, 0);
                 UnloadSession();
             }
             return 0;

@@ -31,7 +31,20 @@ outer=$DISPLAY
 big=$(free_display 141)
 Xvfb ":$big" -screen 0 2400x1200x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
 xvfb=$!
+# The virtual desktop runs at 144 DPI (150 %), as many 4K screens do: the renderer, aware of the
+# screen's DPI, still covers it pixel for pixel. The prefix's own setting is put back at the end.
+dpi_key='HKCU\Control Panel\Desktop'
+dpi_before=$(wine reg query "$dpi_key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
+restore_dpi() {
+  if [ -n "$dpi_before" ]; then
+    wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d $((dpi_before)) /f >/dev/null 2>&1
+  else
+    wine reg delete "$dpi_key" /v LogPixels /f >/dev/null 2>&1
+  fi
+}
+at_exit restore_dpi
 at_exit 'DISPLAY=$outer restart_wine'
+wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wait_display ":$big" || fail "no X server :$big"
 export DISPLAY=":$big"
 restart_wine
@@ -95,7 +108,7 @@ else
 fi
 reap "$pid" "the virtual desktop's starter"
 
-echo "== the screen as it is (the setting on): 1920 x 1080 throughout, the scene over all of it, Escape"
+echo "== the screen as it is (the setting on), at 144 DPI: 1920 x 1080 throughout, the scene over all of it, Escape"
 printf '[Section]\r\n\x89\xe6\x96\xca\xd3\xb0\xc4\xde=1\r\n' >"$install/クイルモア.ini"
 rm -rf "$QMORA"
 mkdir -p "$QMORA"
@@ -115,6 +128,10 @@ if renderer_in_desk; then
   before=$(sky "$E2E_OUT/desktops-native-before.png") during=$(sky "$E2E_OUT/desktops-native.png")
   awk -v b="$before" -v d="$during" 'BEGIN { exit !(b > 0.15 && d < 0.02) }' ||
     fail "the screen does not show the scene's sky across its width (brightness $before before, $during during)"
+  # And its ground down to the far corner: the scene is drawn over the whole window, not in a
+  # 1024 x 768 corner of it.
+  corner=$(convert "$E2E_OUT/desktops-native.png" -crop 400x300+1500+760 +repage -colorspace Gray -format '%[fx:mean]' info:)
+  awk -v c="$corner" 'BEGIN { exit !(c > 0.1) }' || fail "no ground in the screen's far corner (brightness $corner)"
   send_until - "the saver to end" saver_left -- run in_desk "$poke" key Quillmoor_VC 0x1B
   [ "$(screen_size)" = 1920x1080 ] || fail "the display is not 1920x1080 after the session: $(screen_line)"
 else

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # What goes wrong around a session, end to end: the renderer killed while music plays, a
-# renderer that never opens its window, an exchange folder that cannot be written, settings
-# files no dialog wrote, and exchange files that are not what they claim to be.
+# renderer that never opens its window (no model; or stuck, given up on and ended), exchange
+# folders that cannot be written, settings files no dialog wrote, and exchange files that are
+# not what they claim to be.
 #
-# usage: faults_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
+# usage: faults_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR STUCK_RENDERER.exe
 set -uo pipefail
-saver=$1 renderer=$2 poke=$3 source=$4
+saver=$1 renderer=$2 poke=$3 source=$4 stuck=$5
 . "$(dirname "$0")/lib.sh"
 
 install="$WINEPREFIX/drive_c/qm_faults"
@@ -13,8 +14,10 @@ install_programs "$install" "$saver" "$renderer" "$source/resources/クイルモ
 ini="$install/クイルモア.ini"
 ms() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 
+# The user's own folder, where a session goes when the fixed one cannot take its files.
+own="$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null)/Quillmoor"
 # An immutable folder would outlive a failed run and block the next one's clean-up.
-unlock() { chattr -R -i "$QMORA" 2>/dev/null; }
+unlock() { chattr -R -i "$QMORA" "$own" 2>/dev/null; }
 at_exit unlock
 
 music="$WINEPREFIX/drive_c/my music"
@@ -71,43 +74,64 @@ echo "the session without a model ended after $took ms"
 [ "$took" -lt 8000 ] || fail "the session outlived its renderer by seconds ($took ms)"
 cp "$source/resources/クイルモア.data" "$install/"
 
-echo "== the exchange folder cannot be written: no renderer on the earlier files, a quiet end"
+echo "== the exchange folder cannot be written: the session goes through the user's own folder"
 prepare_exchange "$source"
+rm -rf "$own"
 for f in "$QMORA"/*; do cp "$f" "$E2E_OUT/faults-before-$(basename "$f")"; done
 if chattr -R +i "$QMORA" 2>/dev/null; then
-  start=$(date +%s%N)
-  WINEDEBUG=+cursor wine "$install/クイルモア.scr" /s </dev/null >"$E2E_OUT/faults-readonly.log" 2>&1 &
+  wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
   pid=$!
-  seen=""
-  while kill -0 "$pid" 2>/dev/null && [ "$(ms "$start")" -lt 10000 ]; do
-    [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
-    sleep 0.1
-  done
-  reap "$pid" "the session over a read-only folder" 1; status=$?
-  [ -z "$seen" ] || fail "a renderer was started on the earlier session's files"
-  [ "$status" = 0 ] || fail "status $status over a read-only folder"
-  # The cursor hidden at the start is shown again (the display count back at 0).
-  tr -d '\r' <"$E2E_OUT/faults-readonly.log" | grep -q 'NtUserShowCursor 1, count=0' || fail "the cursor was not given back"
+  window=$(x_window Quillmoor_VC 200)
+  if [ -n "$window" ]; then
+    sleep 1
+    escape_until_gone "$window" "$pid" "the session over a read-only folder"
+  else
+    fail "no renderer over a read-only folder"
+    reap "$pid" "the session over a read-only folder" 1
+  fi
   unlock
   for f in "$QMORA"/*; do
     cmp -s "$f" "$E2E_OUT/faults-before-$(basename "$f")" || fail "$(basename "$f") was changed in a read-only folder"
   done
-  echo "the session ended after $(ms "$start") ms without a renderer; no file changed"
+  for f in Quillmoor1.bmp Quillmoor2.bmp Quillmoor.data; do
+    [ -s "$own/$f" ] || fail "$f is not in the user's own folder"
+  done
 else
   echo "(this file system cannot make the folder immutable; the next case covers unwritable names)"
 fi
 
-echo "== the exchange names taken by folders: nothing can be written, the session ends without a renderer"
-rm -rf "$QMORA"
+echo "== neither folder can take the files: no renderer, a quiet end"
+rm -rf "$QMORA" "$own"
 mkdir -p "$QMORA/Quillmoor1.bmp" "$QMORA/Quillmoor2.bmp" "$QMORA/Quillmoor.data"
-wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+mkdir -p "$own/Quillmoor1.bmp" "$own/Quillmoor2.bmp" "$own/Quillmoor.data"
+WINEDEBUG=+cursor wine "$install/クイルモア.scr" /s </dev/null >"$E2E_OUT/faults-nowhere.log" 2>&1 &
 pid=$!
-reap "$pid" "the session with unwritable exchange files" 100; status=$?
-[ "$status" = 0 ] || fail "status $status with unwritable exchange files"
-[ -z "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] || fail "a renderer was started without its files"
-[ -z "$(find "$QMORA" -type f)" ] || fail "files left in the folder: $(find "$QMORA" -type f)"
-rm -rf "$QMORA"
+seen=""
+for _ in $(seq 1 100); do
+  gone "$pid" && break
+  [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
+  sleep 0.1
+done
+reap "$pid" "the session with nowhere to write" 1; status=$?
+[ "$status" = 0 ] || fail "status $status with nowhere to write"
+[ -z "$seen" ] || fail "a renderer was started without its files"
+[ -z "$(find "$QMORA" "$own" -type f)" ] || fail "files left behind: $(find "$QMORA" "$own" -type f)"
+# The cursor hidden at the start is shown again (the display count back at 0).
+tr -d '\r' <"$E2E_OUT/faults-nowhere.log" | grep -q 'NtUserShowCursor 1, count=0' || fail "the cursor was not given back"
+rm -rf "$QMORA" "$own"
 mkdir -p "$QMORA"
+
+echo "== a renderer that never shows its window: given up after 15 s, and ended with the session"
+install_programs "$WINEPREFIX/drive_c/qm_stuck" "$saver" "$source/resources/クイルモア.data"
+cp "$stuck" "$WINEPREFIX/drive_c/qm_stuck/クイルモア.dll"
+start=$(date +%s%N)
+wine "$WINEPREFIX/drive_c/qm_stuck/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+pid=$!
+reap "$pid" "the session over a renderer that never shows" 250
+echo "the session gave up after $(ms "$start") ms"
+stuck_left() { wine tasklist </dev/null 2>/dev/null | grep -q 'クイルモア\.dll'; }
+for _ in $(seq 1 20); do stuck_left || break; sleep 0.1; done
+stuck_left && fail "the renderer given up on is still running"
 
 # Opens the settings dialog over the file as it stands and confirms at once: what the dialog
 # writes back is what the saver loaded. Prints "kind|repeat|file".

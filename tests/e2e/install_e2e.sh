@@ -52,6 +52,33 @@ uninstall() {
   done
 }
 
+echo "== the page names whose screen saver the option sets: the account the installer runs as"
+account=$(wine cmd /c echo %USERNAME% </dev/null 2>/dev/null | tr -d '\r')
+timeout 60 wine "$setup" </dev/null >/dev/null 2>&1 &
+pid=$!
+if [ -n "$(x_window 'Quillmoor セットアップ' 150)" ]; then
+  sleep 0.5
+  option=$(wine "$poke" checks "Quillmoor セットアップ" | tr -d '\r' | grep 'スクリーンセーバーにする')
+  echo "the option: $option"
+  [ "$option" = "クイルモアを $account のスクリーンセーバーにする=1" ] || fail "the option does not name the account $account: '$option'"
+else
+  fail "no installer window"
+fi
+wine taskkill /f /im "$(basename "$setup")" </dev/null >/dev/null 2>&1
+reap "$pid" "the installer left on its page"
+
+echo "== without the rights to write the system folder: the install says so and fails"
+if chattr +i "$folder" 2>/dev/null; then
+  timeout 60 wine "$setup" /S </dev/null >/dev/null 2>&1
+  status=$?
+  chattr -i "$folder"
+  [ "$status" = 5 ] || fail "the installer without rights ended with status $status, not 5 (access denied)"
+  [ "$(installed_files)" = 0 ] || fail "files placed without rights"
+  [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "an uninstall entry without an install"
+else
+  echo "(this file system cannot make the folder immutable)"
+fi
+
 echo "== a silent install"
 [ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "the fresh prefix has a screen saver already"
 timeout 60 wine "$setup" /S </dev/null >/dev/null 2>&1 || fail "the installer failed (status $?; 124: still running after 60 s)"
@@ -118,8 +145,32 @@ close_dialog_with 356 212 設定
 [ "$(ini_value "$beside" 'BGMﾘﾋﾟｰﾄ')" = 5 ] || fail "the settings were not written beside the program"
 [ ! -e "$own_file" ] || fail "a user's own file was written where the one beside the program could be"
 
-echo "== a silent uninstall"
+echo "== an uninstall without the rights to change the system folder says so, fails, and keeps everything"
+if chattr +i "$folder" 2>/dev/null; then
+  # Run in place (_?=, which takes its folder unquoted: by its short name), so that its own
+  # status is the one seen.
+  place=$(winepath -s "C:\\$programs\\Quillmoor" </dev/null 2>/dev/null | tr -d '\r')
+  timeout 60 wine "$place\\uninstall.exe" /S "_?=$place" </dev/null >/dev/null 2>&1
+  status=$?
+  chattr -i "$folder"
+  [ "$status" = 5 ] || fail "the uninstaller without rights ended with status $status, not 5 (access denied)"
+  for f in クイルモア.scr クイルモア.dll クイルモア.data; do [ -s "$folder/$f" ] || fail "$f went without rights"; done
+  [ -n "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "the entry went though the files stayed"
+  same_path "$(reg_value "$desktop_key" SCRNSAVE.EXE)" "$saver_win" || fail "the screen saver setting went though the files stayed"
+else
+  echo "(this file system cannot make the folder immutable)"
+fi
+
+echo "== a silent uninstall, which also removes this account's session files"
+own_folder="$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null)/Quillmoor"
+mkdir -p "$own_folder"
+for f in Quillmoor1.bmp Quillmoor2.bmp Quillmoor.data '~Quillmoor1.bmp.7.8.9.tmp'; do echo x >"$own_folder/$f"; done
+[ -s "$QMORA/Quillmoor1.bmp" ] || fail "test set-up: no photograph in C:\\q_mora before the uninstall"
+printf '[Section]\r\n' >"$own_file"
 uninstall
+[ ! -e "$QMORA" ] || fail "C:\\q_mora is left: $(ls -A "$QMORA" | tr '\n' ' ')"
+[ ! -e "$own_folder" ] || fail "the user's own session folder is left: $(ls -A "$own_folder" | tr '\n' ' ')"
+[ -f "$own_file" ] || fail "the user's own settings went with the uninstall"
 [ "$(installed_files)" = 0 ] || fail "files left in $system: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
 [ ! -e "$prefix/drive_c/$programs/Quillmoor" ] || fail "$programs\\Quillmoor is left"
 [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "the uninstall entry is left"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Nothing crosses between users: the exchange folder and the session's files are private; a link
-# in the folder's place is not written through (the session goes through the user's own folder);
-# a file another program holds open for writing is never read, nor written over; texture names
-# in a planted model never reach a share, a device, a pipe or a stream (Wine's +file trace shows
-# every file the renderer opens). Wine keeps an access list as Unix mode bits and every user is
+# in the folder's place is not written through, nor does a stale entry where a file goes (a
+# folder, a file another program holds open) silence the saver: the session goes through the
+# user's own folder; a held file is never read, nor written over; texture names in a planted
+# model, however spelt, never reach a share, a device, a pipe or a stream (Wine's +file trace
+# shows every file the renderer opens). Wine keeps an access list as Unix mode bits and every user is
 # the same here: "private" reads back as no entry for Everyone, Users or Authenticated Users.
 #
 # usage: privacy_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
@@ -49,16 +50,41 @@ done
 private 'C:\users\'"$(whoami)"'\AppData\Local\Quillmoor' || fail "the user's own folder is not private"
 restore
 
+# A session whose fixed folder cannot take its files (a stale entry where one goes): it goes
+# through the user's own folder instead, and leaves the entry as it was.
+session_through_own_folder() {  # the case
+  local pid window
+  rm -rf "$own"
+  wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
+  pid=$!
+  window=$(x_window Quillmoor_VC 200)
+  if [ -n "$window" ]; then
+    sleep 1
+    escape_until_gone "$window" "$pid" "the session $1"
+  else
+    fail "no session $1"
+    reap "$pid" "the session $1" 1
+  fi
+  for f in Quillmoor1.bmp Quillmoor2.bmp Quillmoor.data; do
+    [ -s "$own/$f" ] || fail "$1: $f is not in the user's own folder"
+  done
+}
+
+echo "== a folder where a file goes: the session goes through the user's own folder"
+prepare_exchange "$source"
+rm -f "$QMORA/Quillmoor2.bmp"
+mkdir "$QMORA/Quillmoor2.bmp"
+session_through_own_folder "with a folder in a file's place"
+[ -d "$QMORA/Quillmoor2.bmp" ] || fail "the folder in a file's place was touched"
+rmdir "$QMORA/Quillmoor2.bmp"
+
 echo "== a file held open for writing by another program: never written over, never read"
 prepare_exchange "$source"
 cp "$QMORA/Quillmoor.data" "$E2E_OUT/privacy-held.data"
-wine "$poke" holdfile 'C:\q_mora\Quillmoor.data' 20 </dev/null >"$E2E_OUT/privacy-hold.log" 2>&1 &
+wine "$poke" holdfile 'C:\q_mora\Quillmoor.data' 30 </dev/null >"$E2E_OUT/privacy-hold.log" 2>&1 &
 holder=$!
 for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/privacy-hold.log" 2>/dev/null && break; sleep 0.1; done
-wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-reap "$pid" "a session beside a held file" 100
-[ -z "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] || fail "a renderer was started on a file someone holds"
+session_through_own_folder "beside a held file"
 cmp -s "$QMORA/Quillmoor.data" "$E2E_OUT/privacy-held.data" || fail "the held file was written over"
 # The renderer alone (as an older saver would start it) takes the held model for missing.
 wine "$renderer" </dev/null >/dev/null 2>&1 &
@@ -75,7 +101,9 @@ python3 - "$QMORA/Quillmoor.data" <<'PY'
 import struct, sys
 names = [r"\\127.0.0.1\share\qm_unc.bmp", "//127.0.0.1/share/qm_slash.bmp", r"\\.\pipe\qm_pipe",
          r"\\?\UNC\127.0.0.1\share\qm_long.bmp", r"\\?\c:\q_mora\qm_device.bmp", "CON", "COM1", "NUL.bmp",
-         "lpt1.bmp", r"c:\q_mora\qm_stream.bmp:hidden", r"c:\q_mora\qm_local.bmp"]
+         "lpt1.bmp", r"c:\q_mora\qm_stream.bmp:hidden", r"\??\UNC\127.0.0.1\share\qm_ntunc.bmp",
+         r"\??\pipe\qm_ntpipe", r"\GLOBAL??\UNC\127.0.0.1\share\qm_global.bmp", "/??/UNC/127.0.0.1/share/qm_fwd.bmp",
+         r"c:\q_mora\qm_local.bmp"]
 out = b"MS3D000000" + struct.pack("<i", 4)
 out += struct.pack("<H", 3) + b"".join(struct.pack("<B3fbB", 0, x, 0.0, z, -1, 1) for x, z in [(0, 0), (1, 0), (0, 1)])
 out += struct.pack("<H", 1) + struct.pack("<H3H9f3f3fBB", 0, 0, 1, 2, *([0.0, 1.0, 0.0] * 3), 0, 1, 0, 0, 0, 1, 1, 0)
@@ -98,7 +126,8 @@ else
 fi
 trace=$(tr -d '\r' <"$log" | grep -a 'CreateFile')
 grep -q 'qm_local\.bmp' <<<"$trace" || fail "the trace shows no open of the local texture (is +file tracing on?)"
-for name in qm_unc qm_slash qm_pipe qm_long qm_device qm_stream 'L"CON"' 'L"COM1"' 'NUL\.bmp' 'lpt1\.bmp'; do
+for name in qm_unc qm_slash qm_pipe qm_long qm_device qm_stream qm_ntunc qm_ntpipe qm_global qm_fwd 'L"CON"' 'L"COM1"' \
+  'NUL\.bmp' 'lpt1\.bmp'; do
   grep -qi "$name" <<<"$trace" && fail "the renderer opened $name: $(grep -i "$name" <<<"$trace" | head -n 1)"
 done
 prepare_exchange "$source"

@@ -30,9 +30,11 @@ start_renderer() {  # log name; sets pid (of the wine process)
 }
 
 
-echo "== a session's renderer: the window, the ground, Escape"
+echo "== a session's renderer: the window, the ground, its pace, Escape"
 prepare_exchange "$source"
-start_renderer renderer
+trace="$E2E_OUT/renderer-trace.txt"
+rm -f "$trace"
+QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace" | tr -d '\r') start_renderer renderer
 window=$(x_window Quillmoor_VC 150)
 if [ -z "$window" ]; then
   fail "no window titled Quillmoor_VC appeared"
@@ -47,6 +49,13 @@ else
   [ "$found" = "class=OpenGL client=1024x768 visible=1" ] || fail "window: $found"
   sleep 2
   import -window root -crop 1024x768+0+0 "$E2E_OUT/renderer-orbit.png"
+  # Its pace, from the trace's mark of every 100th frame: 60 a second at most, where no vertical
+  # blank holds the swaps (a busy machine only slows it).
+  for _ in $(seq 1 100); do grep -q 'frame-300 ' "$trace" 2>/dev/null && break; sleep 0.1; done
+  rate=$(awk '$1 ~ /frame-[0-9]+$/ { n = substr($1, index($1, "frame-") + 6); if (!seen) { seen = 1; n0 = n; t0 = $2 } n1 = n; t1 = $2 }
+              END { if (n1 > n0) printf "%.1f", (n1 - n0) / ((t1 - t0) / 1e6) }' "$trace")
+  echo "frames a second: ${rate:-unknown}"
+  awk -v r="${rate:-0}" 'BEGIN { exit !(r > 0 && r <= 62) }' || fail "the renderer draws ${rate:-no} frames a second, not 60 at most"
   for colour in '#ff0000' '#0000ff' '#00ff00' '#ffffff'; do
     share=$(colour_share "$E2E_OUT/renderer-orbit.png" "$colour")
     echo "ground colour $colour: $share of the screen"

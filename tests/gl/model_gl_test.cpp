@@ -210,6 +210,19 @@ TEST(GlModel, EachDistinctTextureNameIsReadOnceAndOnlySoMany) {
     EXPECT_EQ(model.materials[kMaxModelTextures + 1].texture, 0u) << "more names read than allowed";
     EXPECT_EQ(model.materials[kMaxModelTextures + 2].texture, 0u);
     EXPECT_EQ(model.materials[kMaxModelTextures + 3].texture, model.materials[1].texture) << "P0.BMP read again";
+
+    // Names past the first so many distinct ones are not looked at, refused ones included: a
+    // model of many materials costs one pass over them.
+    Ms3dModel many;
+    many.materialCount = static_cast<int>(kMaxExaminedTextureNames) + 1;
+    many.materials.reset(new ModelMaterial[many.materialCount]());
+    for (int i = 0; i < many.materialCount; ++i) {
+        const std::string name = i < many.materialCount - 1 ? "nul." + std::to_string(i) : "p0.bmp";
+        many.materials[i].textureFile.reset(new char[name.size() + 1]);
+        std::copy(name.c_str(), name.c_str() + name.size() + 1, many.materials[i].textureFile.get());
+    }
+    many.ReloadTextures();
+    EXPECT_EQ(many.materials[many.materialCount - 1].texture, 0u) << "a name past the examined ones was read";
 }
 
 }  // namespace

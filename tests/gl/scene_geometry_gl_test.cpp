@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "offscreen_gl.h"
@@ -315,11 +316,17 @@ TEST_F(SceneGeometry, RoadsideCameraFromItsDraws) {
 // window's aspect (1 / tan 22.5 = 2.41421), near 0.1 and far 2000, and depth testing on with
 // "less or equal"; after a frame, depth writes on and blending off again.
 TEST_F(SceneGeometry, ProjectionAndDepthState) {
-    ResizeScene(1024, 768);
     GLdouble p[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, p);
-    EXPECT_NEAR(p[5], 2.41421, 1e-4);
-    EXPECT_NEAR(p[0], 2.41421 * 768 / 1024, 1e-4);
+    // Any window's own aspect and size (the screen at its own resolution), then the usual one.
+    for (const auto& size : {std::pair<int, int>{1920, 1080}, {1080, 1920}, {1024, 768}}) {
+        ResizeScene(size.first, size.second);
+        glGetDoublev(GL_PROJECTION_MATRIX, p);
+        EXPECT_NEAR(p[5], 2.41421, 1e-4) << size.first;
+        EXPECT_NEAR(p[0], 2.41421 * size.second / size.first, 1e-4) << size.first;
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, size.first, size.second}));
+    }
     const double nearPlane = p[14] / (p[10] - 1.0), farPlane = p[14] / (p[10] + 1.0);
     EXPECT_NEAR(nearPlane, 0.1, 1e-4);
     EXPECT_NEAR(farPlane, 2000.0, 1.0);

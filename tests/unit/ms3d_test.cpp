@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "renderer/image/local_paths.h"
 #include "renderer/model/mesh_model.h"
 #include "renderer/model/texture_names.h"
 #include "tests/common/files.h"
@@ -338,9 +339,10 @@ TEST(Ms3dRefusals, ANameChangingWhileItIsReadStaysTerminated) {
     EXPECT_EQ(wrong, 0);
 }
 
-// Texture names that may be opened: plain paths of this computer; not shares, device spaces,
-// devices, streams or nothing.
-TEST(TextureNames, OnlyPlainLocalPathsMayBeOpened) {
+// Texture names that may be opened: plain paths of a drive; not shares, device or object
+// namespaces however spelt, devices, streams or nothing. And an open file's own final path: on a
+// lettered drive, or not local.
+TEST(TextureNames, OnlyPlainDrivePathsMayBeOpened) {
     const struct {
         const char* name;
         bool local;
@@ -349,7 +351,7 @@ TEST(TextureNames, OnlyPlainLocalPathsMayBeOpened) {
         {".\\textures\\wheel.bmp", true},
         {"c:\\q_mora\\wheel.bmp", true},
         {"C:wheel.bmp", true},
-        {"\\textures\\wheel.bmp", true},
+        {"\\textures\\wheel.bmp", false},  // rooted, as every other namespace is written
         {"d:/pictures/console.bmp", true},   // a device name only as a whole part
         {"comet.bmp", true},
         {"COM10.bmp", true},
@@ -375,8 +377,18 @@ TEST(TextureNames, OnlyPlainLocalPathsMayBeOpened) {
         {"c:\\x.bmp:stream:$DATA", false},
         {"c::x.bmp", false},
         {"1:x.bmp", false},
+        {"\\??\\UNC\\host\\share\\x.bmp", false},
+        {"\\GLOBAL??\\pipe\\name", false},
+        {"/?" "?/UNC/host/share/x.bmp", false},  // split: no trigraph
+        {"\\Device\\Mup\\host\\share\\x.bmp", false},
     };
     for (const auto& c : cases) EXPECT_EQ(TextureNameIsLocal(c.name), c.local) << c.name;
+
+    EXPECT_EQ(DriveOfFinalPath("\\\\?\\c:\\q_mora\\x.bmp"), 'C');
+    for (const char* elsewhere : {"\\\\?\\UNC\\host\\share\\x.bmp", "\\\\?\\Volume{1b3f}\\x.bmp", "C:\\x.bmp",
+                                  "\\??\\C:\\x.bmp", "\\\\?\\C:x.bmp", "\\\\?\\"}) {
+        EXPECT_EQ(DriveOfFinalPath(elsewhere), 0) << elsewhere;
+    }
 }
 
 }  // namespace

@@ -23,7 +23,10 @@ TEST(CommandLine, ModeLetterAndPreviewHandle) {
         {"", "", 0},             {"/", "", 0},          {"/c", "C", 0},           {"/c:1234", "C", 1234},
         {"/p 1234", "P", 1234},  {"/p:1234", "P", 1234}, {"/p", "P", 0},          {"/P  77", "P", 77},
         {"/p 12ab", "P", 12},    {"/p abc", "P", 0},    {"/p 1234.5", "P", 1234}, {"/p 1235.5", "P", 1236},
-        {"/p -3", "P", -3},      {"/p 99999999999", "P", 0}, {"/a", "A", 0},      {"/クイ", "ク", 0},
+        {"/p -3", "P", -3},      {"/a", "A", 0},        {"/クイ", "ク", 0},
+        // Handles from 2^31 up, written unsigned or signed; any integer keeps its low 32 bits.
+        {"/p 2147549712", "P", -2147417584}, {"/p -2147417584", "P", -2147417584},
+        {"/p 4294967295", "P", -1},          {"/p 99999999999", "P", 1215752191},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ModeLetter(c.arguments), c.mode) << "'" << c.arguments << "'";
@@ -97,6 +100,7 @@ public:
         }
         return false;
     }
+    bool IsExistingFile(const std::string& path) override { return FileExists(path); }
     std::string ProgramFolder() override { return "C:\\Saver"; }
     std::string PerUserSettingsPath() override { return perUser; }
     std::string perUser;  // none unless a test gives one

@@ -31,13 +31,17 @@ TEST(Session, RendererWatchWaitsForTheFirstWindowThenEndsOnItsAbsence) {
     EXPECT_FALSE(slowStart.Tick(false, true, 9000));
     EXPECT_FALSE(slowStart.Tick(true, true, 9500));   // there it is
     EXPECT_TRUE(slowStart.Tick(false, true, 10000));  // gone: the session ends
+    EXPECT_FALSE(slowStart.GaveUp());
 
     RendererWatch neverShown;
     EXPECT_FALSE(neverShown.Tick(false, true, 14999));
-    EXPECT_TRUE(neverShown.Tick(false, true, 15000));  // the grace has ended
+    EXPECT_FALSE(neverShown.GaveUp());
+    EXPECT_TRUE(neverShown.Tick(false, true, 15000));  // the grace has ended, the renderer lives:
+    EXPECT_TRUE(neverShown.GaveUp());                  // it is ended with the session
 
     RendererWatch died;
-    EXPECT_TRUE(died.Tick(false, false, 500));  // the process ended without a window
+    EXPECT_TRUE(died.Tick(false, false, 16000));  // the process ended without a window
+    EXPECT_FALSE(died.GaveUp());
 
     RendererWatch someoneElses;  // any window with the title keeps the session alive
     EXPECT_FALSE(someoneElses.Tick(true, false, 500));

@@ -1,6 +1,6 @@
 // The black covers over the other monitors, on the real API: a click on one, as a user's hand
 // would make it, is neither refused (a disabled window answers with a beep) nor lets the cover
-// take the activation or the focus from the scene.
+// take the activation or the focus from the scene; and no pointer shows over one.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -52,6 +52,9 @@ TEST(Win32Covers, AClickOnACoverIsEatenWithoutTakingTheActivationOrTheFocus) {
     EXPECT_EQ(GetFocus(), scene);
     EXPECT_EQ(SendMessageW(cover, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(cover), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
               MA_NOACTIVATEANDEAT);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    SendMessageW(cover, WM_SETCURSOR, reinterpret_cast<WPARAM>(cover), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), nullptr) << "a pointer over the black";
     DestroyWindow(cover);
     DestroyWindow(scene);
 }

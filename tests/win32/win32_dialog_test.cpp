@@ -130,12 +130,13 @@ TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
                 TEXTMETRICW metrics = {};
                 GetTextMetricsW(dc, &metrics);
                 extent.cy = metrics.tmHeight - metrics.tmInternalLeading;
-                // A button's caption keeps clear of its skin's border; a check box's text begins
-                // after its square.
+                // A button's caption keeps clear of its skin's border. (The check box draws its own
+                // square before its text: it is looked at as drawn, below.)
                 const bool button = item == kFileButton || item == kSetButton || item == kCancelButton;
                 const int border = button ? 2 * DialogPixels(4, dpi) : 0;
-                const int before = item == kScreenMode ? CheckTextOffset(dpi) : 0;
-                EXPECT_LE(extent.cx + border + before, box.right - box.left) << "item " << item << " at " << dpi << " DPI";
+                if (item != kScreenMode) {
+                    EXPECT_LE(extent.cx + border, box.right - box.left) << "item " << item << " at " << dpi << " DPI";
+                }
                 EXPECT_LE(extent.cy + border, box.bottom - box.top) << "item " << item << " at " << dpi << " DPI";
             }
             RECT both;
@@ -152,6 +153,61 @@ TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
         DeleteObject(font);
         DeleteObject(linkFont);
         DeleteDC(dc);
+    }
+}
+
+// The pixels a check box of the system draws of itself at `width` x `height`: its square, then
+// its text in `font`, on white.
+std::vector<COLORREF> DrawnCheckBox(const std::wstring& text, HFONT font, int width, int height) {
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
+    HWND check = CreateWindowExW(0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 0, width, height,
+                                 parent, nullptr, nullptr, nullptr);
+    SendMessageW(check, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SendMessageW(check, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyWindow(parent);
+    return pixels;
+}
+
+// The screen mode's check box shows its whole text in its place at every scale, as the system
+// draws it: drawn in its laid-out box and again far wider, the two agree over the box, and the
+// wider one shows nothing past it (a text cut short, or moved to make room, would).
+TEST(Win32Dialog, TheCheckBoxShowsItsWholeTextAtEveryScale) {
+    for (int dpi : {96, 120, 144, 192}) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HFONT font = CreateFormFont(dpi, false);
+        HGDIOBJ old = SelectObject(dc, font);
+        const DialogLayout l = LayOutDialog(dc, dpi);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        const RECT& box = l.box[kScreenMode];
+        const int width = box.right - box.left, height = box.bottom - box.top, wide = width + 200;
+        const std::vector<COLORREF> fitted = DrawnCheckBox(l.text[kScreenMode], font, width, height);
+        const std::vector<COLORREF> roomy = DrawnCheckBox(l.text[kScreenMode], font, wide, height);
+        int differ = 0, beyond = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < wide; ++x) {
+                const COLORREF c = roomy[size_t(y) * wide + x];
+                if (x < width) differ += c != fitted[size_t(y) * width + x];
+                else beyond += GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 160;  // ink, not the background
+            }
+        }
+        EXPECT_EQ(differ, 0) << dpi << " DPI: the text is drawn otherwise in its own box";
+        EXPECT_EQ(beyond, 0) << dpi << " DPI: the text runs past its box";
+        DeleteObject(font);
     }
 }
 
@@ -292,13 +348,14 @@ TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
 // Dragged to a monitor at 150 %: the system asks the window its size at the new DPI (or, where it
 // does not answer, scales the window in proportion), suggests a place of that size and tells the
 // window its new DPI; the dialog lays itself out again at 144 DPI there, keeping the repeat text,
-// the choice and the focus, and the link's hand grows with it. Under Wine the frame is still
+// the choice, the ticked check box and the focus, and the link's hand grows with it. Under Wine the frame is still
 // drawn at the screen's DPI, so the client area may come out larger than the layout: all of it
 // must be painted, to the last row and column.
 SIZE clientAfter = {}, setButtonAfter = {}, handAfter = {}, windowAfter = {}, asked = {};
 COLORREF cornerAfter[2] = {};
 POINT handSpot = {};
 std::wstring repeatAfter, focusAfter;
+bool tickedAfter = false;
 SIZE SizeOf(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
@@ -308,6 +365,7 @@ void CALLBACK MoveToAScaledMonitor(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog, panel;
     if (!FindOpenDialog(id, dialog, panel)) return;
     SetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), L"7");
+    SendMessageW(FindWindowExW(dialog, nullptr, L"Button", L"画面の解像度を変えない"), BM_SETCHECK, BST_CHECKED, 0);
     SIZE size = SizeOf(dialog);
     size = {size.cx * 3 / 2, size.cy * 3 / 2};  // the system's own proposal: in proportion
     if (SendMessageW(dialog, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&size))) asked = size;
@@ -327,6 +385,8 @@ void CALLBACK MoveToAScaledMonitor(HWND, UINT, UINT_PTR id, DWORD) {
     wchar_t text[16] = L"", name[32] = L"";
     GetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), text, 16);
     repeatAfter = text;
+    tickedAfter = SendMessageW(FindWindowExW(dialog, nullptr, L"Button", L"画面の解像度を変えない"), BM_GETCHECK, 0, 0) ==
+                  BST_CHECKED;
     if (HWND focus = GetFocus()) GetClassNameW(GetParent(focus) == panel ? focus : GetParent(focus), name, 32);
     focusAfter = name;
     // The pointer over the link (its text starts at 18, 312 now): the hand at 150 %.
@@ -372,6 +432,7 @@ TEST(Win32Dialog, MovedToAScaledMonitorItScalesItself) {
     EXPECT_EQ(setButtonAfter.cx, 122);  // 81 x 25 at 150 %, to the nearest pixel
     EXPECT_EQ(setButtonAfter.cy, 38);
     EXPECT_EQ(repeatAfter, L"7");
+    EXPECT_TRUE(tickedAfter);
     EXPECT_EQ(focusAfter, L"ComboBox");
     EXPECT_EQ(BgmKind, 1);
     EXPECT_EQ(handAfter.cx, 48);  // the 32 x 32 hand, its hot spot at (12, 10), at 150 %

@@ -117,20 +117,27 @@ TEST_F(Win32Readers, FilesHeldOpenForWritingAndDevicesCountAsMissing) {
     EXPECT_TRUE(held.Load(model.c_str()));
 }
 
-// Where a texture name leads once resolved: the local disks only. (Wine offers no network drive
-// to try; a share's name resolves to a share.)
+// Where a texture name leads once resolved: a drive-letter path on the local disks only, which
+// is then what is opened; and an open file judged by its own final path. (Wine offers no
+// network drive to try; a share's name resolves to a share.)
 TEST_F(Win32Readers, TextureFilesOnlyFromThisComputersDisks) {
-    EXPECT_TRUE(PathIsOnLocalDisk("C:\\windows\\x.bmp"));
-    EXPECT_TRUE(PathIsOnLocalDisk("x.bmp"));  // from the current folder, on a local disk here
-    EXPECT_TRUE(PathIsOnLocalDisk("\\x.bmp"));
-    EXPECT_FALSE(PathIsOnLocalDisk("\\\\host\\share\\x.bmp"));
-    EXPECT_FALSE(PathIsOnLocalDisk("//host/share/x.bmp"));
+    EXPECT_EQ(LocalDiskPath("C:\\windows\\x.bmp"), "C:\\windows\\x.bmp");
+    char here[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, here), 0u);
+    EXPECT_EQ(LocalDiskPath("x.bmp"), std::string(here) + (std::string(here).back() == '\\' ? "" : "\\") + "x.bmp");
+    EXPECT_EQ(LocalDiskPath("\\\\host\\share\\x.bmp"), "");
+    EXPECT_EQ(LocalDiskPath("//host/share/x.bmp"), "");
     char unused[] = "Q:\\x.bmp";
     for (char drive = 'Q'; drive <= 'Y'; ++drive) {  // a letter no drive has
         unused[0] = drive;
         if (GetDriveTypeA(std::string(unused, 3).c_str()) == DRIVE_NO_ROOT_DIR) break;
     }
-    EXPECT_FALSE(PathIsOnLocalDisk(unused)) << unused;
+    EXPECT_EQ(LocalDiskPath(unused), "") << unused;
+
+    const std::string picture = Write("local.bmp", "");
+    ASSERT_TRUE(CopyFileA((kSuite + "g/rgb24.bmp").c_str(), picture.c_str(), FALSE));
+    MappedFile file;
+    EXPECT_EQ(file.Open(picture.c_str(), MappedFile::Reach::LocalDisk), MappedFile::Result::Mapped);
 }
 
 TEST_F(Win32Readers, ModelsLoadInBinaryMode) {

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "saver/main/paths.h"
 #include "saver/main/settings.h"
@@ -84,6 +85,7 @@ public:
         return ::ReadProfileString(section, key, file);
     }
     bool FileExists(const std::string& path) override { return ::FileExists(path); }
+    bool IsExistingFile(const std::string& path) override { return ::IsExistingFile(path); }
     std::string ProgramFolder() override { return folder_; }
 
 private:
@@ -134,12 +136,26 @@ TEST_F(Win32Saver, SettingsReadAtThe255ByteLimit) {
     BgmFile.clear();
 }
 
+// The settings of a user whose own file lies at `own`, on the real file system.
+class OwnSettingsFile final : public Win32Settings<SettingsPlatform> {
+public:
+    explicit OwnSettingsFile(std::string own) : own_(std::move(own)) {}
+    std::string PerUserSettingsPath() override { return own_; }
+
+private:
+    std::string own_;
+};
+
 TEST_F(Win32Saver, FileExistsOnlyForFilesThatOpen) {
     const std::string file = folder_ + "\\a.mp3";
     EXPECT_FALSE(FileExists(file));
     HANDLE h = CreateFileW(Utf8ToWide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(FileExists(file));  // held open without read sharing
+    // A user's own settings file held by another program is still the one read and written.
+    OwnSettingsFile places(file);
+    EXPECT_EQ(SettingsFilePath(places), file);
+    EXPECT_EQ(SettingsFilesToWrite(places), std::vector<std::string>{file});
     CloseHandle(h);
     EXPECT_TRUE(FileExists(file));
     EXPECT_TRUE(FileExists(file + "\\"));  // one trailing backslash is dropped
