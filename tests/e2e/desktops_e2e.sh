@@ -31,23 +31,12 @@ outer=$DISPLAY
 big=$(free_display 141)
 Xvfb ":$big" -screen 0 2400x1200x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
 xvfb=$!
-# The virtual desktop runs at 144 DPI (150 %), as many 4K screens do: the renderer, aware of the
-# screen's DPI, still covers it pixel for pixel. The prefix's own setting is put back at the end.
-dpi_key='HKCU\Control Panel\Desktop'
-dpi_before=$(wine reg query "$dpi_key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
-restore_dpi() {
-  if [ -n "$dpi_before" ]; then
-    wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d $((dpi_before)) /f >/dev/null 2>&1
-  else
-    wine reg delete "$dpi_key" /v LogPixels /f >/dev/null 2>&1
-  fi
-}
-at_exit restore_dpi
-at_exit 'DISPLAY=$outer restart_wine'
-wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wait_display ":$big" || fail "no X server :$big"
 export DISPLAY=":$big"
-restart_wine
+# The virtual desktop runs at 144 DPI (150 %), as many 4K screens do: the renderer, aware of the
+# screen's DPI, still covers it pixel for pixel.
+screen_dpi 144
+at_exit 'DISPLAY=$outer restart_wine'
 
 # ---------------------------------------------------------------------------------------------
 # The full-screen switch in a virtual desktop. A helper window ("keeper") holds the desktop open

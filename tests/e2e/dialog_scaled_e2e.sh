@@ -14,19 +14,6 @@ saver=$1 renderer=$2 poke=$3
 install="$WINEPREFIX/drive_c/qm_dialog_scaled"
 install_programs "$install" "$saver" "$renderer"
 title="<クイルモア>"
-key='HKCU\Control Panel\Desktop'
-
-# The prefix's own setting is put back at the end, whatever happens.
-before=$(wine reg query "$key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
-restore() {
-  if [ -n "$before" ]; then
-    wine reg add "$key" /v LogPixels /t REG_DWORD /d $((before)) /f >/dev/null 2>&1
-  else
-    wine reg delete "$key" /v LogPixels /f >/dev/null 2>&1
-  fi
-  restart_wine
-}
-at_exit restore
 
 pixel() {  # client x, y -> "r g b"
   convert "$shot" -crop 1x1+"$1"+"$2" -depth 8 txt:- 2>/dev/null |
@@ -36,8 +23,7 @@ scale() { echo $((($1 * dpi + 48) / 96)); }
 
 for dpi in 96 120 144 192; do
   echo "== $dpi DPI"
-  wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  restart_wine
+  screen_dpi "$dpi"
   xdotool mousemove 0 0  # no button under the pointer: the faces at rest
   wine "$install/クイルモア.scr" /c </dev/null >/dev/null 2>&1 &
   pid=$!

@@ -231,20 +231,60 @@ type_into_repeat() {
   xdotool key ctrl+a "$1"
 }
 
-# A short session: /s, the renderer's window, a second of the scene, Escape, and the end.
-# Variables set before the call (ALSA_CONFIG_PATH=...) reach the programs.
-brief_session() {  # saver, the case (for messages)
-  local pid window
-  wine "$1" /s </dev/null >/dev/null 2>&1 &
-  pid=$!
+# Process $1 (a renderer, or a saver that starts one): its renderer's window within 20 s, a
+# second of the scene, then Escape until the process has ended; a failure names $2. Returns
+# the process's status.
+run_then_escape() {  # pid, what ends
+  local window
   window=$(x_window Quillmoor_VC 200)
   if [ -z "$window" ]; then
-    fail "no renderer $2"
-    reap "$pid" "the session $2" 1
+    fail "no renderer window for $2"
+    reap "$1" "$2" 1
     return
   fi
   sleep 1
-  escape_until_gone "$window" "$pid" "the session $2"
+  escape_until_gone "$window" "$1" "$2"
+}
+
+# Process $1 ends within $2 tenths of a second and no renderer window shows meanwhile; a failure
+# names $3. Returns the process's status.
+ends_without_window() {  # pid, tenths, what
+  local seen="" i
+  for i in $(seq 1 "$2"); do
+    gone "$1" && break
+    [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
+    sleep 0.1
+  done
+  [ -z "$seen" ] || fail "a renderer window appeared: $3"
+  reap "$1" "$3" 1
+}
+
+# A short session: /s, the renderer's window, a second of the scene, Escape, and the end.
+# Variables set before the call (ALSA_CONFIG_PATH=...) reach the programs.
+brief_session() {  # saver, the case (for messages)
+  wine "$1" /s </dev/null >/dev/null 2>&1 &
+  run_then_escape $! "the session $2"
+}
+
+# The screen's DPI for this test: Wine reads it when its server starts, so the server starts
+# again; the prefix's own setting comes back when the test ends, whatever happens.
+screen_dpi() {  # dpi
+  local key='HKCU\Control Panel\Desktop'
+  if [ -z "${qm_dpi_before+set}" ]; then
+    qm_dpi_before=$(wine reg query "$key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')
+    at_exit qm_restore_dpi
+  fi
+  wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  restart_wine
+}
+qm_restore_dpi() {
+  local key='HKCU\Control Panel\Desktop'
+  if [ -n "$qm_dpi_before" ]; then
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d $((qm_dpi_before)) /f >/dev/null 2>&1
+  else
+    wine reg delete "$key" /v LogPixels /f >/dev/null 2>&1
+  fi
+  restart_wine
 }
 
 # A session's end as Wine's trace (WINEDEBUG=+cursor,+mci) shows it: after the last status

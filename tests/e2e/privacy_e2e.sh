@@ -53,18 +53,8 @@ restore
 # A session whose fixed folder cannot take its files (a stale entry where one goes): it goes
 # through the user's own folder instead, and leaves the entry as it was.
 session_through_own_folder() {  # the case
-  local pid window
   rm -rf "$own"
-  wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-  pid=$!
-  window=$(x_window Quillmoor_VC 200)
-  if [ -n "$window" ]; then
-    sleep 1
-    escape_until_gone "$window" "$pid" "the session $1"
-  else
-    fail "no session $1"
-    reap "$pid" "the session $1" 1
-  fi
+  brief_session "$install/クイルモア.scr" "$1"
   for f in Quillmoor1.bmp Quillmoor2.bmp Quillmoor.data; do
     [ -s "$own/$f" ] || fail "$1: $f is not in the user's own folder"
   done
@@ -115,15 +105,7 @@ open(sys.argv[1], "wb").write(out)
 PY
 log="$E2E_OUT/privacy-textures.log"
 WINEDEBUG=+file wine "$renderer" </dev/null >"$log" 2>&1 &
-pid=$!
-window=$(x_window Quillmoor_VC 200)
-if [ -n "$window" ]; then
-  sleep 1
-  escape_until_gone "$window" "$pid" "the renderer on the planted model"
-else
-  fail "the renderer did not run on the planted model"
-  reap "$pid" "the renderer on the planted model" 1
-fi
+run_then_escape $! "the renderer on the planted model"
 trace=$(tr -d '\r' <"$log" | grep -a 'CreateFile')
 grep -q 'qm_local\.bmp' <<<"$trace" || fail "the trace shows no open of the local texture (is +file tracing on?)"
 for name in qm_unc qm_slash qm_pipe qm_long qm_device qm_stream qm_ntunc qm_ntpipe qm_global qm_fwd 'L"CON"' 'L"COM1"' \

@@ -106,14 +106,7 @@ done
 echo "== without the model no window ever appears"
 rm -f "$QMORA/Quillmoor.data"
 start_renderer renderer-nomodel
-seen=""
-for _ in $(seq 1 200); do
-  gone "$pid" && break
-  [ -n "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] && seen=1
-  sleep 0.05
-done
-reap "$pid" "the renderer without its model" 1; status=$?
-[ -z "$seen" ] || fail "a window appeared without the model"
+ends_without_window "$pid" 100 "the renderer without its model"; status=$?
 [ "$status" = 0 ] || fail "status $status without the model"
 
 echo "== without either picture it ends by itself"
