@@ -14,7 +14,6 @@
 #include "renderer/image/image_file.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
-#include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 #include "tests/common/dib_builder.h"
 #include "tests/common/files.h"
@@ -59,11 +58,11 @@ void DrawSceneFrame(benchmark::State& state) {
     EnsureContext();
     static Ms3dModel wheel;
     wheel.Load(kWheel.c_str());
-    WheelModel = &wheel;
-    SeedRandom(1);
-    ResetScene();
+    Scene scene;
+    scene.Reset();
     for (auto _ : state) {
-        DrawScene();
+        scene.Step();
+        DrawScene(scene.View(), {}, &wheel);
         glFinish();
     }
 }

@@ -13,7 +13,6 @@
 #include "renderer/common/gl_api.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
-#include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 #include "saver/session/bmp_writer.h"
 
@@ -88,15 +87,15 @@ int main(int argc, char** argv) {
     if (!context || !OSMesaMakeCurrent(context, frame.data(), GL_UNSIGNED_BYTE, w, h)) return 1;
     Ms3dModel wheel;
     if (!wheel.Load(argv[1])) return 1;
-    WheelModel = &wheel;
 
-    // The scene at work: the start-up of the renderer, then a stretch of frames, the last kept.
+    // The scene at work: the start-up of the renderer, then 150 steps, the last one drawn.
     ResizeScene(w, h);
-    SceneTextures[1] = Texture(SampleDesktop(640, 480), 640, 480);
-    SeedRandom(1);
-    ResetScene();
+    const ScenePictures pictures = {Texture(SampleDesktop(640, 480), 640, 480), 0};
+    Scene scene;
+    scene.Reset();
     SetSceneGlState();
-    for (int i = 0; i < 150; ++i) DrawScene();
+    for (int i = 0; i < 150; ++i) scene.Step();
+    DrawScene(scene.View(), pictures, &wheel);
     glFinish();
     const std::string dir = argv[2];
     if (!WriteAveraged(frame, dir + "/preview.bmp")) return 1;

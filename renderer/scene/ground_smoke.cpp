@@ -1,12 +1,8 @@
 #include "ground_smoke.h"
 
-#include "random.h"
 #include "renderer/common/gl_api.h"
-#include "renderer/image/textures.h"
-#include "scene.h"
 
 double GroundGrid[kGridSize][kGridSize][3];
-SmokeParticle SmokeParticles[kSmokeCount];
 
 namespace {
 
@@ -30,9 +26,9 @@ void InitGroundGrid() {
     }
 }
 
-void DrawGround() {
+void DrawGround(unsigned int texture) {
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, SceneTextures[1]);
+    glBindTexture(GL_TEXTURE_2D, texture);
     auto vertex = [](int i, int j) {
         glVertex3f(static_cast<float>(GroundGrid[i][j][0]), static_cast<float>(GroundGrid[i][j][1]),
                    static_cast<float>(GroundGrid[i][j][2]));
@@ -54,40 +50,33 @@ void DrawGround() {
     glDisable(GL_TEXTURE_2D);
 }
 
-void InitSmoke() {
+void InitSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed) {
     for (int i = 0; i < kSmokeCount; ++i) {
-        SmokeParticle& p = SmokeParticles[i];
+        SmokeParticle& p = smoke[i];
         p.x = kStartX[i % 4];
         p.y = kSpawnY;
         p.z = kSpawnZ[i % 4];
         p.life = 0.0f;
-        p.fade = static_cast<float>((RandomInt() % 100) / 1000.0 + 0.5);
+        p.fade = static_cast<float>((random.RandomInt() % 100) / 1000.0 + 0.5);
         p.vx = 0.0f;
         p.vy = 0.01f;
-        p.vz = -Vehicle.speed;
+        p.vz = -speed;
     }
 }
 
-void UpdateAndDrawSmoke() {
+void StepSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed) {
     for (int i = 0; i < kSmokeCount; ++i) {
-        SmokeParticle& p = SmokeParticles[i];
-        const float brightness = static_cast<float>(1.0 - p.life);
-        glPushMatrix();
-        glTranslatef(Vehicle.posX, 0.0f, Vehicle.posZ);  // on the ground, not at the vehicle's height
-        glRotatef(Vehicle.heading, 0.0f, 1.0f, 0.0f);
-        DrawBillboard({p.x, p.y, p.z}, p.life, brightness, brightness, brightness, Camera.orbitX, Camera.orbitY,
-                      Camera.orbitZ, 2);
-        glPopMatrix();
+        SmokeParticle& p = smoke[i];
         p.life = static_cast<float>(double(p.life) + p.fade);
         if (p.life >= 1.0f) {
             p.x = kRespawnX[i % 4];
             p.y = kSpawnY;
             p.z = kSpawnZ[i % 4];
-            p.life = static_cast<float>((RandomInt() % 100) / 100.0);
-            p.fade = static_cast<float>((RandomInt() % 100) / 1000.0 + 0.1);
+            p.life = static_cast<float>((random.RandomInt() % 100) / 100.0);
+            p.fade = static_cast<float>((random.RandomInt() % 100) / 1000.0 + 0.1);
             p.vx = 0.0f;
             p.vy = 0.01f;
-            p.vz = static_cast<float>(Vehicle.speed / 50.0);
+            p.vz = static_cast<float>(speed / 50.0);
         } else {
             p.vz = static_cast<float>(p.vz / 1.1);
             p.x = static_cast<float>(double(p.x) + p.vx);
@@ -95,11 +84,10 @@ void UpdateAndDrawSmoke() {
             p.z = static_cast<float>(double(p.z) + p.vz);
         }
     }
-    glColor3f(1.0f, 1.0f, 1.0f);
 }
 
 void DrawBillboard(Vec3 centre, double size, float red, float green, float blue, float eyeX, float eyeY,
-                   float eyeZ, int slot) {
+                   float eyeZ, unsigned int texture) {
     // The eye is a world position and the centre is in the vehicle's frame; they are combined
     // as they are, which turns the quads towards a point that moves with the vehicle.
     const Vec3 d = Vec3Subtract({eyeX, eyeY, eyeZ}, centre);
@@ -113,7 +101,7 @@ void DrawBillboard(Vec3 centre, double size, float red, float green, float blue,
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glDepthMask(GL_FALSE);
-    glBindTexture(GL_TEXTURE_2D, SceneTextures[slot]);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex3d(centre.x + right.x, centre.y + right.y, centre.z + right.z);

@@ -3,50 +3,198 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "ground_smoke.h"
-#include "random.h"
 #include "renderer/common/gl_api.h"
 #include "renderer/model/mesh_model.h"
 
-VehicleState Vehicle;
-CameraState Camera;
-Ms3dModel* WheelModel = nullptr;
+double DegToRad(double degrees) { return degrees * 3.141 / 180.0; }
 
-namespace {
-
-// One fresh draw modulo n.
-int Draw(int n) { return RandomInt() % n; }
-
-// The difference of two fresh draws modulo n, drawn left to right.
-int DrawSpread(int n) {
+int Scene::DrawSpread(int n) {  // two fresh draws modulo n, their difference, drawn left to right
     const int first = Draw(n);
     return first - Draw(n);
 }
 
-}  // namespace
-
-double DegToRad(double degrees) { return degrees * 3.141 / 180.0; }
-
-void PlaceRoadsideCamera() {
+void Scene::PlaceRoadsideCamera() {
     const int dx = DrawSpread(90);
-    Camera.roadsideX = static_cast<float>(std::cos(DegToRad(dx + double(Vehicle.heading))) * 50.0 + Vehicle.posX);
-    Camera.roadsideY = static_cast<float>(Draw(10) + 1);
+    camera.roadsideX = static_cast<float>(std::cos(DegToRad(dx + double(vehicle.heading))) * 50.0 + vehicle.posX);
+    camera.roadsideY = static_cast<float>(Draw(10) + 1);
     const int dz = DrawSpread(90);
-    Camera.roadsideZ = static_cast<float>(std::sin(DegToRad(dz + double(Vehicle.heading))) * 50.0 + Vehicle.posZ);
+    camera.roadsideZ = static_cast<float>(std::sin(DegToRad(dz + double(vehicle.heading))) * 50.0 + vehicle.posZ);
+    cameraJumped_ = true;
 }
 
-void RelocateRoadsideCamera() {
-    SeedRandom(static_cast<uint32_t>(RandomInt()));
+void Scene::RelocateRoadsideCamera() {
+    random.SeedRandom(static_cast<uint32_t>(random.RandomInt()));
     const int h = DrawSpread(45);
-    const double angle = DegToRad(double(Vehicle.heading) + 90.0 + h);
-    Camera.roadsideX = static_cast<float>(std::cos(angle) * 50.0 + Vehicle.posX);
-    Camera.roadsideY = static_cast<float>(Draw(10) + 1);
-    Camera.roadsideZ = static_cast<float>(Vehicle.posZ - std::sin(angle) * 50.0);
+    const double angle = DegToRad(double(vehicle.heading) + 90.0 + h);
+    camera.roadsideX = static_cast<float>(std::cos(angle) * 50.0 + vehicle.posX);
+    camera.roadsideY = static_cast<float>(Draw(10) + 1);
+    camera.roadsideZ = static_cast<float>(vehicle.posZ - std::sin(angle) * 50.0);
+    cameraJumped_ = true;
 }
 
-void ResizeScene(int width, int height) {
+void Scene::Reset() {
+    InitGroundGrid();
+    InitSmoke(smoke, random, vehicle.speed);  // reads the speed before it is set below
+    camera.orbitAngle = -20.0f;
+    vehicle.steerActive = 0;
+    vehicle.speedRampFrames = 0;
+    camera.mode = CameraOrbit;
+
+    vehicle.posX = 0.0f;
+    vehicle.posY = 0.75f;
+    vehicle.posZ = 0.0f;
+    vehicle.heading = 0.0f;
+    vehicle.turnRate = 0.0f;
+    vehicle.speed = 10.0f;
+    vehicle.targetSpeed = 10.0f;
+    vehicle.speedStep = 0.0f;
+    const float offsetX[4] = {2.4f, -2.4f, 2.4f, -2.4f};
+    const float offsetZ[4] = {-5.2f, -5.2f, 4.3f, 4.3f};
+    for (int i = 0; i < 4; ++i) {
+        vehicle.wheelOffsetX[i] = offsetX[i];
+        vehicle.wheelOffsetY[i] = 0.2f;
+        vehicle.wheelOffsetZ[i] = offsetZ[i];
+    }
+    vehicle.steerAngle = 0.0f;
+    vehicle.wheelSpin = 0.0f;
+    PlaceRoadsideCamera();
+}
+
+// The view for the current camera mode, placed before the vehicle moves.
+void Scene::PlaceCamera() {
+    if (camera.mode == CameraRoadside) {
+        const double dx = double(vehicle.posX) - camera.roadsideX;
+        const double dz = double(vehicle.posZ) - camera.roadsideZ;
+        const float distance = static_cast<float>(std::sqrt(dx * dx + dz * dz));
+        if (distance > 150.0f) RelocateRoadsideCamera();
+        view_.eye[0] = camera.roadsideX;
+        view_.eye[1] = camera.roadsideY;
+        view_.eye[2] = camera.roadsideZ;
+        view_.target[0] = vehicle.posX;
+        view_.target[1] = 1.0f;
+        view_.target[2] = vehicle.posZ;
+    }
+    if (camera.mode == CameraOrbit) {
+        const double angle = DegToRad(camera.orbitAngle);
+        camera.orbitX = static_cast<float>(std::cos(angle) * 30.0 + vehicle.posX);
+        camera.orbitY = 8.0f;
+        camera.orbitZ = static_cast<float>(std::sin(angle) * 30.0 + vehicle.posZ);
+        view_.eye[0] = camera.orbitX;
+        view_.eye[1] = camera.orbitY;
+        view_.eye[2] = camera.orbitZ;
+        view_.target[0] = vehicle.posX;
+        view_.target[1] = 0.0f;
+        view_.target[2] = vehicle.posZ;
+        camera.orbitAngle = static_cast<float>(double(camera.orbitAngle) + 0.5);
+    }
+}
+
+// The chances of a new steering impulse and a new speed ramp, and the running ramp.
+void Scene::ChooseSteeringAndSpeed() {
+    if (vehicle.steerActive == 0 && Draw(100) == 1) {
+        vehicle.steerAngle = static_cast<float>(DrawSpread(30));
+        vehicle.steerActive = 1;
+    }
+    if (vehicle.speedRampFrames == 0) {
+        if (Draw(100) == 1) {
+            vehicle.targetSpeed = static_cast<float>(Draw(30) + 10);
+            vehicle.speedStep = static_cast<float>((double(vehicle.targetSpeed) - vehicle.speed) / 100.0);
+            vehicle.speedRampFrames = 100;
+        }
+    } else {
+        vehicle.speed = static_cast<float>(double(vehicle.speed) + vehicle.speedStep);
+        vehicle.speedRampFrames -= 1;
+    }
+}
+
+// Turns and moves the vehicle along its own -z axis, wrapping at +-400 on each axis.
+void Scene::MoveVehicle() {
+    vehicle.heading = static_cast<float>(double(vehicle.heading) + vehicle.turnRate);
+    vehicle.turnRate = static_cast<float>(double(vehicle.steerAngle) / 30.0);
+    vehicle.steerAngle = static_cast<float>(double(vehicle.steerAngle) / 1.01);
+    if (std::fabs(double(vehicle.steerAngle)) < 2.0) {
+        vehicle.steerActive = 0;
+        vehicle.steerAngle = 0.0f;
+    }
+    const double direction = DegToRad(double(vehicle.heading) + 90.0);
+    vehicle.posX = static_cast<float>(vehicle.posX + std::cos(direction) * vehicle.speed / 30.0);
+    vehicle.posZ = static_cast<float>(vehicle.posZ + std::sin(direction) * -double(vehicle.speed) / 30.0);
+    for (float* axis : {&vehicle.posX, &vehicle.posZ}) {
+        if (*axis < -400.0f) {
+            *axis = 400.0f;
+            view_.cut = true;
+        }
+        if (*axis > 400.0f) {
+            *axis = -400.0f;
+            view_.cut = true;
+        }
+    }
+}
+
+// Each wheel as it is drawn: a fresh vertical jitter, and the spin, which falls after each one.
+void Scene::JitterWheels() {
+    for (int i = 0; i < 4; ++i) {
+        const double jitter = Draw(10) / 100.0;
+        view_.wheelX[i] = vehicle.wheelOffsetX[i];
+        view_.wheelY[i] = static_cast<float>(jitter + vehicle.wheelOffsetY[i]);
+        view_.wheelZ[i] = vehicle.wheelOffsetZ[i];
+        view_.wheelSpin[i] = vehicle.wheelSpin;
+        vehicle.wheelSpin = static_cast<float>(double(vehicle.wheelSpin) - vehicle.speed / 3.0);
+    }
+}
+
+// The smoke as it is drawn, facing the last orbit eye, then its step.
+void Scene::StepSmoke() {
+    view_.smokeEye[0] = camera.orbitX;
+    view_.smokeEye[1] = camera.orbitY;
+    view_.smokeEye[2] = camera.orbitZ;
+    for (int i = 0; i < kSmokeCount; ++i) view_.smoke[i] = {smoke[i].x, smoke[i].y, smoke[i].z, smoke[i].life};
+    ::StepSmoke(smoke, random, vehicle.speed);
+}
+
+// The camera cycle, counted in steps: the scene starts in orbit, switches to the roadside at
+// 1000, back to orbit at 500, and so on.
+void Scene::CountCameraCycle() {
+    cameraCycleFrames += 1.0f;
+    if (cameraCycleFrames == 500.0f) {
+        camera.mode = CameraOrbit;
+        cameraJumped_ = true;
+    }
+    if (cameraCycleFrames == 1000.0f) {
+        PlaceRoadsideCamera();
+        camera.mode = CameraRoadside;
+        cameraCycleFrames = 0.0f;
+    }
+}
+
+void Scene::Step(bool shown) {
+    if (shown) {
+        view_.cut = cameraJumped_;
+        cameraJumped_ = false;
+        PlaceCamera();
+        ChooseSteeringAndSpeed();
+        MoveVehicle();
+        view_.posX = vehicle.posX;
+        view_.posY = vehicle.posY;
+        view_.posZ = vehicle.posZ;
+        view_.heading = vehicle.heading;
+        view_.steerAngle = vehicle.steerAngle;
+        JitterWheels();
+        StepSmoke();
+    }
+    CountCameraCycle();
+}
+
+void ShownScene::Advance(int steps, bool shown) {
+    for (int i = 0; i < steps; ++i) {
+        previous = scene.View();
+        scene.Step(shown);
+    }
+}
+
+void ResizeScene(int width, int height, int x, int y) {
     if (height == 0) height = 1;
-    glViewport(0, 0, width, height);
+    glViewport(x, y, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), static_cast<double>(0.1f), 2000.0);
@@ -72,127 +220,86 @@ void SetSceneGlState() {
     glEnable(GL_LIGHT0);
 }
 
-void ResetScene() {
-    InitGroundGrid();
-    InitSmoke();  // reads the speed before it is set below
-    Camera.orbitAngle = -20.0f;
-    Vehicle.steerActive = 0;
-    Vehicle.speedRampFrames = 0;
-    Camera.mode = CameraOrbit;
-
-    Vehicle.posX = 0.0f;
-    Vehicle.posY = 0.75f;
-    Vehicle.posZ = 0.0f;
-    Vehicle.heading = 0.0f;
-    Vehicle.turnRate = 0.0f;
-    Vehicle.speed = 10.0f;
-    Vehicle.targetSpeed = 10.0f;
-    Vehicle.speedStep = 0.0f;
-    const float offsetX[4] = {2.4f, -2.4f, 2.4f, -2.4f};
-    const float offsetZ[4] = {-5.2f, -5.2f, 4.3f, 4.3f};
-    for (int i = 0; i < 4; ++i) {
-        Vehicle.wheelOffsetX[i] = offsetX[i];
-        Vehicle.wheelOffsetY[i] = 0.2f;
-        Vehicle.wheelOffsetZ[i] = offsetZ[i];
-    }
-    Vehicle.steerAngle = 0.0f;
-    Vehicle.wheelSpin = 0.0f;
-    PlaceRoadsideCamera();
-}
-
 namespace {
 
-// Sets the view for the current camera mode.
-void PlaceCamera() {
-    if (Camera.mode == CameraRoadside) {
-        const double dx = double(Vehicle.posX) - Camera.roadsideX;
-        const double dz = double(Vehicle.posZ) - Camera.roadsideZ;
-        const float distance = static_cast<float>(std::sqrt(dx * dx + dz * dz));
-        if (distance > 150.0f) RelocateRoadsideCamera();
-        gluLookAt(Camera.roadsideX, Camera.roadsideY, Camera.roadsideZ, Vehicle.posX, 1.0, Vehicle.posZ, 0.0, 1.0, 0.0);
-    }
-    if (Camera.mode == CameraOrbit) {
-        const double angle = DegToRad(Camera.orbitAngle);
-        Camera.orbitX = static_cast<float>(std::cos(angle) * 30.0 + Vehicle.posX);
-        Camera.orbitY = 8.0f;
-        Camera.orbitZ = static_cast<float>(std::sin(angle) * 30.0 + Vehicle.posZ);
-        gluLookAt(Camera.orbitX, 8.0, Camera.orbitZ, Vehicle.posX, 0.0, Vehicle.posZ, 0.0, 1.0, 0.0);
-        Camera.orbitAngle = static_cast<float>(double(Camera.orbitAngle) + 0.5);
-    }
-}
-
-// The chances of a new steering impulse and a new speed ramp, and the running ramp.
-void ChooseSteeringAndSpeed() {
-    if (Vehicle.steerActive == 0 && Draw(100) == 1) {
-        Vehicle.steerAngle = static_cast<float>(DrawSpread(30));
-        Vehicle.steerActive = 1;
-    }
-    if (Vehicle.speedRampFrames == 0) {
-        if (Draw(100) == 1) {
-            Vehicle.targetSpeed = static_cast<float>(Draw(30) + 10);
-            Vehicle.speedStep = static_cast<float>((double(Vehicle.targetSpeed) - Vehicle.speed) / 100.0);
-            Vehicle.speedRampFrames = 100;
-        }
-    } else {
-        Vehicle.speed = static_cast<float>(double(Vehicle.speed) + Vehicle.speedStep);
-        Vehicle.speedRampFrames -= 1;
-    }
-}
-
-// Turns and moves the vehicle along its own -z axis, wrapping at +-400 on each axis.
-void MoveVehicle() {
-    Vehicle.heading = static_cast<float>(double(Vehicle.heading) + Vehicle.turnRate);
-    Vehicle.turnRate = static_cast<float>(double(Vehicle.steerAngle) / 30.0);
-    Vehicle.steerAngle = static_cast<float>(double(Vehicle.steerAngle) / 1.01);
-    if (std::fabs(double(Vehicle.steerAngle)) < 2.0) {
-        Vehicle.steerActive = 0;
-        Vehicle.steerAngle = 0.0f;
-    }
-    const double direction = DegToRad(double(Vehicle.heading) + 90.0);
-    Vehicle.posX = static_cast<float>(Vehicle.posX + std::cos(direction) * Vehicle.speed / 30.0);
-    Vehicle.posZ = static_cast<float>(Vehicle.posZ + std::sin(direction) * -double(Vehicle.speed) / 30.0);
-    for (float* axis : {&Vehicle.posX, &Vehicle.posZ}) {
-        if (*axis < -400.0f) *axis = 400.0f;
-        if (*axis > 400.0f) *axis = -400.0f;
-    }
-}
-
-// The four wheels, lit, each with a fresh vertical jitter; the spin advances after each one.
-void DrawWheels() {
+// The four wheels, lit, each at its own jitter and spin.
+void DrawWheels(const SceneView& v, const MeshModel* wheel) {
     glColor3f(1.0f, 1.0f, 1.0f);
     glEnable(GL_LIGHTING);
     glPushMatrix();
-    glTranslatef(Vehicle.posX, Vehicle.posY, Vehicle.posZ);
-    glRotatef(Vehicle.heading, 0.0f, 1.0f, 0.0f);
+    glTranslatef(v.posX, v.posY, v.posZ);
+    glRotatef(v.heading, 0.0f, 1.0f, 0.0f);
     for (int i = 0; i < 4; ++i) {
         glPushMatrix();
-        const double jitter = Draw(10) / 100.0;
-        glTranslatef(Vehicle.wheelOffsetX[i], static_cast<float>(jitter + Vehicle.wheelOffsetY[i]), Vehicle.wheelOffsetZ[i]);
-        if (i == 0 || i == 1) glRotatef(Vehicle.steerAngle, 0.0f, 1.0f, 0.0f);
+        glTranslatef(v.wheelX[i], v.wheelY[i], v.wheelZ[i]);
+        if (i == 0 || i == 1) glRotatef(v.steerAngle, 0.0f, 1.0f, 0.0f);
         if (i == 1 || i == 3) {
             glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
-            glRotatef(-Vehicle.wheelSpin, 1.0f, 0.0f, 0.0f);
+            glRotatef(-v.wheelSpin[i], 1.0f, 0.0f, 0.0f);
         } else {
-            glRotatef(Vehicle.wheelSpin, 1.0f, 0.0f, 0.0f);
+            glRotatef(v.wheelSpin[i], 1.0f, 0.0f, 0.0f);
         }
-        if (WheelModel) WheelModel->Draw();
+        if (wheel) wheel->Draw();
         glPopMatrix();
-        Vehicle.wheelSpin = static_cast<float>(double(Vehicle.wheelSpin) - Vehicle.speed / 3.0);
     }
     glPopMatrix();
     glDisable(GL_LIGHTING);
 }
 
+void DrawSmoke(const SceneView& v, unsigned int texture) {
+    for (const SceneView::Puff& p : v.smoke) {
+        const float brightness = static_cast<float>(1.0 - p.life);
+        glPushMatrix();
+        glTranslatef(v.posX, 0.0f, v.posZ);  // on the ground, not at the vehicle's height
+        glRotatef(v.heading, 0.0f, 1.0f, 0.0f);
+        DrawBillboard({p.x, p.y, p.z}, p.life, brightness, brightness, brightness, v.smokeEye[0], v.smokeEye[1],
+                      v.smokeEye[2], texture);
+        glPopMatrix();
+    }
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+float Mix(float a, float b, float t) { return static_cast<float>(a + (double(b) - a) * t); }
+
+template <size_t N>
+void MixAll(float (&out)[N], const float (&a)[N], const float (&b)[N], float t) {
+    for (size_t i = 0; i < N; ++i) out[i] = Mix(a[i], b[i], t);
+}
+
 }  // namespace
 
-bool DrawScene() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+void DrawScene(const SceneView& v, const ScenePictures& pictures, const MeshModel* wheel, bool clear) {
+    if (clear) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    PlaceCamera();
-    ChooseSteeringAndSpeed();
-    DrawGround();
-    MoveVehicle();
-    DrawWheels();
-    UpdateAndDrawSmoke();
-    return true;
+    gluLookAt(v.eye[0], v.eye[1], v.eye[2], v.target[0], v.target[1], v.target[2], 0.0, 1.0, 0.0);
+    DrawGround(pictures.ground);
+    DrawWheels(v, wheel);
+    DrawSmoke(v, pictures.smoke);
+}
+
+SceneView BlendViews(const SceneView& from, const SceneView& to, float t) {
+    if (t >= 1.0f || to.cut) return to;
+    if (t <= 0.0f) return from;
+    SceneView v = to;
+    MixAll(v.eye, from.eye, to.eye, t);
+    MixAll(v.target, from.target, to.target, t);
+    v.posX = Mix(from.posX, to.posX, t);
+    v.posZ = Mix(from.posZ, to.posZ, t);
+    v.heading = Mix(from.heading, to.heading, t);
+    v.steerAngle = Mix(from.steerAngle, to.steerAngle, t);
+    MixAll(v.wheelSpin, from.wheelSpin, to.wheelSpin, t);
+    MixAll(v.wheelY, from.wheelY, to.wheelY, t);
+    MixAll(v.smokeEye, from.smokeEye, to.smokeEye, t);
+    for (int i = 0; i < kSmokeCount; ++i) {
+        const SceneView::Puff &a = from.smoke[i], &b = to.smoke[i];
+        if (b.life < a.life) continue;  // started afresh: drawn where it starts
+        v.smoke[i] = {Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t), Mix(a.life, b.life, t)};
+    }
+    return v;
+}
+
+void DrawScene(const SceneView& from, const SceneView& to, float t, const ScenePictures& pictures,
+               const MeshModel* wheel, bool clear) {
+    if (t >= 1.0f || to.cut) return DrawScene(to, pictures, wheel, clear);  // the step itself, as it was drawn
+    DrawScene(BlendViews(from, to, t), pictures, wheel, clear);
 }

@@ -9,9 +9,7 @@
 #include "renderer/common/startup_trace.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
-#include "renderer/scene/frame_cycle.h"
 #include "renderer/scene/frame_pacer.h"
-#include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 
 namespace {
@@ -35,13 +33,22 @@ bool EscapePressed = false;
 
 PIXELFORMATDESCRIPTOR pixelFormat;
 
-// Asks the driver to wait, at each swap, for the whole number of refreshes nearest to one
-// scene step at the display's refresh rate (after the mode change), where the driver can.
+Ms3dModel* WheelModel = nullptr;  // created at start-up and kept until the process ends
+ShownScene Shown;                 // the scene and what it shows
+ScenePictures Pictures;
+
+// The display's refresh rate as it is now (after the mode change): 0 or 1 where unknown.
+int RefreshRate() { return GetDeviceCaps(deviceContext, VREFRESH); }
+
+bool SwapsHeld = false;  // the driver took the swap interval
+
+// Asks the driver to hold each swap for the whole number of refreshes that keeps frames at 60
+// a second or more (frame_pacer.h), where the driver can.
 void RequestSwapInterval() {
     using SwapIntervalProc = BOOL(WINAPI*)(int);
     auto swapInterval = reinterpret_cast<SwapIntervalProc>(
         reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
-    if (swapInterval) swapInterval(SwapIntervalFor(GetDeviceCaps(deviceContext, VREFRESH)));
+    SwapsHeld = swapInterval && swapInterval(SwapIntervalFor(RefreshRate()));
 }
 
 int64_t Now() {
@@ -60,7 +67,8 @@ int64_t TicksPerSecond() {
 
 bool InitScene() {
     if (!LoadSceneTextures(Exchange)) return false;
-    ResetScene();
+    Pictures = {SceneTextures[1], SceneTextures[2]};
+    Shown.scene.Reset();
     WheelModel->ReloadTextures();  // now that a context is current, the model's textures are made
     SetSceneGlState();
     return true;
@@ -216,13 +224,13 @@ int RendererMain(const char* arguments) {
     FullScreen = true;
     if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen, keepDisplayMode)) return 0;
     // Everything drawn so far (the scene reset) used the start seed 1.
-    SeedRandom(static_cast<uint32_t>(std::clock()));
+    Shown.scene.random.SeedRandom(static_cast<uint32_t>(std::clock()));
 
     MSG msg = {};
     int status = 0;
     unsigned long swappedFrames = 0;  // for the trace only
     const int64_t ticksPerSecond = TicksPerSecond();
-    FramePacer pacer(ticksPerSecond);
+    FramePacer pacer(ticksPerSecond, RefreshRate(), SwapsHeld);
     const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
     timeBeginPeriod(1);  // waits of a millisecond, not of the 15.6 ms default tick
     for (;;) {
@@ -237,7 +245,7 @@ int RendererMain(const char* arguments) {
         }
         // Escape ends with status 0.
         if (KeyState[VK_ESCAPE] || EscapePressed) break;
-        // Too soon for the next step: sleep until it is due or a message comes, whichever is
+        // Too soon for the next frame: sleep until it is due or a message comes, whichever is
         // first, so that a key is handled at once.
         const int64_t wait = pacer.TicksToWait(Now());
         if (wait > 0) {
@@ -245,17 +253,23 @@ int RendererMain(const char* arguments) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
             continue;
         }
-        pacer.Stepped(Now());
-        if (WindowActive && !DrawScene()) break;
-        SwapBuffers(deviceContext);  // also while minimised, so the camera cycle goes on
+        const int64_t stepsBefore = pacer.Steps();
+        const FramePlan plan = pacer.BeginFrame(Now());
+        Shown.Advance(plan.steps, WindowActive);  // minimised: the camera cycle goes on
+        if (WindowActive) DrawScene(Shown.previous, Shown.scene.View(), plan.blend, Pictures, WheelModel);
+        SwapBuffers(deviceContext);  // also while minimised
+        for (int64_t step = stepsBefore / 100 + 1; step <= pacer.Steps() / 100; ++step) {
+            char mark[40];
+            std::snprintf(mark, sizeof mark, "renderer.step-%lld", static_cast<long long>(step * 100));
+            TraceStartup(mark);
+        }
         if (++swappedFrames == 1) {
             TraceStartup("renderer.first-frame");
         } else if (swappedFrames % 100 == 0) {
-            char step[40];
-            std::snprintf(step, sizeof step, "renderer.frame-%lu", swappedFrames);
-            TraceStartup(step);
+            char mark[40];
+            std::snprintf(mark, sizeof mark, "renderer.frame-%lu", swappedFrames);
+            TraceStartup(mark);
         }
-        CountSwappedFrame();
     }
     timeEndPeriod(1);
     DestroySceneWindow();

@@ -94,8 +94,11 @@ qm_start_wine() {
     touch "$WINEPREFIX/.qm-booted"
   fi
   # Starts the persistent server, or leaves the one already serving this prefix.
+  local fresh=1
+  qm_prefix_server_running && fresh=""
   (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
   qm_wait_prefix_server || echo "session: no Wine server for $WINEPREFIX after 5 s" >&2
+  [ -n "$fresh" ] && qm_forget_monitors
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 

@@ -22,3 +22,12 @@ qm_wait_prefix_server() {
   done
   return 1
 }
+
+# Wine keeps the monitors it last saw in the prefix's registry, and a server started on another
+# display (of another size, or with other monitors) may take them for its own: a 4K screen seen
+# as 1024 x 768. Forgets them; the desktop that the next window starts finds the display's own.
+# Only right after this prefix's server has started, before any window.
+qm_forget_monitors() {
+  wine reg delete 'HKLM\System\CurrentControlSet\Enum\DISPLAY' /f </dev/null >/dev/null 2>&1
+  return 0
+}

@@ -55,17 +55,20 @@ int TimeStartUp(HDC dc, int width, int height) {
     glMatrixMode(GL_PROJECTION);
     gluPerspective(45.0, double(width) / height, double(0.1f), 2000.0);
     glMatrixMode(GL_MODELVIEW);
-    WheelModel = &wheel;
-    ResetScene();
+    const ScenePictures pictures = {SceneTextures[1], SceneTextures[2]};
+    Scene scene;
+    scene.Reset();
     wheel.ReloadTextures();
     SetSceneGlState();
-    DrawScene();
+    scene.Step();
+    DrawScene(scene.View(), pictures, &wheel);
     SwapBuffers(dc);
     glFinish();
     std::printf("time.first_frame_ms %.1f\n", Since(t));
     QueryPerformanceCounter(&t);
     for (int i = 0; i < 50; ++i) {
-        DrawScene();
+        scene.Step();
+        DrawScene(scene.View(), pictures, &wheel);
         SwapBuffers(dc);
     }
     glFinish();

@@ -308,12 +308,13 @@ kill_renderer() {
   wine taskkill /f /im クイルモア.dll </dev/null >/dev/null 2>&1
 }
 
-# Ends the persistent Wine server and starts it again, on $DISPLAY and with the registry as it
-# now stands (the screen's DPI is read once, when the server starts).
+# Ends the persistent Wine server and starts it again, on $DISPLAY with its own monitors and with
+# the registry as it now stands (the screen's DPI is read once, when the server starts).
 restart_wine() {
   wineserver -k </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1
   (setsid wineserver -p </dev/null >/dev/null 2>&1 &)
   qm_wait_prefix_server || fail "no Wine server for $WINEPREFIX after 5 s"
+  qm_forget_monitors
   wine cmd /c exit </dev/null >/dev/null 2>&1
 }

@@ -15,8 +15,6 @@
 #include "renderer/common/gl_api.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
-#include "renderer/scene/frame_cycle.h"
-#include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 
 int main(int argc, char** argv) {
@@ -38,7 +36,6 @@ int main(int argc, char** argv) {
             return 1;
         }
         Ms3dModel* wheel = new Ms3dModel();
-        WheelModel = wheel;
         if (!wheel->Load("c:\\q_mora\\Quillmoor.data")) {
             std::fprintf(stderr, "the model did not load\n");
             delete wheel;
@@ -47,19 +44,21 @@ int main(int argc, char** argv) {
         ResizeScene(width, height);
         bool ok = LoadSceneTextures();
         if (ok) {
-            ResetScene();
+            const ScenePictures pictures = {SceneTextures[1], SceneTextures[2]};
+            Scene scene;
+            scene.Reset();
             wheel->ReloadTextures();
             SetSceneGlState();
-            SeedRandom(7);
-            for (; drawn < frames && DrawScene(); ++drawn) {
+            scene.random.SeedRandom(7);
+            for (; drawn < frames; ++drawn) {
+                scene.Step();
+                DrawScene(scene.View(), pictures, wheel);
                 glFinish();  // what a swap waits for
-                CountSwappedFrame();
             }
         } else {
             std::fprintf(stderr, "no scene picture loaded\n");
         }
         glDeleteTextures(3, SceneTextures);
-        WheelModel = nullptr;
         delete wheel;
         if (!ok || drawn < frames) return 1;
     }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -16,9 +17,7 @@
 #include "renderer/common/gl_api.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
-#include "renderer/scene/frame_cycle.h"
 #include "renderer/scene/ground_smoke.h"
-#include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 
 namespace {
@@ -83,12 +82,7 @@ class SceneGeometry : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl_.Ok());
-        WheelModel = &probe_;
-        SetRandomSource(nullptr);
-        SeedRandom(1);
-        CameraCycleFrames = 0.0f;
-        SceneTextures[1] = SceneTextures[2] = 0;
-        ResetScene();
+        scene_.Reset();
         SetSceneGlState();
         // An orthographic view of everything within kReach of the eye, nothing clipped, and
         // window coordinates that give eye coordinates back.
@@ -99,13 +93,18 @@ protected:
         glViewport(0, 0, 8192, 8192);
         glDepthRange(0.0, 1.0);
         // Once for the number of polygons the ground makes, which come first in every frame.
-        groundPolygons_ = Feedback([] { DrawGround(); }, nullptr).polygons.size();
+        groundPolygons_ = Feedback([] { DrawGround(0); }, nullptr).polygons.size();
     }
-    void TearDown() override { WheelModel = nullptr; }
+
+    // A step, drawn (without pictures) as its frame.
+    void StepAndDraw() {
+        scene_.Step();
+        DrawScene(scene_.View(), {}, &probe_);
+    }
 
     // Runs `draw` in feedback mode; world coordinates come from the model-view matrix that is
     // current afterwards (`view`, or the one the drawing leaves), inverted.
-    Frame Feedback(void (*draw)(), const GLdouble* view) {
+    Frame Feedback(const std::function<void()>& draw, const GLdouble* view) {
         std::vector<GLfloat> buffer(1 << 20);
         glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
         glRenderMode(GL_FEEDBACK);
@@ -149,7 +148,7 @@ protected:
         return frame;
     }
 
-    Frame DrawFrame() { return Feedback([] { DrawScene(); }, nullptr); }
+    Frame DrawFrame() { return Feedback([this] { StepAndDraw(); }, nullptr); }
 
     // The probe's triangles of wheel i (0 facing up, 1 facing down) in a frame.
     const std::vector<Vertex>& Probe(const Frame& frame, int wheel, int triangle) {
@@ -158,12 +157,13 @@ protected:
 
     OffscreenGl gl_{16, 16};
     ProbeWheel probe_;
+    Scene scene_;
     size_t groundPolygons_ = 0;
 };
 
 TEST_F(SceneGeometry, WheelsVehicleAndSmokeOverManyFrames) {
     P previousCentre[4], previousTop[4];
-    P previousPosition{Vehicle.posX, 0, Vehicle.posZ};
+    P previousPosition{scene_.vehicle.posX, 0, scene_.vehicle.posZ};
     int steered = 0, compared = 0;
     for (int n = 0; n < 700; ++n) {
         const Frame frame = DrawFrame();
@@ -179,7 +179,7 @@ TEST_F(SceneGeometry, WheelsVehicleAndSmokeOverManyFrames) {
             axle[i] = t[1].world - t[0].world;
             top[i] = t[2].world - t[0].world;
         }
-        const P position{Vehicle.posX, 0, Vehicle.posZ};
+        const P position{scene_.vehicle.posX, 0, scene_.vehicle.posZ};
         const P travel = Flat(position - previousPosition);
         const P middle = (centre[0] + centre[1] + centre[2] + centre[3]) * 0.25;
         const P front = (centre[0] + centre[1]) * 0.5, rear = (centre[2] + centre[3]) * 0.5;
@@ -202,7 +202,7 @@ TEST_F(SceneGeometry, WheelsVehicleAndSmokeOverManyFrames) {
         // The vehicle moves along its heading, front first, speed / 30 a frame (but where it
         // wraps at the edge of the world).
         if (n > 0 && Length(travel) < 10.0) {
-            EXPECT_NEAR(Length(travel), Vehicle.speed / 30.0, 1e-3) << "frame " << n;
+            EXPECT_NEAR(Length(travel), scene_.vehicle.speed / 30.0, 1e-3) << "frame " << n;
             EXPECT_GT(Dot(Unit(travel), forward), 0.9999) << "frame " << n;
         }
         // The front pair turns with the steering about the vertical, the rear pair never.
@@ -213,9 +213,9 @@ TEST_F(SceneGeometry, WheelsVehicleAndSmokeOverManyFrames) {
         for (int i : {0, 1}) {
             const P reference = i == 0 ? axle[2] : axle[3];
             const double turn = std::atan2(Cross(Flat(reference), Flat(axle[i])).y, Dot(Flat(reference), Flat(axle[i])));
-            EXPECT_NEAR(turn * kDegrees, Vehicle.steerAngle, 0.15) << "wheel " << i << ", frame " << n;
+            EXPECT_NEAR(turn * kDegrees, scene_.vehicle.steerAngle, 0.15) << "wheel " << i << ", frame " << n;
         }
-        steered += Vehicle.steerAngle != 0.0f;
+        steered += scene_.vehicle.steerAngle != 0.0f;
         // Rolling forwards: from frame to frame each wheel turns so that its top moves ahead.
         if (n > 0 && Length(travel) < 10.0) {
             for (int i = 0; i < 4; ++i) {
@@ -282,14 +282,14 @@ TEST_F(SceneGeometry, WheelsVehicleAndSmokeOverManyFrames) {
 int ZeroDraw() { return 0; }
 
 TEST_F(SceneGeometry, RoadsideCameraFromItsDraws) {
-    Vehicle.heading = 30.0f;
-    Vehicle.posX = 7.0f;
-    Vehicle.posZ = -3.0f;
-    SetRandomSource(ZeroDraw);
-    PlaceRoadsideCamera();
-    Camera.mode = CameraRoadside;
-    const P vehicle{Vehicle.posX, 1.0, Vehicle.posZ};
-    DrawScene();
+    scene_.vehicle.heading = 30.0f;
+    scene_.vehicle.posX = 7.0f;
+    scene_.vehicle.posZ = -3.0f;
+    scene_.random.SetSource(ZeroDraw);
+    scene_.PlaceRoadsideCamera();
+    scene_.camera.mode = CameraRoadside;
+    const P vehicle{scene_.vehicle.posX, 1.0, scene_.vehicle.posZ};
+    StepAndDraw();
     GLdouble m[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, m);
     // The eye, -R^T t, and the direction it looks in, -(third row of R).
@@ -302,14 +302,14 @@ TEST_F(SceneGeometry, RoadsideCameraFromItsDraws) {
     EXPECT_GT(Dot(Unit(vehicle - eye), Unit(look)), 0.99999);
 
     // Far away: the next frame puts the eye 50 units ahead in the direction of travel.
-    Camera.roadsideX = Vehicle.posX + 200.0f;
-    const P before{Vehicle.posX, 0, Vehicle.posZ};
-    DrawScene();
-    const P after{Vehicle.posX, 0, Vehicle.posZ};
-    const P ahead{Camera.roadsideX - before.x, 0, Camera.roadsideZ - before.z};
+    scene_.camera.roadsideX = scene_.vehicle.posX + 200.0f;
+    const P before{scene_.vehicle.posX, 0, scene_.vehicle.posZ};
+    StepAndDraw();
+    const P after{scene_.vehicle.posX, 0, scene_.vehicle.posZ};
+    const P ahead{scene_.camera.roadsideX - before.x, 0, scene_.camera.roadsideZ - before.z};
     EXPECT_NEAR(Length(ahead), 50.0, 1e-3);
     EXPECT_GT(Dot(Unit(ahead), Unit(after - before)), 0.9999);
-    SetRandomSource(nullptr);
+    scene_.random.SetSource(nullptr);
 }
 
 // The fixed GL state a frame relies on: the projection of a 45-degree field of view at the
@@ -334,7 +334,7 @@ TEST_F(SceneGeometry, ProjectionAndDepthState) {
     GLint depthFunc = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
     EXPECT_EQ(depthFunc, GL_LEQUAL);
-    DrawScene();
+    StepAndDraw();
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     EXPECT_TRUE(depthWrites);

@@ -14,9 +14,7 @@
 #include "renderer/image/image_file.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
-#include "renderer/scene/frame_cycle.h"
 #include "renderer/scene/ground_smoke.h"
-#include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 #include "tests/common/dib_builder.h"
 #include "tests/common/files.h"
@@ -50,19 +48,21 @@ protected:
         ASSERT_TRUE(WriteBytes(kGroundPicturePath, QuadrantPicture()));
         ASSERT_TRUE(WriteBytes(kSmokePicturePath, ReadBytes(std::string(QM_RESOURCES) + "/smoke.bmp")));
         ASSERT_TRUE(wheel_.Load((std::string(QM_RESOURCES) + "/クイルモア.data").c_str()));
-        WheelModel = &wheel_;
 
         // What the renderer's start-up does once its context is current.
         ResizeScene(kWidth, kHeight);
-        SetRandomSource(nullptr);
-        SeedRandom(1);
-        CameraCycleFrames = 0.0f;
         ASSERT_TRUE(LoadSceneTextures());
-        ResetScene();
+        pictures_ = {SceneTextures[1], SceneTextures[2]};
+        scene_.Reset();
         wheel_.ReloadTextures();
         SetSceneGlState();
     }
-    void TearDown() override { WheelModel = nullptr; }
+
+    // A step, drawn as its frame.
+    void StepAndDraw() {
+        scene_.Step();
+        DrawScene(scene_.View(), pictures_, &wheel_);
+    }
 
     // Share of the frame's pixels within `tolerance` of (r, g, b) in every channel, in the box
     // [x0, x1) x [y0, y1) counted from the bottom left.
@@ -80,11 +80,13 @@ protected:
 
     OffscreenGl gl_{kWidth, kHeight};
     Ms3dModel wheel_;
+    Scene scene_;
+    ScenePictures pictures_;
     ScratchFolder folder_{TestFolder() + "gl_scene"};
 };
 
 TEST_F(GlScene, GroundShowsThePictureAndWheelsSitInTheMiddle) {
-    DrawScene();
+    StepAndDraw();
     EXPECT_GT(Share(255, 0, 0, 40), 0.02);
     EXPECT_GT(Share(0, 0, 255, 40), 0.02);
     EXPECT_GT(Share(0, 255, 0, 40), 0.02);
@@ -95,12 +97,12 @@ TEST_F(GlScene, GroundShowsThePictureAndWheelsSitInTheMiddle) {
 }
 
 TEST_F(GlScene, FirstFrameLooksAtTheVehicleFromTheOrbit) {
-    const float posX = Vehicle.posX, posZ = Vehicle.posZ;
-    DrawScene();
+    const float posX = scene_.vehicle.posX, posZ = scene_.vehicle.posZ;
+    StepAndDraw();
     GLdouble drawn[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, drawn);
     glLoadIdentity();
-    gluLookAt(Camera.orbitX, 8.0, Camera.orbitZ, posX, 0.0, posZ, 0.0, 1.0, 0.0);
+    gluLookAt(scene_.camera.orbitX, 8.0, scene_.camera.orbitZ, posX, 0.0, posZ, 0.0, 1.0, 0.0);
     GLdouble expected[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, expected);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(drawn[i], expected[i], 1e-5) << i;
@@ -118,22 +120,22 @@ TEST_F(GlScene, SmokeOnlyAddsLight) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     ASSERT_TRUE(BuildTextureMipmaps(puff->width, puff->height, puff->data));
     FreeRgbImage(puff);
-    SceneTextures[2] = red;
+    pictures_.smoke = red;
     // The same frame twice: once with every puff at size 0, once with the puffs as they are.
-    for (int frame = 0; frame < 30; ++frame) DrawScene();  // the first set of puffs is gone
-    const VehicleState vehicle = Vehicle;
-    const CameraState camera = Camera;
+    for (int frame = 0; frame < 30; ++frame) StepAndDraw();  // the first set of puffs is gone
+    const VehicleState vehicle = scene_.vehicle;
+    const CameraState camera = scene_.camera;
     SmokeParticle smoke[kSmokeCount];
-    std::copy(std::begin(SmokeParticles), std::end(SmokeParticles), smoke);
+    std::copy(std::begin(scene_.smoke), std::end(scene_.smoke), smoke);
     auto frameWith = [&](bool puffs) {
-        Vehicle = vehicle;
-        Camera = camera;
-        std::copy(std::begin(smoke), std::end(smoke), SmokeParticles);
+        scene_.vehicle = vehicle;
+        scene_.camera = camera;
+        std::copy(std::begin(smoke), std::end(smoke), scene_.smoke);
         if (!puffs) {
-            for (SmokeParticle& p : SmokeParticles) p.life = 0.0f;
+            for (SmokeParticle& p : scene_.smoke) p.life = 0.0f;
         }
-        SeedRandom(99);
-        DrawScene();
+        scene_.random.SeedRandom(99);
+        StepAndDraw();
         return gl_.Pixels();
     };
     const std::vector<unsigned char> without = frameWith(false);
@@ -148,11 +150,11 @@ TEST_F(GlScene, SmokeOnlyAddsLight) {
 }
 
 TEST_F(GlScene, FrameThousandUsesTheRoadsideCamera) {
-    for (int frame = 0; frame < 1000; ++frame) CountSwappedFrame();
-    ASSERT_EQ(Camera.mode, CameraRoadside);
-    const float posX = Vehicle.posX, posZ = Vehicle.posZ;
-    const float eyeX = Camera.roadsideX, eyeY = Camera.roadsideY, eyeZ = Camera.roadsideZ;
-    DrawScene();
+    for (int frame = 0; frame < 1000; ++frame) scene_.Step(false);
+    ASSERT_EQ(scene_.camera.mode, CameraRoadside);
+    const float posX = scene_.vehicle.posX, posZ = scene_.vehicle.posZ;
+    const float eyeX = scene_.camera.roadsideX, eyeY = scene_.camera.roadsideY, eyeZ = scene_.camera.roadsideZ;
+    StepAndDraw();
     GLdouble drawn[16], expected[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, drawn);
     glLoadIdentity();

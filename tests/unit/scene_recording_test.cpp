@@ -14,9 +14,6 @@
 
 #include "recording_gl.h"
 #include "renderer/model/mesh_model.h"
-#include "renderer/scene/frame_cycle.h"
-#include "renderer/scene/ground_smoke.h"
-#include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
 
 namespace {
@@ -37,8 +34,8 @@ struct StateHash {
     }
 };
 
-void MixScene(StateHash& h) {
-    const VehicleState& v = Vehicle;
+void MixScene(StateHash& h, const Scene& scene) {
+    const VehicleState& v = scene.vehicle;
     for (float f : {v.posX, v.posY, v.posZ, v.heading, v.turnRate, v.speed, v.targetSpeed, v.speedStep}) h.Mix(f);
     h.Mix(v.speedRampFrames);
     h.Mix(v.steerAngle);
@@ -49,14 +46,14 @@ void MixScene(StateHash& h) {
         h.Mix(v.wheelOffsetY[i]);
         h.Mix(v.wheelOffsetZ[i]);
     }
-    const CameraState& c = Camera;
+    const CameraState& c = scene.camera;
     h.Mix(c.mode);
     for (float f : {c.roadsideX, c.roadsideY, c.roadsideZ, c.orbitX, c.orbitY, c.orbitZ, c.orbitAngle}) h.Mix(f);
-    for (const SmokeParticle& p : SmokeParticles) {
+    for (const SmokeParticle& p : scene.smoke) {
         for (float f : {p.x, p.y, p.z, p.vx, p.vy, p.vz, p.life, p.fade}) h.Mix(f);
     }
-    h.Mix(CameraCycleFrames);
-    h.Mix(RandomState());
+    h.Mix(scene.cameraCycleFrames);
+    h.Mix(scene.random.State());
 }
 
 }  // namespace
@@ -64,23 +61,21 @@ void MixScene(StateHash& h) {
 TEST(SceneRecording, StepsAndDrawingMatchTheRecordingAtSixtyFramesASecond) {
     Ms3dModel wheel;
     ASSERT_TRUE(wheel.Load(QM_RESOURCES "/クイルモア.data"));
-    WheelModel = &wheel;
-    SetRandomSource(nullptr);
-    SeedRandom(1);
-    ResetScene();
-    SeedRandom(20261208);
+    Scene scene;
+    scene.Reset();
+    scene.random.SeedRandom(20261208);
     ResetRecordedGl();
 
+    // Each step drawn as a frame of its own, as a steady 60 Hz display shows them.
     StateHash state;
     std::ostringstream lines;
     for (int step = 1; step <= kSteps; ++step) {
-        const bool drawn = step < kMinimisedFrom || step >= kMinimisedTo;
-        if (drawn) DrawScene();
-        CountSwappedFrame();
-        MixScene(state);
+        const bool shown = step < kMinimisedFrom || step >= kMinimisedTo;
+        scene.Step(shown);
+        if (shown) DrawScene(scene.View(), {0, 0}, &wheel);
+        MixScene(state, scene);
         if (step % 100 == 0) lines << step << ' ' << std::hex << state.value << ' ' << RecordedGlHash() << std::dec << '\n';
     }
-    WheelModel = nullptr;
 
     if (const char* out = std::getenv("QM_RECORD")) {
         std::ofstream(out) << lines.str();

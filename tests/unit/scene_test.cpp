@@ -1,5 +1,5 @@
-// The vehicle, camera, ground and smoke simulation, stepped frame by frame without a GL
-// context (the drawing calls then do nothing), with the real generator or a scripted one.
+// The vehicle, camera, ground and smoke simulation, stepped without a GL context, with the real
+// generator or a scripted one.
 #include <gtest/gtest.h>
 
 #include "renderer/image/textures.h"
@@ -10,7 +10,6 @@
 #include <deque>
 #include <vector>
 
-#include "renderer/scene/frame_cycle.h"
 #include "renderer/scene/ground_smoke.h"
 #include "renderer/scene/random.h"
 #include "renderer/scene/scene.h"
@@ -34,123 +33,115 @@ std::deque<int> Script::values;
 int Script::draws = 0;
 int Script::fallback = 0;
 
-class Scene : public testing::Test {
+class SceneSteps : public testing::Test {
 protected:
-    void SetUp() override {
-        SetRandomSource(nullptr);
-        SeedRandom(1);
-        Vehicle = VehicleState{};
-        Camera = CameraState{};
-        CameraCycleFrames = 0.0f;
-    }
-    void TearDown() override { SetRandomSource(nullptr); }
-
     // Resets the scene on the real generator, then scripts every later draw.
     void ResetThenScript(std::deque<int> values, int fallback = 0) {
-        ResetScene();
+        scene.Reset();
         Script::values = std::move(values);
         Script::draws = 0;
         Script::fallback = fallback;
-        SetRandomSource(Script::Next);
+        scene.random.SetSource(Script::Next);
     }
     // No particle respawns (and draws) during the test.
-    static void StillSmoke() {
-        for (SmokeParticle& p : SmokeParticles) p.life = p.fade = 0.0f;
+    void StillSmoke() {
+        for (SmokeParticle& p : scene.smoke) p.life = p.fade = 0.0f;
     }
+    Scene scene;
 };
 
 float F(double v) { return static_cast<float>(v); }
 
-TEST_F(Scene, FirstFrameOrbitsAndTheAngleGrowsByHalfADegree) {
-    ResetScene();
-    EXPECT_EQ(Camera.mode, CameraOrbit);
-    EXPECT_EQ(Camera.orbitAngle, -20.0f);
-    ASSERT_TRUE(DrawScene());
+TEST_F(SceneSteps, FirstFrameOrbitsAndTheAngleGrowsByHalfADegree) {
+    scene.Reset();
+    EXPECT_EQ(scene.camera.mode, CameraOrbit);
+    EXPECT_EQ(scene.camera.orbitAngle, -20.0f);
+    scene.Step();
     // The eye is placed before the vehicle moves: 30 units from its start, 8 high.
-    EXPECT_EQ(Camera.orbitX, F(std::cos(-20 * 3.141 / 180) * 30));
-    EXPECT_EQ(Camera.orbitY, 8.0f);
-    EXPECT_EQ(Camera.orbitZ, F(std::sin(-20 * 3.141 / 180) * 30));
-    EXPECT_EQ(Camera.orbitAngle, -19.5f);
-    for (int i = 0; i < 99; ++i) DrawScene();
-    EXPECT_EQ(Camera.orbitAngle, 30.0f);
+    EXPECT_EQ(scene.camera.orbitX, F(std::cos(-20 * 3.141 / 180) * 30));
+    EXPECT_EQ(scene.camera.orbitY, 8.0f);
+    EXPECT_EQ(scene.camera.orbitZ, F(std::sin(-20 * 3.141 / 180) * 30));
+    EXPECT_EQ(scene.camera.orbitAngle, -19.5f);
+    for (int i = 0; i < 99; ++i) scene.Step();
+    EXPECT_EQ(scene.camera.orbitAngle, 30.0f);
     EXPECT_NEAR(DegToRad(180), 3.141, 1e-12);  // the factor is 3.141, not pi
 }
 
-TEST_F(Scene, SteeringImpulseDecaysInFramesAndTurnsOneFrameLate) {
+TEST_F(SceneSteps, SteeringImpulseDecaysInFramesAndTurnsOneFrameLate) {
     // Frame 1: the chance hits (101 % 100 = 1), the spread is 29 - 0, no speed ramp.
     ResetThenScript({101, 29, 0});
     StillSmoke();
-    DrawScene();
-    EXPECT_EQ(Vehicle.steerActive, 1);
-    EXPECT_EQ(Vehicle.heading, 0.0f);  // the rate is taken before it is set
-    EXPECT_EQ(Vehicle.turnRate, F(29.0 / 30));
-    EXPECT_EQ(Vehicle.steerAngle, F(29.0 / 1.01));
-    DrawScene();
-    EXPECT_EQ(Vehicle.heading, F(29.0 / 30));
+    scene.Step();
+    EXPECT_EQ(scene.vehicle.steerActive, 1);
+    EXPECT_EQ(scene.vehicle.heading, 0.0f);  // the rate is taken before it is set
+    EXPECT_EQ(scene.vehicle.turnRate, F(29.0 / 30));
+    EXPECT_EQ(scene.vehicle.steerAngle, F(29.0 / 1.01));
+    scene.Step();
+    EXPECT_EQ(scene.vehicle.heading, F(29.0 / 30));
 
     int frames = 2;
-    while (Vehicle.steerActive && frames < 1000) {
-        DrawScene();
+    while (scene.vehicle.steerActive && frames < 1000) {
+        scene.Step();
         ++frames;
     }
     EXPECT_EQ(frames, 269);  // 29 / 1.01^269 is the first value below 2
-    EXPECT_EQ(Vehicle.steerAngle, 0.0f);
-    const float heading = Vehicle.heading;
-    DrawScene();  // the last rate still applies once
-    EXPECT_GT(Vehicle.heading, heading);
-    const float settled = Vehicle.heading;
-    DrawScene();
-    EXPECT_EQ(Vehicle.heading, settled);
+    EXPECT_EQ(scene.vehicle.steerAngle, 0.0f);
+    const float heading = scene.vehicle.heading;
+    scene.Step();  // the last rate still applies once
+    EXPECT_GT(scene.vehicle.heading, heading);
+    const float settled = scene.vehicle.heading;
+    scene.Step();
+    EXPECT_EQ(scene.vehicle.heading, settled);
 }
 
-TEST_F(Scene, SpeedRampTakesExactlyOneHundredFrames) {
+TEST_F(SceneSteps, SpeedRampTakesExactlyOneHundredFrames) {
     // Frame 1: no impulse (0), a ramp (1), target 29 + 10.
     ResetThenScript({0, 1, 29});
     StillSmoke();
-    DrawScene();
-    EXPECT_EQ(Vehicle.speedRampFrames, 100);
-    EXPECT_EQ(Vehicle.targetSpeed, 39.0f);
-    EXPECT_EQ(Vehicle.speed, 10.0f);  // the starting frame does not change the speed yet
-    for (int i = 0; i < 99; ++i) DrawScene();
-    EXPECT_EQ(Vehicle.speedRampFrames, 1);
-    EXPECT_LT(Vehicle.speed, 39.0f - 0.2f);
-    DrawScene();
-    EXPECT_EQ(Vehicle.speedRampFrames, 0);
-    EXPECT_NEAR(Vehicle.speed, 39.0f, 1e-3);
+    scene.Step();
+    EXPECT_EQ(scene.vehicle.speedRampFrames, 100);
+    EXPECT_EQ(scene.vehicle.targetSpeed, 39.0f);
+    EXPECT_EQ(scene.vehicle.speed, 10.0f);  // the starting frame does not change the speed yet
+    for (int i = 0; i < 99; ++i) scene.Step();
+    EXPECT_EQ(scene.vehicle.speedRampFrames, 1);
+    EXPECT_LT(scene.vehicle.speed, 39.0f - 0.2f);
+    scene.Step();
+    EXPECT_EQ(scene.vehicle.speedRampFrames, 0);
+    EXPECT_NEAR(scene.vehicle.speed, 39.0f, 1e-3);
 }
 
-TEST_F(Scene, WrapAroundAtFourHundred) {
+TEST_F(SceneSteps, WrapAroundAtFourHundred) {
     const struct {
         float from, to;
     } cases[] = {{400.0f, 400.0f}, {-400.0f, -400.0f}, {400.5f, -400.0f}, {-400.5f, 400.0f}, {12.0f, 12.0f}};
     for (const auto& c : cases) {
         ResetThenScript({});
         StillSmoke();
-        Vehicle.speed = 0.0f;  // no motion: only the wrap rule acts
-        Vehicle.posX = c.from;
-        Vehicle.posZ = c.from;
-        DrawScene();
-        EXPECT_EQ(Vehicle.posX, c.to) << c.from;
-        EXPECT_EQ(Vehicle.posZ, c.to) << c.from;
+        scene.vehicle.speed = 0.0f;  // no motion: only the wrap rule acts
+        scene.vehicle.posX = c.from;
+        scene.vehicle.posZ = c.from;
+        scene.Step();
+        EXPECT_EQ(scene.vehicle.posX, c.to) << c.from;
+        EXPECT_EQ(scene.vehicle.posZ, c.to) << c.from;
     }
 }
 
-TEST_F(Scene, RoadsideCameraRelocatesBeyond150AndReseeds) {
+TEST_F(SceneSteps, RoadsideCameraRelocatesBeyond150AndReseeds) {
     ResetThenScript({});
     StillSmoke();
-    Camera.mode = CameraRoadside;
-    Camera.roadsideX = 150.0f;  // the vehicle is at the origin: exactly 150 away
-    Camera.roadsideY = 4.0f;
-    Camera.roadsideZ = 0.0f;
-    DrawScene();
-    EXPECT_EQ(Camera.roadsideX, 150.0f);
+    scene.camera.mode = CameraRoadside;
+    scene.camera.roadsideX = 150.0f;  // the vehicle is at the origin: exactly 150 away
+    scene.camera.roadsideY = 4.0f;
+    scene.camera.roadsideZ = 0.0f;
+    scene.Step();
+    EXPECT_EQ(scene.camera.roadsideX, 150.0f);
 
     // A little further: a new point, drawn from a generator reseeded with its own next value.
-    SetRandomSource(nullptr);
-    const float heading = Vehicle.heading, posX = Vehicle.posX, posZ = Vehicle.posZ;
-    Camera.roadsideX = posX + 150.01f;
-    Camera.roadsideZ = posZ;
-    SeedRandom(777);
+    scene.random.SetSource(nullptr);
+    const float heading = scene.vehicle.heading, posX = scene.vehicle.posX, posZ = scene.vehicle.posZ;
+    scene.camera.roadsideX = posX + 150.01f;
+    scene.camera.roadsideZ = posZ;
+    scene.random.SeedRandom(777);
     const uint32_t reseed = 777u * 214013u + 2531011u;
     uint32_t state = (reseed >> 16) & 0x7FFF;
     auto next = [&state] {
@@ -159,61 +150,61 @@ TEST_F(Scene, RoadsideCameraRelocatesBeyond150AndReseeds) {
     };
     const int a = next() % 45, b = next() % 45, height = next() % 10 + 1;
     const double angle = (double(heading) + 90 + (a - b)) * 3.141 / 180;
-    DrawScene();
-    EXPECT_EQ(Camera.roadsideX, F(std::cos(angle) * 50 + posX));
-    EXPECT_EQ(Camera.roadsideY, float(height));
-    EXPECT_EQ(Camera.roadsideZ, F(posZ - std::sin(angle) * 50));
-    EXPECT_GE(Camera.roadsideY, 1.0f);
-    EXPECT_LE(Camera.roadsideY, 10.0f);
+    scene.Step();
+    EXPECT_EQ(scene.camera.roadsideX, F(std::cos(angle) * 50 + posX));
+    EXPECT_EQ(scene.camera.roadsideY, float(height));
+    EXPECT_EQ(scene.camera.roadsideZ, F(posZ - std::sin(angle) * 50));
+    EXPECT_GE(scene.camera.roadsideY, 1.0f);
+    EXPECT_LE(scene.camera.roadsideY, 10.0f);
 }
 
-TEST_F(Scene, WheelSpinFallsByFourThirdsOfTheSpeed) {
+TEST_F(SceneSteps, WheelSpinFallsByFourThirdsOfTheSpeed) {
     ResetThenScript({});
     StillSmoke();
-    DrawScene();
-    EXPECT_NEAR(Vehicle.wheelSpin, -40.0 / 3, 1e-4);
-    DrawScene();
-    EXPECT_NEAR(Vehicle.wheelSpin, -80.0 / 3, 1e-4);
+    scene.Step();
+    EXPECT_NEAR(scene.vehicle.wheelSpin, -40.0 / 3, 1e-4);
+    scene.Step();
+    EXPECT_NEAR(scene.vehicle.wheelSpin, -80.0 / 3, 1e-4);
 }
 
-TEST_F(Scene, DrawsPerFrameInEachState) {
+TEST_F(SceneSteps, DrawsPerFrameInEachState) {
     // Idle: the impulse chance, the ramp chance, four wheel jitters.
     ResetThenScript({});
     StillSmoke();
-    DrawScene();
+    scene.Step();
     EXPECT_EQ(Script::draws, 6);
 
     // Both chances hit: impulse spread and ramp target are drawn in that order, in between.
     ResetThenScript({1, 20, 5, 1, 7});
     StillSmoke();
-    DrawScene();
+    scene.Step();
     EXPECT_EQ(Script::draws, 9);
-    EXPECT_EQ(Vehicle.steerActive, 1);
-    EXPECT_EQ(Vehicle.turnRate, F(15.0 / 30));
-    EXPECT_EQ(Vehicle.targetSpeed, 17.0f);
+    EXPECT_EQ(scene.vehicle.steerActive, 1);
+    EXPECT_EQ(scene.vehicle.turnRate, F(15.0 / 30));
+    EXPECT_EQ(scene.vehicle.targetSpeed, 17.0f);
 
     // Impulse decaying and ramp running: only the jitters.
     Script::draws = 0;
-    DrawScene();
+    scene.Step();
     EXPECT_EQ(Script::draws, 4);
 
     // Each respawning particle draws twice.
     Script::draws = 0;
-    SmokeParticles[5].life = 0.95f;
-    SmokeParticles[5].fade = 0.1f;
-    DrawScene();
+    scene.smoke[5].life = 0.95f;
+    scene.smoke[5].fade = 0.1f;
+    scene.Step();
     EXPECT_EQ(Script::draws, 6);
 }
 
-TEST_F(Scene, SmokeStartsAndRespawnsAtItsPoints) {
-    SetRandomSource(Script::Next);
+TEST_F(SceneSteps, SmokeStartsAndRespawnsAtItsPoints) {
+    scene.random.SetSource(Script::Next);
     Script::values.clear();
     Script::fallback = 37;
-    Vehicle.speed = 0.0f;  // a fresh start: the speed is read before the reset sets it
-    ResetScene();
+    scene.vehicle.speed = 0.0f;  // a fresh start: the speed is read before the reset sets it
+    scene.Reset();
     const float startX[4] = {2.5f, -2.5f, 2.5f, -2.5f}, z[4] = {4.5f, 4.5f, -4.5f, -4.5f};
     for (int i = 0; i < kSmokeCount; ++i) {
-        const SmokeParticle& p = SmokeParticles[i];
+        const SmokeParticle& p = scene.smoke[i];
         EXPECT_EQ(p.x, startX[i % 4]);
         EXPECT_EQ(p.y, 0.3f);
         EXPECT_EQ(p.z, z[i % 4]);
@@ -224,13 +215,13 @@ TEST_F(Scene, SmokeStartsAndRespawnsAtItsPoints) {
         EXPECT_EQ(p.vz, -0.0f);
     }
     StillSmoke();
-    SmokeParticle& old = SmokeParticles[5];  // the -x side: respawns at x -2.3
+    SmokeParticle& old = scene.smoke[5];  // the -x side: respawns at x -2.3
     old.life = 0.95f;
     old.fade = 0.1f;
-    SmokeParticle& young = SmokeParticles[6];
+    SmokeParticle& young = scene.smoke[6];
     young = {1.0f, 2.0f, 3.0f, 0.5f, 0.25f, 1.1f, 0.2f, 0.1f};
     Script::values = {0, 0, 0, 0, 0, 0, 42, 3};  // chances, jitters, then the respawn's two
-    DrawScene();
+    scene.Step();
     EXPECT_EQ(old.x, -2.3f);
     EXPECT_EQ(old.z, 4.5f);
     EXPECT_EQ(old.life, 0.42f);
@@ -246,38 +237,38 @@ TEST_F(Scene, SmokeStartsAndRespawnsAtItsPoints) {
 // A reset starts the same scene whatever the last one left: the vehicle at the origin, at
 // speed 10, unturned, no ramp or impulse running, the orbit camera first and the roadside eye
 // by the vehicle.
-TEST_F(Scene, ResetForgetsTheSceneBefore) {
-    ResetScene();
-    VehicleState fresh = Vehicle;
-    const CameraState freshCamera = Camera;
-    std::memset(&Vehicle, 0x5A, sizeof Vehicle);  // what a long run might leave
-    std::memset(&Camera, 0x5A, sizeof Camera);
-    SeedRandom(1);
-    ResetScene();
-    EXPECT_EQ(std::memcmp(&Vehicle, &fresh, sizeof Vehicle), 0);
-    EXPECT_EQ(Camera.mode, CameraOrbit);
-    EXPECT_EQ(Camera.orbitAngle, -20.0f);
-    EXPECT_EQ(Camera.roadsideX, freshCamera.roadsideX);
-    EXPECT_EQ(Camera.roadsideY, freshCamera.roadsideY);
-    EXPECT_EQ(Camera.roadsideZ, freshCamera.roadsideZ);
-    EXPECT_LE(std::hypot(Camera.roadsideX, Camera.roadsideZ), 50.0 * std::sqrt(2.0) + 1e-3);
-    EXPECT_GE(Camera.roadsideY, 1.0f);
-    EXPECT_LE(Camera.roadsideY, 10.0f);
-    EXPECT_EQ(Vehicle.posX, 0.0f);
-    EXPECT_EQ(Vehicle.posY, 0.75f);
-    EXPECT_EQ(Vehicle.posZ, 0.0f);
-    EXPECT_EQ(Vehicle.heading, 0.0f);
-    EXPECT_EQ(Vehicle.turnRate, 0.0f);
-    EXPECT_EQ(Vehicle.speed, 10.0f);
-    EXPECT_EQ(Vehicle.targetSpeed, 10.0f);
-    EXPECT_EQ(Vehicle.speedStep, 0.0f);
-    EXPECT_EQ(Vehicle.speedRampFrames, 0);
-    EXPECT_EQ(Vehicle.steerAngle, 0.0f);
-    EXPECT_EQ(Vehicle.steerActive, 0);
-    EXPECT_EQ(Vehicle.wheelSpin, 0.0f);
+TEST_F(SceneSteps, ResetForgetsTheSceneBefore) {
+    scene.Reset();
+    VehicleState fresh = scene.vehicle;
+    const CameraState freshCamera = scene.camera;
+    std::memset(&scene.vehicle, 0x5A, sizeof scene.vehicle);  // what a long run might leave
+    std::memset(&scene.camera, 0x5A, sizeof scene.camera);
+    scene.random.SeedRandom(1);
+    scene.Reset();
+    EXPECT_EQ(std::memcmp(&scene.vehicle, &fresh, sizeof scene.vehicle), 0);
+    EXPECT_EQ(scene.camera.mode, CameraOrbit);
+    EXPECT_EQ(scene.camera.orbitAngle, -20.0f);
+    EXPECT_EQ(scene.camera.roadsideX, freshCamera.roadsideX);
+    EXPECT_EQ(scene.camera.roadsideY, freshCamera.roadsideY);
+    EXPECT_EQ(scene.camera.roadsideZ, freshCamera.roadsideZ);
+    EXPECT_LE(std::hypot(scene.camera.roadsideX, scene.camera.roadsideZ), 50.0 * std::sqrt(2.0) + 1e-3);
+    EXPECT_GE(scene.camera.roadsideY, 1.0f);
+    EXPECT_LE(scene.camera.roadsideY, 10.0f);
+    EXPECT_EQ(scene.vehicle.posX, 0.0f);
+    EXPECT_EQ(scene.vehicle.posY, 0.75f);
+    EXPECT_EQ(scene.vehicle.posZ, 0.0f);
+    EXPECT_EQ(scene.vehicle.heading, 0.0f);
+    EXPECT_EQ(scene.vehicle.turnRate, 0.0f);
+    EXPECT_EQ(scene.vehicle.speed, 10.0f);
+    EXPECT_EQ(scene.vehicle.targetSpeed, 10.0f);
+    EXPECT_EQ(scene.vehicle.speedStep, 0.0f);
+    EXPECT_EQ(scene.vehicle.speedRampFrames, 0);
+    EXPECT_EQ(scene.vehicle.steerAngle, 0.0f);
+    EXPECT_EQ(scene.vehicle.steerActive, 0);
+    EXPECT_EQ(scene.vehicle.wheelSpin, 0.0f);
 }
 
-TEST_F(Scene, GroundRimIsRowsZeroAndSixtyTwo) {
+TEST_F(SceneSteps, GroundRimIsRowsZeroAndSixtyTwo) {
     InitGroundGrid();
     for (int k = 0; k < kGridSize; ++k) {
         EXPECT_EQ(GroundGrid[0][k][1], 30.0);
@@ -293,20 +284,20 @@ TEST_F(Scene, GroundRimIsRowsZeroAndSixtyTwo) {
     EXPECT_EQ(GroundGrid[5][63][2], 992.0);
 }
 
-TEST_F(Scene, CameraCycleSwitchesAt500And1000) {
+TEST_F(SceneSteps, CameraCycleSwitchesAt500And1000) {
     ResetThenScript({});
-    for (int frame = 1; frame <= 999; ++frame) CountSwappedFrame();
-    EXPECT_EQ(Camera.mode, CameraOrbit);
-    EXPECT_EQ(CameraCycleFrames, 999.0f);
+    for (int frame = 1; frame <= 999; ++frame) scene.Step(false);
+    EXPECT_EQ(scene.camera.mode, CameraOrbit);
+    EXPECT_EQ(scene.cameraCycleFrames, 999.0f);
     Script::draws = 0;
-    CountSwappedFrame();  // frame 1000: a new roadside point
-    EXPECT_EQ(Camera.mode, CameraRoadside);
-    EXPECT_EQ(CameraCycleFrames, 0.0f);
+    scene.Step(false);  // frame 1000: a new roadside point
+    EXPECT_EQ(scene.camera.mode, CameraRoadside);
+    EXPECT_EQ(scene.cameraCycleFrames, 0.0f);
     EXPECT_EQ(Script::draws, 5);
-    for (int frame = 1; frame < 500; ++frame) CountSwappedFrame();
-    EXPECT_EQ(Camera.mode, CameraRoadside);
-    CountSwappedFrame();
-    EXPECT_EQ(Camera.mode, CameraOrbit);
+    for (int frame = 1; frame < 500; ++frame) scene.Step(false);
+    EXPECT_EQ(scene.camera.mode, CameraRoadside);
+    scene.Step(false);
+    EXPECT_EQ(scene.camera.mode, CameraOrbit);
 }
 
 TEST(Vec3, NormalizeGuardsZero) {
@@ -322,13 +313,12 @@ TEST(Vec3, NormalizeGuardsZero) {
 }
 
 TEST(Random, MatchesTheDocumentedGenerator) {
-    SetRandomSource(nullptr);
-    SeedRandom(1);
-    EXPECT_EQ(RandomInt(), 41);
-    EXPECT_EQ(RandomInt(), 18467);
-    EXPECT_EQ(RandomInt(), 6334);
-    SeedRandom(1);
-    EXPECT_EQ(RandomInt(), 41);
+    Random random;  // starts at 1
+    EXPECT_EQ(random.RandomInt(), 41);
+    EXPECT_EQ(random.RandomInt(), 18467);
+    EXPECT_EQ(random.RandomInt(), 6334);
+    random.SeedRandom(1);
+    EXPECT_EQ(random.RandomInt(), 41);
 }
 
 // The renderer's argument: none reads c:\q_mora as ever; a folder, quoted or not, its files.
