@@ -192,6 +192,7 @@ FunctionEnd
 
 !macro RemoveSessionFiles FOLDER
   Delete "${FOLDER}\Quillmoor1.bmp"
+  Delete "${FOLDER}\Quillmoor1_m*.bmp"  ; the other monitors' photographs
   Delete "${FOLDER}\Quillmoor2.bmp"
   Delete "${FOLDER}\Quillmoor.data"
   Delete "${FOLDER}\~Quillmoor*.tmp"

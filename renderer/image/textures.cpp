@@ -43,12 +43,18 @@ RendererArguments ReadRendererArguments(const std::string& text) {
         if (word[0] == '/') {
             for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             if (word == "/keepmode") arguments.keepDisplayMode = true;
+            if (word == "/allmonitors") arguments.allMonitors = true;
             continue;  // an option of another version: ignored
         }
         folder += (folder.empty() ? "" : " ") + word;
     }
     arguments.files = ExchangePathsFor(folder);
     return arguments;
+}
+
+std::string MonitorPicturePath(const ExchangePaths& files, int left, int top, int width, int height) {
+    return files.ground.substr(0, files.ground.size() - std::string("Quillmoor1.bmp").size()) +
+           MonitorPictureName(left, top, width, height);
 }
 
 namespace {
@@ -91,6 +97,11 @@ bool BuildTextureMipmaps(int width, int height, const unsigned char* rgb) {
 }
 
 bool GlContextIsCurrent() { return glGetString(GL_VERSION) != nullptr; }
+
+unsigned int LoadExchangeTexture(const std::string& path) {
+    RgbImage* image = LoadImageFile(path.c_str());
+    return image ? TextureFromImage(image) : 0;
+}
 
 unsigned int LoadTextureFile(const char* path) {
     // Without a context there is nowhere to put a texture, so the file is not even read.

@@ -7,6 +7,8 @@ extern unsigned int SceneTextures[3];
 
 #include <string>
 
+#include "exchange_names.h"
+
 // Exchange pictures written by the saver before it starts the renderer, in its usual folder.
 extern const char* const kGroundPicturePath;  // "c:\q_mora\Quillmoor1.bmp"
 extern const char* const kSmokePicturePath;   // "c:\q_mora\Quillmoor2.bmp"
@@ -22,13 +24,18 @@ struct ExchangePaths {
 // blanks around it dropped (the saver names a private folder of the user's this way).
 ExchangePaths ExchangePathsFor(const std::string& arguments);
 
-// What the saver tells the renderer on its command line: a folder (as above) and the option
-// "/keepmode" (any letter case), which keeps the screen as it is instead of switching it to
-// 1024 x 768. Options begin with "/" outside double quotes; the rest names the folder.
+// What the saver tells the renderer on its command line: a folder (as above) and the options
+// "/keepmode", which keeps the screen as it is instead of switching it to 1024 x 768, and
+// "/allmonitors", which (with /keepmode) gives every monitor a scene of its own (any letter
+// case). Options begin with "/" outside double quotes; the rest names the folder.
 struct RendererArguments {
     ExchangePaths files;
     bool keepDisplayMode = false;
+    bool allMonitors = false;
 };
+
+// The photograph of a monitor other than the primary (exchange_names.h) in the exchange folder of `files`.
+std::string MonitorPicturePath(const ExchangePaths& files, int left, int top, int width, int height);
 RendererArguments ReadRendererArguments(const std::string& text);
 
 // Fills the bound 2-D texture with the whole mipmap chain of a width x height picture (RGB rows
@@ -39,6 +46,10 @@ bool BuildTextureMipmaps(int width, int height, const unsigned char* rgb);
 
 // Returns true while a GL context is current on this thread.
 bool GlContextIsCurrent();
+
+// Returns a new texture name holding the exchange picture at `path` with its full mipmap chain,
+// or 0 when it cannot be loaded (silently where it counts as missing).
+unsigned int LoadExchangeTexture(const std::string& path);
 
 // Returns a new texture name holding the picture at `path` with its full mipmap chain, or 0
 // when the picture cannot be loaded (or no context is current). The file is read only where it

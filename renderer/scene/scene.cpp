@@ -192,6 +192,15 @@ void ShownScene::Advance(int steps, bool shown) {
     }
 }
 
+void DrawAreaScenes(const std::vector<AreaScene>& scenes, int windowHeight, float blend, const MeshModel* wheel) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);  // the whole window, whatever the viewport
+    for (const AreaScene& s : scenes) {
+        const SceneArea& a = s.area;
+        ResizeScene(a.width, a.height, a.left, windowHeight - a.top - a.height);  // GL counts rows from the bottom
+        DrawScene(s.shown.previous, s.shown.scene.View(), blend, s.pictures, wheel, false);
+    }
+}
+
 void ResizeScene(int width, int height, int x, int y) {
     if (height == 0) height = 1;
     glViewport(x, y, width, height);

@@ -6,6 +6,8 @@
 // are degrees, converted with the factor 3.141 / 180.
 #pragma once
 
+#include <vector>
+
 #include "ground_smoke.h"
 #include "random.h"
 
@@ -108,6 +110,22 @@ struct ShownScene {
     // Takes `steps` steps (`shown` false while the window is minimised).
     void Advance(int steps, bool shown);
 };
+
+// A scene shown in its own part of a window that shows several (a monitor's, of a window over
+// them all): its area, in pixels from the window's top left, and the pictures it draws with.
+struct SceneArea {
+    int left, top, width, height;
+};
+struct AreaScene {
+    SceneArea area;
+    ShownScene shown;
+    ScenePictures pictures;
+};
+
+// Draws each scene in its area, at `blend` between its last two steps, with its own viewport and
+// aspect (the same field of view), after clearing the whole window (`windowHeight` pixels high)
+// once: black where no area is.
+void DrawAreaScenes(const std::vector<AreaScene>& scenes, int windowHeight, float blend, const MeshModel* wheel);
 
 // d * 3.141 / 180.
 double DegToRad(double degrees);

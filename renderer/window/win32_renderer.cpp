@@ -1,9 +1,11 @@
 // The renderer program: one full-screen OpenGL window titled "Quillmoor_VC", the frame loop
-// that drives the scene, and the orderly end that restores the display mode.
+// that drives the scene (a scene on every monitor, each in its own part of one window spanning
+// them all, where asked), and the orderly end that restores the display mode.
 #include <windows.h>
 
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 #include "renderer/common/gl_api.h"
 #include "renderer/common/startup_trace.h"
@@ -34,8 +36,27 @@ bool EscapePressed = false;
 PIXELFORMATDESCRIPTOR pixelFormat;
 
 Ms3dModel* WheelModel = nullptr;  // created at start-up and kept until the process ends
-ShownScene Shown;                 // the scene and what it shows
-ScenePictures Pictures;
+
+// Each monitor's scene in its place in the window (one alone over the whole of it, where there is
+// one scene), the primary monitor's first; and each monitor's place on the virtual screen, which
+// names its photograph.
+std::vector<AreaScene> Scenes;
+std::vector<RECT> Monitors;
+int ClientWidth = 0, ClientHeight = 0;
+
+// The monitors, the primary first, in the virtual screen's pixels (the process is DPI-aware).
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    auto& monitors = *reinterpret_cast<std::vector<RECT>*>(list);
+    if (info.dwFlags & MONITORINFOF_PRIMARY) {
+        monitors.insert(monitors.begin(), info.rcMonitor);
+    } else {
+        monitors.push_back(info.rcMonitor);
+    }
+    return TRUE;
+}
 
 // The display's refresh rate as it is now (after the mode change): 0 or 1 where unknown.
 int RefreshRate() { return GetDeviceCaps(deviceContext, VREFRESH); }
@@ -65,13 +86,53 @@ int64_t TicksPerSecond() {
 
 }  // namespace
 
+// Scenes only where the GL can draw: a window over monitors wider or taller than its largest
+// viewport keeps the scenes of the monitors inside it (the primary's always).
+void KeepScenesInsideTheViewport() {
+    GLint most[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+    for (size_t i = Scenes.size(); i-- > 1;) {
+        const SceneArea& a = Scenes[i].area;
+        if (a.left + a.width > most[0] || a.top + a.height > most[1]) {
+            Scenes.erase(Scenes.begin() + static_cast<std::ptrdiff_t>(i));
+            Monitors.erase(Monitors.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+}
+
 bool InitScene() {
     if (!LoadSceneTextures(Exchange)) return false;
-    Pictures = {SceneTextures[1], SceneTextures[2]};
-    Shown.scene.Reset();
+    KeepScenesInsideTheViewport();
+    for (size_t i = 0; i < Scenes.size(); ++i) {
+        AreaScene& m = Scenes[i];
+        // The primary's ground is the usual picture; another monitor's, its own photograph, or
+        // none where that cannot be read.
+        const RECT& r = Monitors[i];
+        m.pictures = {i == 0 ? SceneTextures[1]
+                             : LoadExchangeTexture(MonitorPicturePath(Exchange, r.left, r.top, r.right - r.left,
+                                                                      r.bottom - r.top)),
+                      SceneTextures[2]};
+        // Each monitor its own sequence: the primary's starts at 1, as a single scene's does.
+        m.shown.scene.random.SeedRandom(static_cast<uint32_t>(i + 1));
+        m.shown.scene.Reset();
+    }
     WheelModel->ReloadTextures();  // now that a context is current, the model's textures are made
     SetSceneGlState();
     return true;
+}
+
+// Draws every scene at `blend` between its last two steps: one alone over the whole window as
+// ever (its viewport the window's, set as the window's size changes), several (or one left of
+// several) each in its monitor's part of the window.
+void DrawScenes(float blend) {
+    const SceneArea& first = Scenes[0].area;
+    if (Scenes.size() == 1 && first.left == 0 && first.top == 0 && first.width == ClientWidth &&
+        first.height == ClientHeight) {
+        const AreaScene& m = Scenes[0];
+        DrawScene(m.shown.previous, m.shown.scene.View(), blend, m.pictures, WheelModel);
+    } else {
+        DrawAreaScenes(Scenes, ClientHeight, blend, WheelModel);
+    }
 }
 
 void DestroySceneWindow() {
@@ -124,14 +185,35 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // The scene's window: full screen at width x height (the display switched to that mode, or a
 // window of that size where it cannot be), or, with `screenSized`, borderless over the whole
-// primary monitor at its own resolution with the display left as it is.
-bool CreateSceneWindow(const char* title, int width, int height, int bits, bool fullScreen, bool screenSized) {
+// primary monitor at its own resolution with the display left as it is; with `allMonitors` as
+// well, over every monitor, each its own scene.
+bool CreateSceneWindow(const char* title, int width, int height, int bits, bool fullScreen, bool screenSized,
+                       bool allMonitors) {
     FullScreen = fullScreen && !screenSized;
-    if (screenSized) {
+    int left = 0, top = 0;  // the window's place on the virtual screen
+    std::vector<RECT> monitors;
+    if (screenSized && allMonitors) EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.size() > 1) {
+        left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    } else if (screenSized) {
         // The process is DPI-aware (its manifest): the monitor's pixels, not scaled ones.
         width = GetSystemMetrics(SM_CXSCREEN);
         height = GetSystemMetrics(SM_CYSCREEN);
+        monitors = {RECT{0, 0, width, height}};
+    } else {
+        monitors = {RECT{0, 0, width, height}};
     }
+    Monitors = monitors;
+    Scenes = std::vector<AreaScene>(monitors.size());
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const RECT& r = monitors[i];
+        Scenes[i].area = {r.left - left, r.top - top, r.right - r.left, r.bottom - r.top};
+    }
+    ClientWidth = width;
+    ClientHeight = height;
 
     // The model first: without it there is nothing to show, and nothing has been changed yet.
     WheelModel = new Ms3dModel();  // lives until the process ends
@@ -173,7 +255,7 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
     RECT rect = {0, 0, width, height};
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
 
-    windowHandle = CreateWindowExA(exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+    windowHandle = CreateWindowExA(exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, left, top,
                                    rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instanceHandle,
                                    nullptr);
     if (!windowHandle) {
@@ -222,9 +304,12 @@ int RendererMain(const char* arguments) {
     Exchange = read.files;
     const bool keepDisplayMode = read.keepDisplayMode;
     FullScreen = true;
-    if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen, keepDisplayMode)) return 0;
-    // Everything drawn so far (the scene reset) used the start seed 1.
-    Shown.scene.random.SeedRandom(static_cast<uint32_t>(std::clock()));
+    if (!CreateSceneWindow("Quillmoor_VC", 1024, 768, 32, FullScreen, keepDisplayMode, read.allMonitors)) return 0;
+    // Everything drawn so far (the scene reset) used the start seed 1 (another monitor's scene, 2,
+    // 3 ...); from here each scene's sequence is its own.
+    for (size_t i = 0; i < Scenes.size(); ++i) {
+        Scenes[i].shown.scene.random.SeedRandom(static_cast<uint32_t>(std::clock()) + static_cast<uint32_t>(i) * 7919u);
+    }
 
     MSG msg = {};
     int status = 0;
@@ -255,8 +340,8 @@ int RendererMain(const char* arguments) {
         }
         const int64_t stepsBefore = pacer.Steps();
         const FramePlan plan = pacer.BeginFrame(Now());
-        Shown.Advance(plan.steps, WindowActive);  // minimised: the camera cycle goes on
-        if (WindowActive) DrawScene(Shown.previous, Shown.scene.View(), plan.blend, Pictures, WheelModel);
+        for (AreaScene& m : Scenes) m.shown.Advance(plan.steps, WindowActive);  // minimised: the camera cycles go on
+        if (WindowActive) DrawScenes(plan.blend);
         SwapBuffers(deviceContext);  // also while minimised
         for (int64_t step = stepsBefore / 100 + 1; step <= pacer.Steps() / 100; ++step) {
             char mark[40];

@@ -25,7 +25,8 @@ std::string ConfirmSettings(SettingsWriter& writer, const std::string& repeatTex
     for (const std::string& file : files) {
         if (writer.Write(file, kKeyBgmKind, std::to_string(BgmKind)) &&
             writer.Write(file, kKeyBgmRepeat, std::to_string(BgmRepeat)) && writer.Write(file, kKeyBgmFile, BgmFile) &&
-            (ScreenMode == 1 ? writer.Write(file, kKeyScreenMode, "1") : writer.Remove(file, kKeyScreenMode))) {
+            (ScreenMode == 1 ? writer.Write(file, kKeyScreenMode, "1") : writer.Remove(file, kKeyScreenMode)) &&
+            (AllMonitors == 1 ? writer.Write(file, kKeyAllMonitors, "1") : writer.Remove(file, kKeyAllMonitors))) {
             return file;
         }
     }

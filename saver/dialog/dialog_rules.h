@@ -34,9 +34,9 @@ public:
 };
 
 // Writes the source, the repeat number (also kept in BgmRepeat) and the file, in that order,
-// all three keys always, then the screen mode (1 written; 0 by taking the key out, so that a
-// file that never had the setting stays as it was), into the first of `files` that takes them
-// all. Returns that file, or "" when none did (the caller tells the user: nothing was stored).
+// all three keys always, then the screen mode and the monitors (each 1 written; 0 by taking the
+// key out, so that a file that never had the setting stays as it was), into the first of `files`
+// that takes them all. Returns that file, or "" when none did (the caller tells the user: nothing was stored).
 std::string ConfirmSettings(SettingsWriter& writer, const std::string& repeatText, const std::vector<std::string>& files);
 
 // The background line at row y of a client area `height` pixels high: grey c with blue c + 30,

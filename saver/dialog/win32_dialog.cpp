@@ -41,7 +41,8 @@ struct Dialog {
     HWND fileButton = nullptr;
     HWND setButton = nullptr;
     HWND cancelButton = nullptr;
-    HWND screenMode = nullptr;  // the check box "画面の解像度を変えない"
+    HWND screenMode = nullptr;   // the check box "画面の解像度を変えない"
+    HWND allMonitors = nullptr;  // the check box "すべてのモニターに表示", usable with the one above
     int dpi = 96;
     DialogLayout layout;
     HFONT font = nullptr;
@@ -280,7 +281,8 @@ void ChooseFile() {
 // buttons, the check box), by Tab's own rule (a visible, enabled tab stop; a button that looks
 // disabled is no tab stop), so the first focus is where Tab from the last control would land.
 void FocusFirstTabStop() {
-    for (HWND control : {dialog.repeat, dialog.fileButton, dialog.setButton, dialog.cancelButton, dialog.screenMode}) {
+    for (HWND control : {dialog.repeat, dialog.fileButton, dialog.setButton, dialog.cancelButton, dialog.screenMode,
+                         dialog.allMonitors}) {
         if (IsWindowVisible(control) && IsWindowEnabled(control) && (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP)) {
             SetFocus(control);
             return;
@@ -307,6 +309,7 @@ void Confirm() {
     wchar_t text[64] = L"";
     GetWindowTextW(dialog.repeat, text, 64);
     ScreenMode = SendMessageW(dialog.screenMode, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    AllMonitors = SendMessageW(dialog.allMonitors, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     Win32Settings<SettingsPlatform> places;
     const std::vector<std::string> files = SettingsFilesToWrite(places);
     ProfileWriter writer;
@@ -373,10 +376,29 @@ void FreeResources() {
     dialog.handMade = false;
 }
 
-// The panel with its controls, the two buttons and the check box, as laid out; the repeat box
-// shows `repeatText`, the check box `screenModeChecked`, and the controls' states follow the
-// chosen source.
-void MakeControls(const std::wstring& repeatText, bool screenModeChecked) {
+// A check box on the dialog itself, in its place of the layout, ticked or not; last in the tab
+// order so far.
+HWND MakeCheckBox(int item, bool checked) {
+    const RECT& box = dialog.layout.box[item];
+    HWND check = CreateWindowExW(0, L"BUTTON", dialog.layout.text[item].c_str(),
+                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, box.left, box.top,
+                                 box.right - box.left, box.bottom - box.top, dialog.window, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(check, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), FALSE);
+    SendMessageW(check, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    return check;
+}
+
+// The monitors' box is of use only with the screen kept as it is: a display switched to
+// 1024 x 768 has its scene on the primary monitor alone.
+void FollowScreenMode() {
+    EnableWindow(dialog.allMonitors, SendMessageW(dialog.screenMode, BM_GETCHECK, 0, 0) == BST_CHECKED);
+}
+
+// The panel with its controls, the two buttons and the check boxes, as laid out; the repeat box
+// shows `repeatText`, the check boxes `screenModeChecked` and `allMonitorsChecked`, and the
+// controls' states follow the chosen source and the screen mode.
+void MakeControls(const std::wstring& repeatText, bool screenModeChecked, bool allMonitorsChecked) {
     const DialogLayout& l = dialog.layout;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // A control parent, so that Tab reaches the repeat box and the file button inside it.
@@ -404,15 +426,11 @@ void MakeControls(const std::wstring& repeatText, bool screenModeChecked) {
     dialog.fileButton = button(dialog.panel, kFileButton, ChooseFile);
     dialog.setButton = button(dialog.window, kSetButton, Confirm);
     dialog.cancelButton = button(dialog.window, kCancelButton, Close);
-    // The screen mode's check box, above the buttons; last in the tab order, so that the first
-    // focus stays where it was before it was added.
-    const RECT& check = l.box[kScreenMode];
-    dialog.screenMode = CreateWindowExW(0, L"BUTTON", l.text[kScreenMode].c_str(),
-                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, check.left, check.top,
-                                        check.right - check.left, check.bottom - check.top, dialog.window, nullptr,
-                                        instance, nullptr);
-    SendMessageW(dialog.screenMode, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font), FALSE);
-    SendMessageW(dialog.screenMode, BM_SETCHECK, screenModeChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+    // The check boxes, the screen mode's above the buttons and the monitors' below them; last in
+    // the tab order, so that the first focus stays where it was before they were added.
+    dialog.screenMode = MakeCheckBox(kScreenMode, screenModeChecked);
+    dialog.allMonitors = MakeCheckBox(kAllMonitors, allMonitorsChecked);
+    FollowScreenMode();
     SelectMusicSource(BgmKind);
 }
 
@@ -438,16 +456,18 @@ void ScaleTo(int dpi, const RECT* suggested) {
     GetWindowTextW(dialog.repeat, text, 64);
     HWND focus = GetFocus();
     HWND* const focusable[] = {&dialog.repeat, &dialog.fileButton, &dialog.setButton, &dialog.cancelButton,
-                               &dialog.screenMode};
+                               &dialog.screenMode, &dialog.allMonitors};
     int focused = -1;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         if (focus && (focus == *focusable[i] || IsChild(*focusable[i], focus))) focused = i;
     }
-    const bool checked = SendMessageW(dialog.screenMode, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const bool screenMode = SendMessageW(dialog.screenMode, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const bool allMonitors = SendMessageW(dialog.allMonitors, BM_GETCHECK, 0, 0) == BST_CHECKED;
     DestroyWindow(dialog.panel);  // with the repeat box and the file button
     DestroyWindow(dialog.setButton);
     DestroyWindow(dialog.cancelButton);
     DestroyWindow(dialog.screenMode);
+    DestroyWindow(dialog.allMonitors);
     FreeResources();
     MakeResources(dpi);
     RECT place;
@@ -458,7 +478,7 @@ void ScaleTo(int dpi, const RECT* suggested) {
     }
     const SIZE size = WindowSizeFor(dpi);
     SetWindowPos(dialog.window, nullptr, place.left, place.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    MakeControls(text, checked);
+    MakeControls(text, screenMode, allMonitors);
     if (focused >= 0) SetFocus(*focusable[focused]);
     InvalidateRect(dialog.window, nullptr, FALSE);
 }
@@ -537,13 +557,17 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_CAPTURECHANGED: dialog.linkPressed = false; return 0;
-    case WM_CTLCOLORSTATIC:  // the check box: white text on the gradient behind it
-        if (reinterpret_cast<HWND>(lParam) == dialog.screenMode && dialog.backgroundBrush) {
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == dialog.screenMode && HIWORD(wParam) == BN_CLICKED) FollowScreenMode();
+        break;
+    case WM_CTLCOLORSTATIC:  // a check box: white text (grey while it cannot be used) on the gradient behind it
+        if ((reinterpret_cast<HWND>(lParam) == dialog.screenMode || reinterpret_cast<HWND>(lParam) == dialog.allMonitors) &&
+            dialog.backgroundBrush) {
             HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, RGB(255, 255, 255));
+            SetTextColor(dc, IsWindowEnabled(reinterpret_cast<HWND>(lParam)) ? RGB(255, 255, 255) : RGB(150, 150, 165));
             SetBkMode(dc, TRANSPARENT);
             RECT at;
-            GetWindowRect(dialog.screenMode, &at);
+            GetWindowRect(reinterpret_cast<HWND>(lParam), &at);
             MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
             SetBrushOrgEx(dc, -at.left, -at.top, nullptr);
             return reinterpret_cast<LRESULT>(dialog.backgroundBrush);
@@ -603,6 +627,12 @@ DialogLayout LayOutDialog(HDC measure, int dpi) {
     l.box[kScreenMode] = {px(316), px(183), px(316) + CheckTextOffset(dpi) + extent.cx,
                           px(183) + std::max<int>(extent.cy, px(13))};
     l.text[kScreenMode] = screenText;
+    // Below the buttons, at the same left edge: the monitors' check box.
+    const std::wstring monitorsText = L"すべてのモニターに表示";
+    GetTextExtentPoint32W(measure, monitorsText.c_str(), static_cast<int>(monitorsText.size()), &extent);
+    l.box[kAllMonitors] = {px(316), px(229), px(316) + CheckTextOffset(dpi) + extent.cx,
+                           px(229) + std::max<int>(extent.cy, px(13))};
+    l.text[kAllMonitors] = monitorsText;
     return l;
 }
 
@@ -641,7 +671,7 @@ void RunSettingsDialog() {
         SendMessageW(dialog.window, WM_SETICON, icon.first,
                      reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, LR_SHARED)));
     }
-    MakeControls(Utf8ToWide(RepeatText(BgmRepeat)), ScreenMode == 1);
+    MakeControls(Utf8ToWide(RepeatText(BgmRepeat)), ScreenMode == 1, AllMonitors == 1);
     if (WindowDpi(dialog.window) != dialog.dpi) ScaleTo(WindowDpi(dialog.window), nullptr);
 
     POINT cursor;

@@ -13,6 +13,7 @@ enum DialogItem {
     kRepeatBox, kRepeatLabel, kFileButton, kFileLabel,
     kCredit, kLink, kSetButton, kCancelButton,  // on the dialog itself; the others are in the panel
     kScreenMode,                            // the check box "画面の解像度を変えない"
+    kAllMonitors,                           // the check box "すべてのモニターに表示"
     kDialogItems
 };
 constexpr bool InPanel(int item) { return item < kCredit; }

@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include <cmath>
+#include <utility>
 
 #include "command_line.h"
 #include "paths.h"
@@ -10,6 +11,7 @@ const char* const kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";
 const char* const kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";
 const char* const kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";
 const char* const kKeyScreenMode = "\x89\xE6\x96\xCA\xD3\xB0\xC4\xDE";
+const char* const kKeyAllMonitors = "\xD3\xC6\xC0\xB0";
 const char* const kSettingsFileName = "\\クイルモア.ini";
 
 int16_t BgmKind = 0;
@@ -17,6 +19,7 @@ int16_t BgmRepeat = 0;
 std::string BgmFile;
 std::string BgmFolder;
 int16_t ScreenMode = 0;
+int16_t AllMonitors = 0;
 
 std::string SettingsFilePath(SettingsPlatform& platform) {
     const std::string own = platform.PerUserSettingsPath();
@@ -52,7 +55,9 @@ void LoadSettings(SettingsPlatform& platform) {
     if (!BgmFile.empty() && !platform.FileExists(BgmFile)) BgmFile.clear();
     if (BgmFile.empty() && BgmKind == 2) BgmKind = 0;
     BgmFolder = BgmFile.empty() ? platform.ProgramFolder() : FolderOfPath(BgmFile);
-    int16_t screenMode = 0;
-    ApplyNumberSetting(platform.ReadProfileString(kSettingsSection, kKeyScreenMode, file), screenMode);
-    ScreenMode = screenMode == 1 ? 1 : 0;
+    for (const auto& flag : {std::make_pair(kKeyScreenMode, &ScreenMode), std::make_pair(kKeyAllMonitors, &AllMonitors)}) {
+        int16_t value = 0;
+        ApplyNumberSetting(platform.ReadProfileString(kSettingsSection, flag.first, file), value);
+        *flag.second = value == 1 ? 1 : 0;
+    }
 }

@@ -13,6 +13,7 @@ extern const char* const kKeyBgmKind;       // "BGM区分" in Shift_JIS
 extern const char* const kKeyBgmRepeat;     // "BGMﾘﾋﾟｰﾄ" in Shift_JIS
 extern const char* const kKeyBgmFile;       // "BGMﾌｧｲﾙ" in Shift_JIS
 extern const char* const kKeyScreenMode;    // "画面ﾓｰﾄﾞ" in Shift_JIS
+extern const char* const kKeyAllMonitors;   // "ﾓﾆﾀｰ" in Shift_JIS
 extern const char* const kSettingsFileName;  // "\クイルモア.ini", appended to the program's folder
 
 // The module's settings (UTF-8 texts).
@@ -23,6 +24,10 @@ extern std::string BgmFolder;  // where the file chooser opens
 // How the scene uses the screen: 0 (or no key) switches the display to 1024 x 768 as ever; 1
 // keeps the screen as it is and draws at its own size.
 extern int16_t ScreenMode;
+// Where the scene runs: 0 (or no key) on the primary monitor alone, the others black; 1 on every
+// monitor, each its own scene over its own photograph (with ScreenMode 1 only: a display switched
+// to 1024 x 768 has the primary monitor alone).
+extern int16_t AllMonitors;
 
 // What LoadSettings needs from the platform.
 class SettingsPlatform {
@@ -58,6 +63,6 @@ std::vector<std::string> SettingsFilesToWrite(SettingsPlatform& platform);
 bool ApplyNumberSetting(const std::string& text, int16_t& target);
 
 // Fills BgmKind, BgmRepeat, BgmFile and BgmFolder from the settings file. A music file that
-// does not open is dropped, and kind 2 (music file) then falls back to 0. ScreenMode is read like
-// the numbers (rounded down); any value but 1 counts as 0.
+// does not open is dropped, and kind 2 (music file) then falls back to 0. ScreenMode and
+// AllMonitors are read like the numbers (rounded down); any value but 1 counts as 0.
 void LoadSettings(SettingsPlatform& platform);

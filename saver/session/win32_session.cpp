@@ -7,6 +7,7 @@
 
 #include "renderer/common/startup_trace.h"
 #include "renderer/image/dib_decode.h"
+#include "renderer/image/exchange_names.h"
 #include "saver/main/settings.h"
 #include "saver/main/sub_main.h"
 #include "saver/main/win32_forms.h"
@@ -67,12 +68,13 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
 // uncompressed picture the renderer reads can hold it.
 int ScreenDepth(HDC screen) { return GetDeviceCaps(screen, BITSPIXEL) == 32 ? 32 : 24; }
 
-// The whole primary screen, one pixel per pixel, mirrored left to right: the leftmost column
-// of the picture is the screen's rightmost column. The screen is copied as it is and mirrored
-// in memory, which is exact on every system. Empty where it cannot be had.
-std::vector<uint8_t> ScreenPicture() {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+// An area of the screen (the virtual screen's coordinates: the primary monitor's top left is 0, 0,
+// and a monitor left of or above it lies at negative ones), one pixel per pixel, mirrored left to
+// right: the leftmost column of the picture is the area's rightmost column. The screen is copied
+// as it is and mirrored in memory, which is exact on every system. Empty where it cannot be had.
+std::vector<uint8_t> ScreenPicture(const RECT& area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return {};
     HWND desktop = GetDesktopWindow();
     HDC screen = GetDC(desktop);
     const int depth = ScreenDepth(screen);
@@ -88,7 +90,7 @@ std::vector<uint8_t> ScreenPicture() {
     std::vector<uint8_t> file;
     if (surface && memory) {
         HGDIOBJ old = SelectObject(memory, surface);
-        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);  // black where it fails
+        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);  // black where it fails
         GdiFlush();
         TraceStartup("saver.captured");
         file = EncodeMirroredCapture(static_cast<const uint8_t*>(bits), width, height, depth);
@@ -99,6 +101,26 @@ std::vector<uint8_t> ScreenPicture() {
     if (surface) DeleteObject(surface);
     ReleaseDC(desktop, screen);
     return file;
+}
+
+// A photograph of each monitor other than the primary, named by its place (MonitorPictureName).
+struct MonitorPicture {
+    std::wstring name;
+    std::vector<uint8_t> file;
+};
+
+BOOL CALLBACK PhotographMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM pictures) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info) || (info.dwFlags & MONITORINFOF_PRIMARY)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    std::vector<uint8_t> file = ScreenPicture(r);
+    // A monitor that cannot be photographed has no ground picture; the others go on.
+    if (!file.empty()) {
+        reinterpret_cast<std::vector<MonitorPicture>*>(pictures)->push_back(
+            {Utf8ToWide(MonitorPictureName(r.left, r.top, r.right - r.left, r.bottom - r.top)), std::move(file)});
+    }
+    return TRUE;
 }
 
 // The built-in 64 x 64 smoke picture, in the screen's depth; empty where it cannot be had.
@@ -124,11 +146,16 @@ std::vector<uint8_t> SmokePicture() {
 // again elsewhere: the photograph, the smoke picture, and a copy of the shipped model.
 struct ExchangeFiles {
     std::vector<uint8_t> ground, smoke, model;
+    std::vector<MonitorPicture> monitors;  // with a scene on every monitor: the other monitors'
 };
 
+// True where the scene runs on every monitor: with the screen kept as it is.
+bool SceneOnEveryMonitor() { return ScreenMode == 1 && AllMonitors == 1; }
+
 bool MakeExchangeFiles(ExchangeFiles& files) {
-    files.ground = ScreenPicture();
+    files.ground = ScreenPicture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     if (files.ground.empty()) return false;
+    if (SceneOnEveryMonitor()) EnumDisplayMonitors(nullptr, nullptr, PhotographMonitor, reinterpret_cast<LPARAM>(&files.monitors));
     files.smoke = SmokePicture();
     return !files.smoke.empty() && ReadWholeFile(Utf8ToWide(ProgramFolder() + "\\クイルモア.data"), files.model);
 }
@@ -136,7 +163,11 @@ bool MakeExchangeFiles(ExchangeFiles& files) {
 bool WriteInto(ExchangeFolder& folder, const ExchangeFiles& files) {
     const bool ground = folder.Write(L"Quillmoor1.bmp", files.ground);
     TraceStartup("saver.ground-written");
-    return ground && folder.Write(L"Quillmoor2.bmp", files.smoke) && folder.Write(L"Quillmoor.data", files.model);
+    if (!ground) return false;
+    for (const MonitorPicture& monitor : files.monitors) {
+        if (!folder.Write(monitor.name.c_str(), monitor.file)) return false;
+    }
+    return folder.Write(L"Quillmoor2.bmp", files.smoke) && folder.Write(L"Quillmoor.data", files.model);
 }
 
 // The exchange folder as the renderer can be told it: its command line is read in the ANSI code
@@ -156,6 +187,7 @@ void StartRenderer(const std::wstring& folder) {
     std::wstring commandLine = L"\"" + path + L"\"";
     if (!folder.empty()) commandLine += L" \"" + folder + L"\"";
     if (ScreenMode == 1) commandLine += L" /keepmode";
+    if (SceneOnEveryMonitor()) commandLine += L" /allmonitors";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -344,7 +376,8 @@ void RunSessionForm() {
     if (!sessionWindow) return;
     sessionStart = GetTickCount();
     SetTimerEnabled(kRendererTimer, 500, true);
-    if (GetSystemMetrics(SM_CMONITORS) > 1) SetTimer(sessionWindow, kCoverTimer, 50, nullptr);
+    // With a scene on the primary alone, the other monitors are covered with black.
+    if (GetSystemMetrics(SM_CMONITORS) > 1 && !SceneOnEveryMonitor()) SetTimer(sessionWindow, kCoverTimer, 50, nullptr);
     FormLoad();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

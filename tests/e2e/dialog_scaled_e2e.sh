@@ -2,9 +2,9 @@
 # The settings dialog on scaled displays: at 96, 120, 144 and 192 DPI (the screen's LogPixels,
 # read by Wine when its server starts) the client area is 492 x 246 scaled to the screen, and
 # the gradient, the band, the selected option mark and the buttons are where the scaled layout
-# puts them. A screenshot of each is kept (dialog-DPI.png). At 96 and 144 DPI the screen mode's
-# check box is clicked as a user would: 設定 stores it, ｷｬﾝｾﾙ leaves the file alone, and unticked
-# and stored it leaves no key behind.
+# puts them. A screenshot of each is kept (dialog-DPI.png). At 96 and 144 DPI the check boxes are
+# clicked as a user would: the monitors' box greyed while the screen mode's is clear, 設定 stores
+# both, ｷｬﾝｾﾙ leaves the file alone, and unticked and stored they leave no key behind.
 #
 # usage: dialog_scaled_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe
 set -uo pipefail
@@ -73,27 +73,39 @@ for dpi in 96 120 144 192; do
 
   ini="$install/クイルモア.ini"
   rm -f "$ini"
-  ticked() { wine "$poke" checks "QuillmoorSettings|$title" | tr -d '\r' | grep -qx '画面の解像度を変えない=1'; }
-  unticked() { ! ticked; }
+  checks() { wine "$poke" checks "QuillmoorSettings|$title" | tr -d '\r'; }
+  ticked() { checks | grep -qx '画面の解像度を変えない=1'; }
+  unticked() { checks | grep -qx '画面の解像度を変えない=0'; }
+  all_ticked() { checks | grep -qx 'すべてのモニターに表示=1'; }
+  all_unticked() { checks | grep -qx 'すべてのモニターに表示=0'; }
+  all_greyed() { checks | grep -q '^すべてのモニターに表示=[01] (disabled)$'; }
   close_with() { close_dialog_with $(scale $1) $(scale $2) "$3 at $dpi DPI"; }  # the button at 96 DPI, its name
-  tick() { click_until $(scale 322) $(scale 190) "the check box to be $1 at $dpi DPI" "$1"; }  # the check's square
-  screen_mode() { tr -d '\r' <"$ini" 2>/dev/null | iconv -f CP932 -t UTF-8 | sed -n 's/^画面ﾓｰﾄﾞ=//p'; }
+  tick() { click_until $(scale 322) $(scale 190) "the screen mode's box to be $1 at $dpi DPI" "$1"; }
+  tick_all() { click_until $(scale 322) $(scale 235) "the monitors' box to be $1 at $dpi DPI" "$1"; }
+  value() { tr -d '\r' <"$ini" 2>/dev/null | iconv -f CP932 -t UTF-8 | sed -n "s/^$1=//p"; }
   open_dialog_of "$install/クイルモア.scr" "$poke" || continue
   ticked && fail "$dpi DPI: the check box starts ticked without a setting"
+  all_greyed || fail "$dpi DPI: the monitors' box is usable with the screen switched: $(checks | tr '\n' ' ')"
   tick ticked
+  all_greyed && fail "$dpi DPI: the monitors' box stays greyed with the screen kept as it is"
+  tick_all all_ticked
   close_with 356 212 設定
-  [ "$(screen_mode)" = 1 ] || fail "$dpi DPI: 設定 did not store the screen mode: $(screen_mode)"
+  [ "$(value 画面ﾓｰﾄﾞ)" = 1 ] && [ "$(value ﾓﾆﾀｰ)" = 1 ] ||
+    fail "$dpi DPI: 設定 did not store both boxes: $(value 画面ﾓｰﾄﾞ), $(value ﾓﾆﾀｰ)"
   cp "$ini" "$E2E_OUT/dialog-screen-$dpi.ini"
   open_dialog_of "$install/クイルモア.scr" "$poke" || continue
-  ticked || fail "$dpi DPI: the stored setting is not shown"
+  ticked && all_ticked || fail "$dpi DPI: the stored settings are not shown: $(checks | tr '\n' ' ')"
   tick unticked
+  all_greyed || fail "$dpi DPI: unticking the screen mode did not grey the monitors' box"
   close_with 440 212 ｷｬﾝｾﾙ
   cmp -s "$ini" "$E2E_OUT/dialog-screen-$dpi.ini" || fail "$dpi DPI: ｷｬﾝｾﾙ changed the settings file"
   open_dialog_of "$install/クイルモア.scr" "$poke" || continue
-  ticked || fail "$dpi DPI: the setting did not survive ｷｬﾝｾﾙ"
+  ticked && all_ticked || fail "$dpi DPI: the settings did not survive ｷｬﾝｾﾙ"
+  tick_all all_unticked
   tick unticked
   close_with 356 212 設定
-  [ -s "$ini" ] && ! grep -qa "$(printf '\x89\xe6\x96\xca')" "$ini" || fail "$dpi DPI: unticked, the key stayed: $(screen_mode)"
+  [ -s "$ini" ] && ! grep -qa "$(printf '\x89\xe6\x96\xca')" "$ini" && ! grep -qa "$(printf '\xd3\xc6\xc0\xb0')" "$ini" ||
+    fail "$dpi DPI: unticked, a key stayed: $(value 画面ﾓｰﾄﾞ), $(value ﾓﾆﾀｰ)"
   [ "$(grep -ac '=' "$ini")" = 3 ] || fail "$dpi DPI: the file does not hold the three music keys alone"
 done
 

@@ -164,7 +164,9 @@ fi
 echo "== a silent uninstall, which also removes this account's session files"
 own_folder="$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null)/Quillmoor"
 mkdir -p "$own_folder"
-for f in Quillmoor1.bmp Quillmoor2.bmp Quillmoor.data '~Quillmoor1.bmp.7.8.9.tmp'; do echo x >"$own_folder/$f"; done
+for f in Quillmoor1.bmp Quillmoor1_m-1280_0_1280x1024.bmp Quillmoor2.bmp Quillmoor.data '~Quillmoor1.bmp.7.8.9.tmp'; do
+  echo x >"$own_folder/$f"
+done
 [ -s "$QMORA/Quillmoor1.bmp" ] || fail "test set-up: no photograph in C:\\q_mora before the uninstall"
 printf '[Section]\r\n' >"$own_file"
 uninstall

@@ -308,6 +308,25 @@ kill_renderer() {
   wine taskkill /f /im クイルモア.dll </dev/null >/dev/null 2>&1
 }
 
+# Starts an X server of this test's own (Xvfb or Xephyr, with its arguments) on a display number
+# it picks itself among the free ones, and waits until it answers; sets x_display (":N"). It is
+# one of the script's background jobs, ended with it. False when it did not start.
+own_x_server() {  # server, arguments...
+  local number i
+  number=$(mktemp "$E2E_OUT/display.XXXXXX")
+  "$@" -displayfd 1 -nolisten tcp -noreset </dev/null >"$number" 2>/dev/null &
+  x_display=""
+  for i in $(seq 1 100); do
+    if [ -s "$number" ] && DISPLAY=":$(head -n 1 "$number")" xdpyinfo >/dev/null 2>&1; then
+      x_display=":$(head -n 1 "$number")"
+      break
+    fi
+    sleep 0.1
+  done
+  rm -f "$number"
+  [ -n "$x_display" ]
+}
+
 # Ends the persistent Wine server and starts it again, on $DISPLAY with its own monitors and with
 # the registry as it now stands (the screen's DPI is read once, when the server starts).
 restart_wine() {

@@ -4,7 +4,8 @@
 // TITLE may be "CLASS|TITLE" to name the window's class as well.
 // usage: win_poke find TITLE         prints "class=C client=WxH visible=V"; status 1 if none
 //        win_poke text TITLE         prints the texts of the window's child controls
-//        win_poke checks TITLE       prints each check box among them as "TEXT=0|1"
+//        win_poke checks TITLE       prints each check box among them as "TEXT=0|1", and
+//                                    " (disabled)" after one that cannot be used
 //        win_poke close TITLE        posts a close message
 //        win_poke syscommand TITLE N sends a system command with word parameter N
 //        win_poke hold TITLE SECONDS  shows a window of its own with that title for a while
@@ -14,6 +15,8 @@
 //        win_poke rect TITLE         prints the window's rectangle on the screen "L T R B"
 //        win_poke screen -           prints the primary screen's size and display modes,
 //                                    "screen=WxH current=WxHxBITS registry=WxHxBITS monitors=N"
+//        win_poke monitors -         prints each monitor as "L T R B" (the virtual screen's
+//                                    pixels), " primary" after the primary's
 //        win_poke acl PATH           prints the owner and access list of a file or folder, as
 //                                    the system reads them back (SDDL)
 //        win_poke holdfile PATH SECONDS  keeps the file open for writing (sharing reads) a while
@@ -57,7 +60,7 @@ BOOL CALLBACK PrintCheckBox(HWND child, LPARAM) {
     SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
     char utf8[1024];
     if (WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr) > 0) {
-        std::printf("%s=%d\n", utf8, state == BST_CHECKED ? 1 : 0);
+        std::printf("%s=%d%s\n", utf8, state == BST_CHECKED ? 1 : 0, IsWindowEnabled(child) ? "" : " (disabled)");
     }
     return TRUE;
 }
@@ -93,6 +96,15 @@ int Screen() {
                 registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel, GetSystemMetrics(SM_CMONITORS));
     std::fflush(stdout);
     return 0;
+}
+
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    std::printf("%ld %ld %ld %ld%s\n", r.left, r.top, r.right, r.bottom, (info.dwFlags & MONITORINFOF_PRIMARY) ? " primary" : "");
+    return TRUE;
 }
 
 // The owner and access list of `path` as SDDL, "O:...D:...".
@@ -136,6 +148,11 @@ int main(int argc, char** argv) {
     if (count != argc) return 2;
     if (std::strcmp(argv[1], "hold") == 0 && argc == 4) return Hold(wide[2], std::atoi(argv[3]));
     if (std::strcmp(argv[1], "screen") == 0) return Screen();
+    if (std::strcmp(argv[1], "monitors") == 0) {
+        EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+        std::fflush(stdout);
+        return 0;
+    }
     if (std::strcmp(argv[1], "acl") == 0) return PrintAcl(wide[2]);
     if (std::strcmp(argv[1], "holdfile") == 0 && argc == 4) return HoldFile(wide[2], std::atoi(argv[3]));
     // "CLASS|TITLE" names the window's class too (a message box beside a window of its title).

@@ -163,4 +163,51 @@ TEST_F(GlScene, FrameThousandUsesTheRoadsideCamera) {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(drawn[i], expected[i], 1e-5) << i;
 }
 
+// Scenes side by side in one window, a monitor's each: each in its own area with its own ground
+// picture (counted from the window's top left; GL counts rows from the bottom), the window black
+// where no area is. A left area of 320 x 240 and a right one of 200 x 150, at the top.
+TEST(GlAreaScenes, EachSceneInItsOwnAreaOverItsOwnPicture) {
+    OffscreenGl gl(520, 300);
+    ASSERT_TRUE(gl.Ok());
+    SetSceneGlState();
+    auto solid = [](uint8_t r, uint8_t g, uint8_t b) {
+        unsigned char rgb[4 * 4 * 3];
+        for (int i = 0; i < 16; ++i) rgb[3 * i] = r, rgb[3 * i + 1] = g, rgb[3 * i + 2] = b;
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+        BuildTextureMipmaps(4, 4, rgb);
+        return name;
+    };
+    std::vector<AreaScene> scenes(2);
+    scenes[0].area = {0, 0, 320, 240};
+    scenes[0].pictures = {solid(255, 0, 0), 0};
+    scenes[1].area = {320, 0, 200, 150};
+    scenes[1].pictures = {solid(0, 0, 255), 0};
+    for (AreaScene& s : scenes) {
+        s.shown.scene.Reset();
+        s.shown.Advance(2, true);
+    }
+    DrawAreaScenes(scenes, 300, 1.0f, nullptr);
+    const std::vector<unsigned char>& px = gl.Pixels();
+    // Shares of red and blue pixels and of black ones in a box counted from the top left.
+    auto share = [&](int x0, int top, int x1, int bottom, int r, int g, int b) {
+        int hits = 0;
+        for (int y = 300 - bottom; y < 300 - top; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                const unsigned char* p = &px[(size_t(y) * 520 + x) * 4];
+                hits += std::abs(p[0] - r) < 60 && std::abs(p[1] - g) < 60 && std::abs(p[2] - b) < 60;
+            }
+        }
+        return double(hits) / ((x1 - x0) * (bottom - top));
+    };
+    EXPECT_GT(share(0, 120, 320, 240, 255, 0, 0), 0.5) << "the left scene's ground";
+    EXPECT_EQ(share(0, 0, 320, 240, 0, 0, 255), 0.0) << "the right picture on the left";
+    EXPECT_GT(share(320, 75, 520, 150, 0, 0, 255), 0.5) << "the right scene's ground";
+    EXPECT_EQ(share(320, 0, 520, 150, 255, 0, 0), 0.0) << "the left picture on the right";
+    EXPECT_EQ(share(0, 240, 520, 300, 0, 0, 0), 1.0) << "below the left area: no monitor, black";
+    EXPECT_EQ(share(320, 150, 520, 300, 0, 0, 0), 1.0) << "below the right area: black";
+}
+
 }  // namespace

@@ -54,8 +54,8 @@ public:
     bool Remove(const std::string& file, const std::string& key) override { return Write(file, key, "(removed)"); }
 };
 
-// The three music keys always, then the screen mode: written where it is on, taken out where it
-// is off (a file that never had it keeps exactly the three keys).
+// The three music keys always, then the screen mode and the monitors: each written where it is
+// on, taken out where it is off (a file that never had them keeps exactly the three keys).
 TEST(DialogRules, ConfirmWritesAllThreeKeysInOrderIntoTheFirstFileThatTakesThem) {
     BgmKind = 0;
     BgmFile = "C:\\Music\\a b.mp3";
@@ -63,9 +63,9 @@ TEST(DialogRules, ConfirmWritesAllThreeKeysInOrderIntoTheFirstFileThatTakesThem)
     RecordingWriter writer;
     EXPECT_EQ(ConfirmSettings(writer, "99999", {"A", "B"}), "A");  // not a 16-bit number: stored as 0
     using Writes = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(writer.writes,
-              (Writes{{"A", kKeyBgmKind}, {"A", kKeyBgmRepeat}, {"A", kKeyBgmFile}, {"A", kKeyScreenMode}}));
-    EXPECT_EQ(writer.values, (std::vector<std::string>{"0", "0", "C:\\Music\\a b.mp3", "(removed)"}));
+    EXPECT_EQ(writer.writes, (Writes{{"A", kKeyBgmKind}, {"A", kKeyBgmRepeat}, {"A", kKeyBgmFile},
+                                     {"A", kKeyScreenMode}, {"A", kKeyAllMonitors}}));
+    EXPECT_EQ(writer.values, (std::vector<std::string>{"0", "0", "C:\\Music\\a b.mp3", "(removed)", "(removed)"}));
     EXPECT_EQ(BgmRepeat, 0);
 
     // A file that fails part way: all the keys go to the next one.
@@ -74,12 +74,13 @@ TEST(DialogRules, ConfirmWritesAllThreeKeysInOrderIntoTheFirstFileThatTakesThem)
     writer.refusedAfter = 1;
     BgmKind = 1;
     ScreenMode = 1;
+    AllMonitors = 1;
     EXPECT_EQ(ConfirmSettings(writer, "3", {"A", "B"}), "B");
     EXPECT_EQ(writer.writes, (Writes{{"A", kKeyBgmKind}, {"B", kKeyBgmKind}, {"B", kKeyBgmRepeat}, {"B", kKeyBgmFile},
-                                     {"B", kKeyScreenMode}}));
-    EXPECT_EQ(writer.values.back(), "1");
+                                     {"B", kKeyScreenMode}, {"B", kKeyAllMonitors}}));
+    EXPECT_EQ(std::vector<std::string>(writer.values.end() - 2, writer.values.end()), (std::vector<std::string>{"1", "1"}));
     EXPECT_EQ(BgmRepeat, 3);
-    ScreenMode = 0;
+    ScreenMode = AllMonitors = 0;
 
     // None takes them: nothing stored is reported as such.
     writer = RecordingWriter();

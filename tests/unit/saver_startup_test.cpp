@@ -189,22 +189,25 @@ TEST_F(Settings, TheUsersOwnFileIsReadFirstAndWrittenWhereItIsRead) {
     EXPECT_EQ(platform.calls[1], "read Section " + own);
 }
 
-// The screen mode: 1 keeps the screen; no key, 0, or anything else switches it, read as
-// forgivingly as the numbers.
-TEST_F(Settings, TheScreenModeIsOneOrElseZero) {
+// The screen mode and the monitors, each on its own key: 1 turns it on; no key, 0, or anything
+// else leaves it off, read as forgivingly as the numbers.
+TEST_F(Settings, TheScreenModeAndTheMonitorsAreOneOrElseZero) {
     const struct {
         const char* text;
         int16_t mode;
     } cases[] = {{nullptr, 0}, {"", 0}, {"0", 0}, {"1", 1}, {" 1 ", 1}, {"1.9", 1}, {"2", 0},
                  {"-1", 0},    {"0.99", 0}, {"abc", 0}, {"1abc", 0}, {"99999", 0}};
-    for (const auto& c : cases) {
-        platform.values.clear();
-        if (c.text) platform.values[kKeyScreenMode] = c.text;
-        ScreenMode = 7;  // whatever it held before
-        LoadSettings(platform);
-        EXPECT_EQ(ScreenMode, c.mode) << (c.text ? c.text : "(no key)");
+    for (const char* key : {kKeyScreenMode, kKeyAllMonitors}) {
+        for (const auto& c : cases) {
+            platform.values.clear();
+            if (c.text) platform.values[key] = c.text;
+            ScreenMode = AllMonitors = 7;  // whatever they held before
+            LoadSettings(platform);
+            EXPECT_EQ(key == kKeyScreenMode ? ScreenMode : AllMonitors, c.mode) << (c.text ? c.text : "(no key)");
+            EXPECT_EQ(key == kKeyScreenMode ? AllMonitors : ScreenMode, 0) << "the other key";
+        }
     }
-    ScreenMode = 0;
+    ScreenMode = AllMonitors = 0;
 }
 
 // (The 255-byte cut of a long path is the platform's: Win32Saver.SettingsReadAtThe255ByteLimit.)
@@ -224,7 +227,8 @@ TEST_F(Settings, EntryStepsInOrderForEachMode) {
                                            "read Section C:\\Saver\\クイルモア.ini",
                                            "read Section C:\\Saver\\クイルモア.ini",
                                            "read Section C:\\Saver\\クイルモア.ini",
-                                           "read Section C:\\Saver\\クイルモア.ini", dll};  // the screen mode last
+                                           "read Section C:\\Saver\\クイルモア.ini",
+                                           "read Section C:\\Saver\\クイルモア.ini", dll};  // the screen mode and the monitors last
     auto with = [&](std::vector<std::string> tail) {
         std::vector<std::string> all = head;
         all.insert(all.end(), tail.begin(), tail.end());

@@ -358,6 +358,15 @@ TEST(RendererArguments, TheExchangeFolderFromTheCommandLine) {
     EXPECT_EQ(quoted.files.model, "C:\\a /keepmode b\\Quillmoor.data");
     EXPECT_FALSE(ReadRendererArguments("/keep").keepDisplayMode);
     EXPECT_EQ(ReadRendererArguments("/other").files.model, "c:\\q_mora\\Quillmoor.data");
+
+    // Every monitor: its own option, beside the other and the folder in any order.
+    const RendererArguments every = ReadRendererArguments("\"D:\\x\" /KEEPMODE /AllMonitors");
+    EXPECT_TRUE(every.keepDisplayMode && every.allMonitors);
+    EXPECT_EQ(every.files.model, "D:\\x\\Quillmoor.data");
+    EXPECT_FALSE(ReadRendererArguments("/keepmode").allMonitors);
+    // Another monitor's photograph, beside the primary's in the same folder, by its place and size.
+    EXPECT_EQ(MonitorPicturePath(every.files, -1920, 0, 1920, 1080), "D:\\x\\Quillmoor1_m-1920_0_1920x1080.bmp");
+    EXPECT_EQ(MonitorPicturePath(ExchangePathsFor(""), 2560, -300, 1080, 1920), "c:\\q_mora\\Quillmoor1_m2560_-300_1080x1920.bmp");
 }
 
 }  // namespace

@@ -49,7 +49,10 @@ void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     focusText = text;
     focused = focus;
     HWND set = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"設定");
-    HWND last = FindWindowExW(dialog, nullptr, L"Button", nullptr);  // the check box
+    // The last control: the monitors' check box where the screen mode lets it be used, else the
+    // screen mode's.
+    HWND last = FindWindowExW(dialog, nullptr, L"Button", L"すべてのモニターに表示");
+    if (!IsWindowEnabled(last)) last = FindWindowExW(dialog, nullptr, L"Button", L"画面の解像度を変えない");
     tabFromLast = GetNextDlgTabItem(dialog, last, FALSE);
     tabStops.clear();
     for (HWND at = set; at && tabStops.size() < 8;) {
@@ -75,18 +78,21 @@ TEST(Win32Dialog, TheCaptionCarriesTheProgramsIcon) {
 // The focus at the opening is on the first control of the tab order that takes it: the repeat
 // box with the audio CD, "..." with a music file, 設定 with none. Tab follows the same rule: it
 // passes over the controls of the sources not chosen (the disabled box, "..." looking disabled)
-// and comes round from the last control, the screen's check box, to where the focus started.
+// and over the monitors' check box while the screen mode is off, and comes round from the last
+// control, a check box, to where the focus started.
 TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
     const struct {
-        int16_t kind;
+        int16_t kind, screenMode;
         const wchar_t* focusClass;
         const wchar_t* focusText;
         std::vector<std::wstring> stops;
-    } cases[] = {{1, L"ComboBox", nullptr, {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"(repeat)"}},
-                 {2, L"QuillmoorCommand", L"...", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"..."}},
-                 {0, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない"}}};
+    } cases[] = {{1, 0, L"ComboBox", nullptr, {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"(repeat)"}},
+                 {2, 0, L"QuillmoorCommand", L"...", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"..."}},
+                 {0, 0, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない"}},
+                 {0, 1, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"すべてのモニターに表示"}}};
     for (const auto& c : cases) {
         BgmKind = c.kind;
+        ScreenMode = c.screenMode;
         seen = false;
         focusClass.clear();
         SetTimer(nullptr, 0, 1000, LookThenClose);
@@ -99,7 +105,7 @@ TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
         EXPECT_EQ(tabStops, c.stops) << "source " << c.kind;
         EXPECT_TRUE(focused && (tabFromLast == focused || IsChild(tabFromLast, focused))) << "source " << c.kind;
     }
-    BgmKind = 0;
+    BgmKind = ScreenMode = 0;
 }
 
 // At each scale of the screen every text fits its control in the control's own font, every
@@ -134,7 +140,7 @@ TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
                 // square before its text: it is looked at as drawn, below.)
                 const bool button = item == kFileButton || item == kSetButton || item == kCancelButton;
                 const int border = button ? 2 * DialogPixels(4, dpi) : 0;
-                if (item != kScreenMode) {
+                if (item != kScreenMode && item != kAllMonitors) {
                     EXPECT_LE(extent.cx + border, box.right - box.left) << "item " << item << " at " << dpi << " DPI";
                 }
                 EXPECT_LE(extent.cy + border, box.bottom - box.top) << "item " << item << " at " << dpi << " DPI";
@@ -182,21 +188,22 @@ std::vector<COLORREF> DrawnCheckBox(const std::wstring& text, HFONT font, int wi
     return pixels;
 }
 
-// The screen mode's check box shows its whole text in its place at every scale, as the system
-// draws it: drawn in its laid-out box and again far wider, the two agree over the box, and the
-// wider one shows nothing past it (a text cut short, or moved to make room, would).
-TEST(Win32Dialog, TheCheckBoxShowsItsWholeTextAtEveryScale) {
+// The check boxes show their whole texts in their places at every scale, as the system draws
+// them: drawn in its laid-out box and again far wider, the two agree over the box, and the wider
+// one shows nothing past it (a text cut short, or moved to make room, would).
+TEST(Win32Dialog, TheCheckBoxesShowTheirWholeTextsAtEveryScale) {
     for (int dpi : {96, 120, 144, 192}) {
+    for (int item : {kScreenMode, kAllMonitors}) {
         HDC dc = CreateCompatibleDC(nullptr);
         HFONT font = CreateFormFont(dpi, false);
         HGDIOBJ old = SelectObject(dc, font);
         const DialogLayout l = LayOutDialog(dc, dpi);
         SelectObject(dc, old);
         DeleteDC(dc);
-        const RECT& box = l.box[kScreenMode];
+        const RECT& box = l.box[item];
         const int width = box.right - box.left, height = box.bottom - box.top, wide = width + 200;
-        const std::vector<COLORREF> fitted = DrawnCheckBox(l.text[kScreenMode], font, width, height);
-        const std::vector<COLORREF> roomy = DrawnCheckBox(l.text[kScreenMode], font, wide, height);
+        const std::vector<COLORREF> fitted = DrawnCheckBox(l.text[item], font, width, height);
+        const std::vector<COLORREF> roomy = DrawnCheckBox(l.text[item], font, wide, height);
         int differ = 0, beyond = 0;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < wide; ++x) {
@@ -205,9 +212,10 @@ TEST(Win32Dialog, TheCheckBoxShowsItsWholeTextAtEveryScale) {
                 else beyond += GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 160;  // ink, not the background
             }
         }
-        EXPECT_EQ(differ, 0) << dpi << " DPI: the text is drawn otherwise in its own box";
-        EXPECT_EQ(beyond, 0) << dpi << " DPI: the text runs past its box";
+        EXPECT_EQ(differ, 0) << dpi << " DPI, item " << item << ": the text is drawn otherwise in its own box";
+        EXPECT_EQ(beyond, 0) << dpi << " DPI, item " << item << ": the text runs past its box";
         DeleteObject(font);
+    }
     }
 }
 

@@ -1,0 +1,6 @@
+#include "exchange_names.h"
+
+std::string MonitorPictureName(int left, int top, int width, int height) {
+    return "Quillmoor1_m" + std::to_string(left) + "_" + std::to_string(top) + "_" + std::to_string(width) + "x" +
+           std::to_string(height) + ".bmp";
+}

@@ -1,0 +1,10 @@
+// Names of the files the saver hands the renderer, where both programs form them.
+#pragma once
+
+#include <string>
+
+// The photograph of a monitor other than the primary, named by the monitor's place and size on
+// the virtual screen (the primary's is Quillmoor1.bmp): "Quillmoor1_m-1920_0_1920x1080.bmp" for a
+// 1920 x 1080 monitor left of the primary. The saver writes it, the renderer finds it by the
+// monitor it draws on, in whatever order the system lists the monitors.
+std::string MonitorPictureName(int left, int top, int width, int height);
