@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A session with a scene on every monitor, under Wine, on demand: nested X screens joined by
 # Xinerama (Wine sees each as a monitor), the setting "すべてのモニターに表示" on; steps and frames a
-# second, the renderer's CPU use, and its memory at its peak (/proc's high-water marks of its
-# process, found by its window).
+# second, the renderer's CPU use (bench/measure_renderer.sh), and its memory at its peak (/proc's
+# high-water marks of its process).
 # usage: bench/monitors_wine.sh [SECONDS [WxH [COUNT]]]   (after ./scripts/build)
 #   SECONDS  how long to measure (default 20)
 #   WxH      each monitor (default 1920x1080)
@@ -21,6 +21,7 @@ export WINEPREFIX="$root/build/wineprefix-bench"
 qm_start_wine
 export QM_E2E_OUT="$root/out/bench"
 . tests/e2e/lib.sh
+. bench/measure_renderer.sh
 
 screens=()
 for _ in $(seq 1 "$count"); do screens+=(-screen "$size"); done
@@ -41,27 +42,8 @@ trace_unix="$E2E_OUT/monitors-trace.txt"
 rm -f "$trace_unix"
 QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace_unix" | tr -d '\r') wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
 pid=$!
-for _ in $(seq 1 600); do grep -q 'step-200 ' "$trace_unix" 2>/dev/null && break; sleep 0.1; done
-id=$(xdotool search --name '^Quillmoor_VC$' | head -n 1)
-renderer=$([ -n "$id" ] && xdotool getwindowpid "$id" 2>/dev/null)
-[ -n "$renderer" ] && [ -r "/proc/$renderer/stat" ] || { echo "no renderer process"; exit 1; }
-ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-hz=$(getconf CLK_TCK)
-t0=$(date +%s%N) c0=$(ticks "$renderer")
-sleep "$seconds"
-t1=$(date +%s%N) c1=$(ticks "$renderer")
-memory=$(grep -E '^Vm(Peak|HWM):' "/proc/$renderer/status" | tr -s ' ' | tr '\n' ' ')
-escape_until_gone "$id" "$pid" "the session"
+measure_renderer "$trace_unix" "$seconds" || exit 1
+escape_until_gone "$renderer_window" "$pid" "the session"
 echo "$count monitors of $size side by side, $arch, the window $(xwininfo -root | awk '/Width/ {w = $2} /Height/ {h = $2} END {print w "x" h}') over them"
-per_second() {  # mark name
-  awk -v t0="$t0" -v t1="$t1" -v mark="$1" '$1 ~ "^renderer\\." mark "-[0-9]+$" {
-      n = substr($1, index($1, mark "-") + length(mark) + 1) + 0; t = $2 * 1000
-      if (t >= t0 && t <= t1) { if (!first) { first = 1; n0 = n; s0 = t } n1 = n; s1 = t } }
-    END { if (n1 > n0) printf "%ss: %d in %.1f s, %.1f per second\n", mark, n1 - n0, (s1 - s0) / 1e9,
-            (n1 - n0) / ((s1 - s0) / 1e9); else print mark "s: too few marks" }' "$trace_unix"
-}
-per_second step
-per_second frame
-awk -v c="$((c1 - c0))" -v hz="$hz" -v t="$(( (t1 - t0) / 1000000 ))" -v cores="$(nproc)" \
-  'BEGIN { printf "CPU: %.1f s in %.1f s, %.0f %% of one core (%d cores here)\n", c / hz, t / 1000, 100 * c / hz / (t / 1000), cores }'
-echo "memory of the renderer's process: $memory"
+report_renderer "$trace_unix"
+echo "memory of the renderer's process: $renderer_memory"

@@ -60,6 +60,16 @@ void Scene::Reset() {
     PlaceRoadsideCamera();
 }
 
+// The view from (x, y, z) at the vehicle's ground point, `targetY` high.
+void Scene::LookAt(float x, float y, float z, float targetY) {
+    view_.eye[0] = x;
+    view_.eye[1] = y;
+    view_.eye[2] = z;
+    view_.target[0] = vehicle.posX;
+    view_.target[1] = targetY;
+    view_.target[2] = vehicle.posZ;
+}
+
 // The view for the current camera mode, placed before the vehicle moves.
 void Scene::PlaceCamera() {
     if (camera.mode == CameraRoadside) {
@@ -67,24 +77,14 @@ void Scene::PlaceCamera() {
         const double dz = double(vehicle.posZ) - camera.roadsideZ;
         const float distance = static_cast<float>(std::sqrt(dx * dx + dz * dz));
         if (distance > 150.0f) RelocateRoadsideCamera();
-        view_.eye[0] = camera.roadsideX;
-        view_.eye[1] = camera.roadsideY;
-        view_.eye[2] = camera.roadsideZ;
-        view_.target[0] = vehicle.posX;
-        view_.target[1] = 1.0f;
-        view_.target[2] = vehicle.posZ;
+        LookAt(camera.roadsideX, camera.roadsideY, camera.roadsideZ, 1.0f);
     }
     if (camera.mode == CameraOrbit) {
         const double angle = DegToRad(camera.orbitAngle);
         camera.orbitX = static_cast<float>(std::cos(angle) * 30.0 + vehicle.posX);
         camera.orbitY = 8.0f;
         camera.orbitZ = static_cast<float>(std::sin(angle) * 30.0 + vehicle.posZ);
-        view_.eye[0] = camera.orbitX;
-        view_.eye[1] = camera.orbitY;
-        view_.eye[2] = camera.orbitZ;
-        view_.target[0] = vehicle.posX;
-        view_.target[1] = 0.0f;
-        view_.target[2] = vehicle.posZ;
+        LookAt(camera.orbitX, camera.orbitY, camera.orbitZ, 0.0f);
         camera.orbitAngle = static_cast<float>(double(camera.orbitAngle) + 0.5);
     }
 }

@@ -90,6 +90,7 @@ public:
 private:
     int Draw(int n) { return random.RandomInt() % n; }
     int DrawSpread(int n);
+    void LookAt(float x, float y, float z, float targetY);
     void PlaceCamera();
     void ChooseSteeringAndSpeed();
     void MoveVehicle();
