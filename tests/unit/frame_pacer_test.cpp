@@ -112,22 +112,34 @@ TEST(FramePacer, AStallIsNotRacedThrough) {
     for (size_t i = 102; i < frames.size(); ++i) ASSERT_LE(frames[i].steps, 1) << "frame " << i;
 }
 
-// The camera's phases count steps, not frames: at 20 frames a second the roadside camera comes
-// after 1000 steps (16.7 s), not after 1000 frames.
-TEST(FramePacer, CameraPhasesCountStepsAtAnyFrameRate) {
+// Frames of any length take the scene through the same steps: after each step its generator and
+// camera are what they are when it is stepped alone (a random draw made per frame, or a camera
+// phase counted in frames, parts them); at 20 frames a second the roadside camera comes after
+// 1000 steps (16.7 s), not after 1000 frames.
+TEST(FramePacer, TheSceneAfterEachStepIsTheSameAtAnyFrameRate) {
+    // The scene stepped alone, as a steady 60 Hz display takes it: its generator and camera
+    // after each step.
+    Scene alone;
+    alone.Reset();
+    std::vector<std::pair<uint32_t, int>> after(1);
+    for (int i = 0; i < 1100; ++i) {
+        alone.Step();
+        after.push_back({alone.random.State(), alone.camera.mode});
+    }
+    // The same scene behind frames of 50 ms, several steps a frame.
     ShownScene shown;
     shown.scene.Reset();
-    std::vector<std::pair<int64_t, int>> modes;  // steps taken, camera mode
-    int64_t steps = 0;
-    RunLoop(0, 17.5, [](int) { return 50.0; }, [&](const FramePlan& plan) {
+    size_t steps = 0;
+    RunLoop(0, 18, [](int) { return 50.0; }, [&](const FramePlan& plan) {
         shown.Advance(plan.steps, true);
-        steps += plan.steps;
-        modes.push_back({steps, shown.scene.camera.mode});
+        steps += static_cast<size_t>(plan.steps);
+        ASSERT_LT(steps, after.size());
+        EXPECT_EQ(shown.scene.random.State(), after[steps].first) << "the generator after " << steps << " steps";
+        EXPECT_EQ(shown.scene.camera.mode, after[steps].second) << "the camera after " << steps << " steps";
     });
-    ASSERT_GT(steps, 1020);
-    for (const auto& at : modes) {
-        EXPECT_EQ(at.second, at.first < 1000 ? CameraOrbit : CameraRoadside) << "after " << at.first << " steps";
-    }
+    EXPECT_GT(steps, 1020u);
+    EXPECT_EQ(after[999].second, CameraOrbit);
+    EXPECT_EQ(after[1000].second, CameraRoadside);
 }
 
 // What a frame between two steps shows: the step before the last blended towards the last (a
