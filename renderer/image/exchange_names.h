@@ -8,3 +8,6 @@
 // 1920 x 1080 monitor left of the primary. The saver writes it, the renderer finds it by the
 // monitor it draws on, in whatever order the system lists the monitors.
 std::string MonitorPictureName(int left, int top, int width, int height);
+
+// What every such name matches, as FindFirstFile takes it.
+constexpr char kMonitorPicturePattern[] = "Quillmoor1_m*.bmp";

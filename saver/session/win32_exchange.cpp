@@ -4,6 +4,7 @@
 #include <sddl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -226,6 +227,20 @@ bool ExchangeFolder::Write(const wchar_t* name, const std::vector<uint8_t>& byte
     if (whole && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     DeleteFileW(temporary.c_str());
     return false;
+}
+
+void ExchangeFolder::RemoveOthers(const wchar_t* pattern, const std::vector<std::wstring>& keep) {
+    if (held_ == INVALID_HANDLE_VALUE) return;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path_ + L"\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        // Files only; a folder or link of that name is someone's, and left as it is.
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        const std::wstring name = found.cFileName;
+        if (std::find(keep.begin(), keep.end(), name) == keep.end()) DeleteFileW((path_ + L"\\" + name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 void ExchangeFolder::Release() {

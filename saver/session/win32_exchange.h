@@ -51,6 +51,9 @@ public:
     // in the folder, then moved over the fixed name. False, leaving no file of its own behind,
     // where any step fails (the name held open by another program, a folder in its place).
     bool Write(const wchar_t* name, const std::vector<uint8_t>& bytes);
+    // Deletes the files that match `pattern` but are not named in `keep` (pictures a layout
+    // of monitors left behind that is no longer this one).
+    void RemoveOthers(const wchar_t* pattern, const std::vector<std::wstring>& keep);
     void Release();
 
     const std::wstring& Path() const { return path_; }

@@ -278,7 +278,8 @@ void UnloadSession() {
     ExitProcess(0);
 }
 
-// The exchange files, each the session's own. Where the fixed folder cannot take them (a
+// The exchange files, each the session's own, and no photograph of an earlier session's beside
+// them. Where the fixed folder cannot take them (a
 // folder, or a file another program holds, in a file's place: an earlier version's folder may
 // hold anything), the user's own folder takes them instead. False (the session ends without a
 // renderer) where neither can: the renderer is never started on files left by another.
@@ -290,6 +291,11 @@ bool WriteExchangeFiles(std::wstring& folderArgument) {
     if (!WriteInto(exchange, files) && (exchange.IsUsersOwn() || !exchange.UseUsersOwn(own) || !WriteInto(exchange, files))) {
         return false;
     }
+    // Photographs of monitors this layout no longer has (or of every other monitor, where the
+    // scene is on the primary alone now) are not kept.
+    std::vector<std::wstring> current;
+    for (const MonitorPicture& monitor : files.monitors) current.push_back(monitor.name);
+    exchange.RemoveOthers(Utf8ToWide(kMonitorPicturePattern).c_str(), current);
     if (exchange.IsUsersOwn()) folderArgument = FolderForRenderer(exchange.Path());
     return !exchange.IsUsersOwn() || !folderArgument.empty();
 }

@@ -80,10 +80,13 @@ sky_in() {  # screenshot, screen index
   convert "$1" -crop "${mon_w[$2]}x$((mon_h[$2] / 12))+${mon_x[$2]}+0" +repage -colorspace Gray -format '%[fx:mean]' info:
 }
 
-# A session with the settings as they stand; screenshot in $E2E_OUT/$1.png during it.
+# A session with the settings as they stand; screenshot in $E2E_OUT/$1.png during it. The
+# folder holds a photograph of a monitor no layout here has: the session removes it.
+stale="$QMORA/Quillmoor1_m9999_0_640x480.bmp"
 session() {  # name
   rm -rf "$QMORA"
   mkdir -p "$QMORA"
+  echo stale >"$stale"
   wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
   local pid=$!
   local window
@@ -96,6 +99,7 @@ session() {  # name
   sleep 2.5
   import -window root "$E2E_OUT/$1.png"
   escape_until_gone "$window" "$pid" "the session $1"
+  [ ! -e "$stale" ] || fail "$1: the photograph of a monitor that is not there was kept"
 }
 
 # Every monitor a scene over its own desktop: in each, the scene's dark sky at the top, and the
