@@ -120,13 +120,10 @@ void Scene::MoveVehicle() {
     vehicle.posX = static_cast<float>(vehicle.posX + std::cos(direction) * vehicle.speed / 30.0);
     vehicle.posZ = static_cast<float>(vehicle.posZ + std::sin(direction) * -double(vehicle.speed) / 30.0);
     for (float* axis : {&vehicle.posX, &vehicle.posZ}) {
-        if (*axis < -400.0f) {
-            *axis = 400.0f;
-            view_.cut = true;
-        }
-        if (*axis > 400.0f) {
-            *axis = -400.0f;
-            view_.cut = true;
+        if (*axis < -400.0f || *axis > 400.0f) {
+            *axis = *axis < 0.0f ? 400.0f : -400.0f;
+            // The vehicle jumps in this view, the camera's target in the next (placed before the move).
+            view_.cut = cameraJumped_ = true;
         }
     }
 }
@@ -169,9 +166,13 @@ void Scene::CountCameraCycle() {
 
 void Scene::Step(bool shown) {
     if (shown) {
-        view_.cut = cameraJumped_;
+        // A view is cut where the camera was placed or switched since the last one, or moves
+        // now (to a new roadside point): it is not blended with the one before.
+        const bool placedSince = cameraJumped_;
         cameraJumped_ = false;
         PlaceCamera();
+        view_.cut = placedSince || cameraJumped_;
+        cameraJumped_ = false;
         ChooseSteeringAndSpeed();
         MoveVehicle();
         view_.posX = vehicle.posX;
