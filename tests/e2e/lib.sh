@@ -194,7 +194,14 @@ open_dialog_of() {  # saver, win_poke
     return 1
   fi
   sleep 1
-  read -r ox oy < <(wine "$2" origin "QuillmoorSettings|$dialog_title" | tr -d '\r')
+  # The window is on the X display before Wine lists it to another program on a busy machine.
+  local _
+  for _ in $(seq 1 50); do
+    read -r ox oy < <(wine "$2" origin "QuillmoorSettings|$dialog_title" | tr -d '\r') && [ -n "$oy" ] && return 0
+    sleep 0.1
+  done
+  fail "the settings dialog's place could not be read"
+  return 1
 }
 
 # Clicks (x, y) of the client area of the dialog opened by open_dialog_of until CHECK holds.
