@@ -61,16 +61,9 @@ std::string GroundPicturePath(const ExchangePaths& files, int left, int top, int
 namespace {
 
 // Makes a texture from the image and frees the image; returns the new name (0 when the picture
-// has no pixels). Linear magnification, nearest-mipmap minification, the whole chain.
+// has no pixels).
 GLuint TextureFromImage(RgbImage* image) {
-    GLuint name = 0;
-    if (image->data) {
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        BuildTextureMipmaps(image->width, image->height, image->data);
-    }
+    const GLuint name = image->data ? TextureFromPixels(image->width, image->height, image->data) : 0;
     FreeRgbImage(image);
     return name;
 }
@@ -113,13 +106,13 @@ unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int 
     return own ? own : none;
 }
 
-unsigned int SolidTexture(unsigned char red, unsigned char green, unsigned char blue) {
-    const unsigned char rgb[3] = {red, green, blue};
+unsigned int TextureFromPixels(int width, int height, const unsigned char* rgb) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    BuildTextureMipmaps(1, 1, rgb);
+    BuildTextureMipmaps(width, height, rgb);
     return name;
 }
 

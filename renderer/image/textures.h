@@ -61,8 +61,10 @@ unsigned int LoadExchangeTexture(const std::string& path);
 // photograph, or `none` where that cannot be loaded.
 unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int width, int height, unsigned int none);
 
-// A new texture of one colour (a ground where no photograph is known).
-unsigned int SolidTexture(unsigned char red, unsigned char green, unsigned char blue);
+// Returns a new texture name holding a width x height picture (RGB rows packed, bottom row first)
+// with its full mipmap chain, filtered as every picture of the scene is (linear magnification,
+// nearest-mipmap minification): one pixel of black is the ground where no photograph is known.
+unsigned int TextureFromPixels(int width, int height, const unsigned char* rgb);
 
 // Returns a new texture name holding the picture at `path` with its full mipmap chain, or 0
 // when the picture cannot be loaded (or no context is current). The file is read only where it

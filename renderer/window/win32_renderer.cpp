@@ -145,7 +145,8 @@ int64_t TicksPerSecond() {
 
 bool InitScene() {
     if (!LoadSceneTextures(Exchange)) return false;
-    BlackGround = SolidTexture(0, 0, 0);
+    const unsigned char black[3] = {0, 0, 0};
+    BlackGround = TextureFromPixels(1, 1, black);
     // The viewport's limit, known now that a context is current: the scenes within it.
     GLint most[2] = {0, 0};
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);

@@ -64,12 +64,18 @@ saver_gone() {
   return 1
 }
 
+# A session in the desktop over a fresh exchange folder, its output to the log given ($pid: the
+# desktop's starter); true once the renderer's window is there.
+session_in_desk() {  # [log]
+  rm -rf "$QMORA"
+  mkdir -p "$QMORA"
+  wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >"${1:-/dev/null}" 2>&1 &
+  pid=$!
+  renderer_in_desk
+}
+
 echo "== full screen: 1920 x 1080 photographed, 1024 x 768 during the scene, 1920 x 1080 after Escape"
-rm -rf "$QMORA"
-mkdir -p "$QMORA"
-wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-if renderer_in_desk; then
+if session_in_desk; then
   sleep 1
   [ "$(identify -format '%wx%h' "$QMORA/Quillmoor1.bmp" 2>/dev/null)" = 1920x1080 ] ||
     fail "the photograph is not 1920x1080"
@@ -87,11 +93,7 @@ fi
 reap "$pid" "the virtual desktop's starter"
 
 echo "== full screen, the mode changed by another program: the session ends as on Escape, the display as it was"
-rm -rf "$QMORA"
-mkdir -p "$QMORA"
-wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-if renderer_in_desk; then
+if session_in_desk; then
   [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched to 1024x768: $(screen_line)"
   in_desk "$poke" mode 800 600
   saver_gone || fail "the session went on after its display mode had gone"
@@ -108,12 +110,8 @@ corner() { convert "$1" -crop "400x300+$(($2 - 420))+$(($3 - 320))" +repage -col
 
 echo "== the screen as it is (the setting on), at 144 DPI: 1920 x 1080 throughout, the scene over all of it, Escape"
 printf '[Section]\r\n\x89\xe6\x96\xca\xd3\xb0\xc4\xde=1\r\n' >"$install/クイルモア.ini"
-rm -rf "$QMORA"
-mkdir -p "$QMORA"
 import -window root -crop 1920x1080+0+0 "$E2E_OUT/desktops-native-before.png"
-wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-if renderer_in_desk; then
+if session_in_desk; then
   [ "$(screen_size)" = 1920x1080 ] || fail "the display changed as the renderer started: $(screen_line)"
   sleep 1
   [ "$(screen_size)" = 1920x1080 ] || fail "the display changed during the scene: $(screen_line)"
@@ -135,12 +133,8 @@ fi
 reap "$pid" "the virtual desktop's starter"
 
 echo "== the screen as it is at 1280 x 1024, changed to 1024 x 768 and back during the scene: window and scene follow"
-rm -rf "$QMORA"
-mkdir -p "$QMORA"
 in_desk "$poke" mode 1280 1024
-wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-if renderer_in_desk; then
+if session_in_desk; then
   sleep 1
   rect=$(in_desk "$poke" rect Quillmoor_VC)
   [ "$rect" = "0 0 1280 1024" ] || fail "the renderer's window does not cover the 1280x1024 screen: $rect"
@@ -175,12 +169,8 @@ printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xd8\xcb\xdf\xb0\xc4=0\r\nBGM\x
   >"$install/クイルモア.ini"
 audio="$E2E_OUT/desktops-audio.raw"
 audio_to_file_config "$E2E_OUT/desktops-asound.conf" "$audio"
-rm -rf "$QMORA" "$audio"
-mkdir -p "$QMORA"
-ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" WINEDEBUG=+cursor,+mci \
-  wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >"$E2E_OUT/desktops-killed.log" 2>&1 &
-pid=$!
-if renderer_in_desk; then
+rm -f "$audio"
+if ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" WINEDEBUG=+cursor,+mci session_in_desk "$E2E_OUT/desktops-killed.log"; then
   sleep 1
   [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched before the kill: $(screen_line)"
   kill_renderer || fail "taskkill found no renderer"

@@ -179,12 +179,7 @@ TEST(GlAreaScenes, EachSceneAsAloneInAWindowOfItsOwnSize) {
             const uint32_t c = i % 2 ? right : left;
             rgb[3 * i] = c >> 16, rgb[3 * i + 1] = (c >> 8) & 0xFF, rgb[3 * i + 2] = c & 0xFF;
         }
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        BuildTextureMipmaps(2, 2, rgb);
-        return name;
+        return TextureFromPixels(2, 2, rgb);
     };
     std::vector<AreaScene> scenes(2);
     scenes[0].area = {0, 40, 320, 180};  // 16:9, its top 80 rows below the window's
