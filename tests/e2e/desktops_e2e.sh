@@ -97,6 +97,7 @@ if session_in_desk; then
   [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched to 1024x768: $(screen_line)"
   in_desk "$poke" mode 800 600
   saver_gone || fail "the session went on after its display mode had gone"
+  for _ in $(seq 1 30); do [ "$(screen_size)" = 1920x1080 ] && break; sleep 0.1; done
   [ "$(screen_size)" = 1920x1080 ] || fail "the display is not back after the session: $(screen_line)"
 else
   fail "no renderer window in the virtual desktop (mode changed)"
