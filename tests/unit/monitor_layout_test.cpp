@@ -35,33 +35,31 @@ bool Overlap(const ScreenRect& a, const ScreenRect& b) {
 // alone).
 void ExpectSound(const std::vector<Monitor>& monitors, const LayoutLimits& limits, const MonitorLayout& layout) {
     ASSERT_FALSE(layout.scenes.empty());
-    const Monitor& primary = *std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
-    EXPECT_EQ(layout.scenes[0].monitor, primary.rect);
-    EXPECT_EQ(layout.scenes.size() + layout.covered.size(), monitors.size());
+    EXPECT_TRUE(std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; })->rect ==
+                layout.scenes[0].monitor);
     const ScreenRect& w = layout.window;
     ScreenRect box = layout.scenes[0].monitor;
+    std::vector<std::string> given, laid;
+    for (const Monitor& m : monitors) given.push_back(Name(m.rect));
     for (const LaidScene& s : layout.scenes) {
         SCOPED_TRACE(Name(s.monitor));
-        EXPECT_EQ(std::count_if(monitors.begin(), monitors.end(), [&](const Monitor& m) { return m.rect == s.monitor; }), 1);
+        laid.push_back(Name(s.monitor));
         const Viewport& a = s.area;
         EXPECT_EQ(w.left + a.x, s.monitor.left);
         EXPECT_EQ(w.top + (w.Height() - a.y - a.height), s.monitor.top) << "rows from the window's bottom";
-        if (layout.scenes.size() > 1 || (s.monitor.Width() <= limits.maxViewportWidth &&
-                                         s.monitor.Height() <= limits.maxViewportHeight)) {
-            EXPECT_EQ(a.width, s.monitor.Width());
-            EXPECT_EQ(a.height, s.monitor.Height());
-        } else {
-            EXPECT_EQ(a.width, std::min(s.monitor.Width(), limits.maxViewportWidth));
-            EXPECT_EQ(a.height, std::min(s.monitor.Height(), limits.maxViewportHeight));
-        }
+        EXPECT_EQ(a.width, std::min(s.monitor.Width(), limits.maxViewportWidth));
+        EXPECT_EQ(a.height, std::min(s.monitor.Height(), limits.maxViewportHeight));
         box = {std::min(box.left, s.monitor.left), std::min(box.top, s.monitor.top),
                std::max(box.right, s.monitor.right), std::max(box.bottom, s.monitor.bottom)};
     }
     EXPECT_EQ(w, box);
     for (const ScreenRect& c : layout.covered) {
+        laid.push_back(Name(c));
         EXPECT_FALSE(Overlap(c, w)) << "a cover over the window: " << Name(c);
-        EXPECT_EQ(std::count_if(monitors.begin(), monitors.end(), [&](const Monitor& m) { return m.rect == c; }), 1);
     }
+    std::sort(given.begin(), given.end());
+    std::sort(laid.begin(), laid.end());
+    EXPECT_EQ(laid, given);
     if (layout.scenes.size() > 1) {
         EXPECT_LE(w.Width(), limits.maxViewportWidth);
         EXPECT_LE(w.Height(), limits.maxViewportHeight);
@@ -130,9 +128,6 @@ TEST(MonitorLayout, EachMonitorTakenOnce) {
     EXPECT_EQ(taken({M(0, 0, 1920, 1080, true), M(1900, 0, 100, 100), M(1990, 50, 500, 500), M(-800, 0, 800, 600)}),
               (Names{"2490x1080@0,0 primary", "800x600@-800,0"}));
     EXPECT_EQ(taken({M(1920, 0, 1280, 1024), M(5, 5, 0, 700)}), (Names{"1920x1080@0,0 primary", "1280x1024@1920,0"}));
-    const std::vector<Monitor> mirrored = {M(0, 0, 1280, 1024, true), M(0, 0, 1024, 768), M(1280, 0, 1024, 768)};
-    const MonitorLayout layout = LayOutMonitors(TakenOnce(mirrored, screen), kUsual);
-    EXPECT_EQ(layout.scenes.size(), 2u);
 }
 
 // Displays that change while the scenes run: a resolution changed and back, a monitor gone and
@@ -156,11 +151,9 @@ TEST(MonitorLayout, ScenesGoOnWhereTheirMonitorsStay) {
     EXPECT_EQ(ScenesCarriedOver(first, third), (std::vector<int>{0, 2}));
     EXPECT_EQ(ScenesCarriedOver({}, third), (std::vector<int>{-1, -1}));
 
-    EXPECT_FALSE(FullScreenModeLost(1024, 768, 32, 1024, 768, 32));
-    EXPECT_FALSE(FullScreenModeLost(1024, 768, 32, 1024, 768, 0));
-    EXPECT_TRUE(FullScreenModeLost(1024, 768, 32, 1280, 1024, 32));
-    EXPECT_TRUE(FullScreenModeLost(1024, 768, 32, 1024, 600, 32));
-    EXPECT_TRUE(FullScreenModeLost(1024, 768, 32, 1024, 768, 16));
+    EXPECT_FALSE(FullScreenModeLost(1024, 768, 32, 1024, 768, 32) || FullScreenModeLost(1024, 768, 32, 1024, 768, 0));
+    EXPECT_TRUE(FullScreenModeLost(1024, 768, 32, 1280, 1024, 32) && FullScreenModeLost(1024, 768, 32, 1024, 600, 32) &&
+                FullScreenModeLost(1024, 768, 32, 1024, 768, 16));
 }
 
 }  // namespace
