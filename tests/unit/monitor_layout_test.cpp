@@ -33,8 +33,11 @@ bool Overlap(const ScreenRect& a, const ScreenRect& b) {
 // its monitor's pixels (its top-left part where the primary alone passes the viewport limit); no
 // cover over the window; the window round its scenes and within the limits (but for the primary
 // alone).
-void ExpectSound(const std::vector<Monitor>& monitors, const LayoutLimits& limits, const MonitorLayout& layout) {
+void ExpectSound(const std::vector<Monitor>& monitors, const LayoutLimits& known, const MonitorLayout& layout) {
     ASSERT_FALSE(layout.scenes.empty());
+    auto most = [](int64_t limit) { return limit > 0 ? limit : INT32_MAX; };  // 0: not known, no limit
+    const LayoutLimits limits = {int(most(known.maxViewportWidth)), int(most(known.maxViewportHeight)),
+                                 most(known.maxWindowPixels)};
     EXPECT_TRUE(std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; })->rect ==
                 layout.scenes[0].monitor);
     const ScreenRect& w = layout.window;
@@ -94,10 +97,13 @@ TEST(MonitorLayout, EveryMonitorASceneOverItsOwnPixelsOrCovered) {
          {1700, 1000, 4 * k4K}, {1}},
         {"the primary alone passes the limit", {M(0, 0, 3000, 1000, true), M(3000, 0, 800, 600)}, {2048, 2048, 4 * k4K},
          {1}},
-        // The box of the primary and its right neighbour reaches into a tall one between them,
-        // which does not fit: a monitor is wholly in the window or wholly beside it.
-        {"a monitor reaching into the box", {M(0, 0, 1000, 1000, true), M(2000, 0, 1000, 1000), M(1000, 500, 1000, 3000)},
-         {16384, 2000, 4 * k4K}, {1, 2}},
+        // The box of the primary and its right neighbour reaches into a tall one between them, and
+        // that one's into one below it, which does not fit: a monitor is wholly in the window or
+        // wholly beside it.
+        {"monitors reaching into the box", {M(0, 0, 1000, 1000, true), M(1000, 2600, 1000, 500), M(2000, 0, 1000, 1000),
+                                            M(1000, 500, 1000, 2500)},
+         {16384, 3000, 4 * k4K}, {1, 2, 3}},
+        {"limits not known", {M(0, 0, 3840, 2160, true), M(3840, 0, 3840, 2160), M(7680, 0, 3840, 2160)}, {0, 0, 0}, {}},
         {"a bound of memory", {M(0, 0, 1920, 1080, true), M(1920, 0, 1920, 1080), M(3840, 0, 1920, 1080)},
          {16384, 16384, 2 * 1920 * 1080}, {2}},
     };
