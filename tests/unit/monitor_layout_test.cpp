@@ -94,7 +94,7 @@ TEST(MonitorLayout, EveryMonitorASceneOverItsOwnPixelsOrCovered) {
         {"a diagonal of three", {M(0, 0, 800, 600, true), M(800, 600, 800, 600), M(1600, 1200, 800, 600)}, kUsual, {2}},
         {"a limit made small", {M(-1280, 0, 1280, 1024), M(0, 0, 1024, 768, true)}, {2000, 2000, 4 * k4K}, {0}},
         {"a limit made small, down", {M(0, 0, 1024, 768, true), M(0, 768, 1024, 768), M(1024, 0, 640, 480)},
-         {1700, 1000, 4 * k4K}, {1}},
+         {1664, 1000, 4 * k4K}, {1}},  // the window exactly as wide as the limit
         {"the primary alone passes the limit", {M(0, 0, 3000, 1000, true), M(3000, 0, 800, 600)}, {2048, 2048, 4 * k4K},
          {1}},
         // The box of the primary and its right neighbour reaches into a tall one between them, and
