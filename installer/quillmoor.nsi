@@ -195,13 +195,19 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; The session files in FOLDER, and FOLDER where nothing else is left in it; nothing where FOLDER is
+; a link (any user may make C:\q_mora a junction before an administrator uninstalls): nothing is
+; deleted through it, and the link stays.
 !macro RemoveSessionFiles FOLDER
-  Delete "${FOLDER}\Quillmoor1.bmp"
-  Delete "${FOLDER}\Quillmoor1_m*.bmp"  ; the other monitors' photographs
-  Delete "${FOLDER}\Quillmoor2.bmp"
-  Delete "${FOLDER}\Quillmoor.data"
-  Delete "${FOLDER}\~Quillmoor*.tmp"
-  RMDir "${FOLDER}"
+  ${GetFileAttributes} "${FOLDER}" "REPARSE_POINT" $0
+  ${If} $0 == 0
+    Delete "${FOLDER}\Quillmoor1.bmp"
+    Delete "${FOLDER}\Quillmoor1_m*.bmp"  ; the other monitors' photographs
+    Delete "${FOLDER}\Quillmoor2.bmp"
+    Delete "${FOLDER}\Quillmoor.data"
+    Delete "${FOLDER}\~Quillmoor*.tmp"
+    RMDir "${FOLDER}"
+  ${EndIf}
 !macroend
 
 Function un.onInit

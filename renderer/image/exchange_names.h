@@ -9,5 +9,9 @@
 // monitor it draws on, in whatever order the system lists the monitors.
 std::string MonitorPictureName(int left, int top, int width, int height);
 
+// True for the primary monitor's place on the virtual screen, its top left at 0, 0 (whatever its
+// size): its photograph is the ground picture, Quillmoor1.bmp, and no other monitor's is.
+bool IsPrimaryPlace(int left, int top);
+
 // What every such name matches, as FindFirstFile takes it.
 constexpr char kMonitorPicturePattern[] = "Quillmoor1_m*.bmp";

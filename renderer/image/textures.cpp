@@ -52,7 +52,8 @@ RendererArguments ReadRendererArguments(const std::string& text) {
     return arguments;
 }
 
-std::string MonitorPicturePath(const ExchangePaths& files, int left, int top, int width, int height) {
+std::string GroundPicturePath(const ExchangePaths& files, int left, int top, int width, int height) {
+    if (IsPrimaryPlace(left, top)) return files.ground;
     return files.ground.substr(0, files.ground.size() - std::string("Quillmoor1.bmp").size()) +
            MonitorPictureName(left, top, width, height);
 }
@@ -60,23 +61,19 @@ std::string MonitorPicturePath(const ExchangePaths& files, int left, int top, in
 namespace {
 
 // Makes a texture from the image and frees the image; returns the new name (0 when the picture
-// has no pixels). Linear magnification, nearest-mipmap minification, the whole chain.
+// has no pixels).
 GLuint TextureFromImage(RgbImage* image) {
-    GLuint name = 0;
-    if (image->data) {
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        BuildTextureMipmaps(image->width, image->height, image->data);
-    }
+    const GLuint name = image->data ? TextureFromPixels(image->width, image->height, image->data) : 0;
     FreeRgbImage(image);
     return name;
 }
 
+// An exchange picture, read as texture files are (textures.h).
+RgbImage* LoadExchangePicture(const char* path) { return LoadImageFile(path, MappedFile::Reach::LocalDisk); }
+
 // An exchange picture into its slot; true when the picture loaded.
 bool LoadSceneTexture(const char* path, unsigned int& slot, const char* decodedStep, const char* mipmappedStep) {
-    RgbImage* image = LoadImageFile(path);
+    RgbImage* image = LoadExchangePicture(path);
     if (!image) return false;
     TraceStartup(decodedStep);
     slot = TextureFromImage(image);
@@ -99,8 +96,24 @@ bool BuildTextureMipmaps(int width, int height, const unsigned char* rgb) {
 bool GlContextIsCurrent() { return glGetString(GL_VERSION) != nullptr; }
 
 unsigned int LoadExchangeTexture(const std::string& path) {
-    RgbImage* image = LoadImageFile(path.c_str());
+    RgbImage* image = LoadExchangePicture(path.c_str());
     return image ? TextureFromImage(image) : 0;
+}
+
+unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int width, int height, unsigned int none) {
+    if (IsPrimaryPlace(left, top)) return SceneTextures[1];
+    const unsigned int own = LoadExchangeTexture(GroundPicturePath(files, left, top, width, height));
+    return own ? own : none;
+}
+
+unsigned int TextureFromPixels(int width, int height, const unsigned char* rgb) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    BuildTextureMipmaps(width, height, rgb);
+    return name;
 }
 
 unsigned int LoadTextureFile(const char* path) {

@@ -34,9 +34,12 @@ struct RendererArguments {
     bool allMonitors = false;
 };
 
-// The photograph of a monitor other than the primary (exchange_names.h) in the exchange folder of `files`.
-std::string MonitorPicturePath(const ExchangePaths& files, int left, int top, int width, int height);
 RendererArguments ReadRendererArguments(const std::string& text);
+
+// The photograph of the monitor at this place and size on the virtual screen, by its place alone
+// (exchange_names.h): the ground picture of `files` for the primary's place, the monitor's own in
+// their folder for any other.
+std::string GroundPicturePath(const ExchangePaths& files, int left, int top, int width, int height);
 
 // Fills the bound 2-D texture with the whole mipmap chain of a width x height picture (RGB rows
 // packed, bottom row first): the level sizes and the scaling of gluBuild2DMipmaps, within
@@ -48,8 +51,20 @@ bool BuildTextureMipmaps(int width, int height, const unsigned char* rgb);
 bool GlContextIsCurrent();
 
 // Returns a new texture name holding the exchange picture at `path` with its full mipmap chain,
-// or 0 when it cannot be loaded (silently where it counts as missing).
+// or 0 when it cannot be loaded (silently where it counts as missing). Like a texture file, it is
+// read only where it lies on a disk of this computer, judged by the open file itself: a name in
+// the exchange folder may be a link that someone left there.
 unsigned int LoadExchangeTexture(const std::string& path);
+
+// The ground of the scene on the monitor at this place (GroundPicturePath): SceneTextures[1] for
+// the primary's place, as LoadSceneTextures left it; for another, a new texture of its own
+// photograph, or `none` where that cannot be loaded.
+unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int width, int height, unsigned int none);
+
+// Returns a new texture name holding a width x height picture (RGB rows packed, bottom row first)
+// with its full mipmap chain, filtered as every picture of the scene is (linear magnification,
+// nearest-mipmap minification): one pixel of black is the ground where no photograph is known.
+unsigned int TextureFromPixels(int width, int height, const unsigned char* rgb);
 
 // Returns a new texture name holding the picture at `path` with its full mipmap chain, or 0
 // when the picture cannot be loaded (or no context is current). The file is read only where it

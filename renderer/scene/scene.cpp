@@ -193,11 +193,11 @@ void ShownScene::Advance(int steps, bool shown) {
     }
 }
 
-void DrawAreaScenes(const std::vector<AreaScene>& scenes, int windowHeight, float blend, const MeshModel* wheel) {
+void DrawAreaScenes(const std::vector<AreaScene>& scenes, float blend, const MeshModel* wheel) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);  // the whole window, whatever the viewport
     for (const AreaScene& s : scenes) {
         const SceneArea& a = s.area;
-        ResizeScene(a.width, a.height, a.left, windowHeight - a.top - a.height);  // GL counts rows from the bottom
+        ResizeScene(a.width, a.height, a.x, a.y);
         DrawScene(s.shown.previous, s.shown.scene.View(), blend, s.pictures, wheel, false);
     }
 }

@@ -113,9 +113,10 @@ struct ShownScene {
 };
 
 // A scene shown in its own part of a window that shows several (a monitor's, of a window over
-// them all): its area, in pixels from the window's top left, and the pictures it draws with.
+// them all): its area, the viewport as GL takes it (x and y in pixels from the window's bottom
+// left), and the pictures it draws with.
 struct SceneArea {
-    int left, top, width, height;
+    int x, y, width, height;
 };
 struct AreaScene {
     SceneArea area;
@@ -124,9 +125,8 @@ struct AreaScene {
 };
 
 // Draws each scene in its area, at `blend` between its last two steps, with its own viewport and
-// aspect (the same field of view), after clearing the whole window (`windowHeight` pixels high)
-// once: black where no area is.
-void DrawAreaScenes(const std::vector<AreaScene>& scenes, int windowHeight, float blend, const MeshModel* wheel);
+// aspect (the same field of view), after clearing the whole window once: black where no area is.
+void DrawAreaScenes(const std::vector<AreaScene>& scenes, float blend, const MeshModel* wheel);
 
 // d * 3.141 / 180.
 double DegToRad(double degrees);

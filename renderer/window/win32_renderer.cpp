@@ -1,6 +1,7 @@
 // The renderer program: one full-screen OpenGL window titled "Quillmoor_VC", the frame loop
-// that drives the scene (a scene on every monitor, each in its own part of one window spanning
-// them all, where asked), and the orderly end that restores the display mode.
+// that drives the scene (a scene on every monitor, each in its own part of one window over them,
+// where asked: monitor_layout.h decides where), and the orderly end that restores the display
+// mode.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +14,8 @@
 #include "renderer/model/mesh_model.h"
 #include "renderer/scene/frame_pacer.h"
 #include "renderer/scene/scene.h"
+#include "monitor_layout.h"
+#include "win32_monitors.h"
 
 namespace {
 
@@ -37,25 +40,79 @@ PIXELFORMATDESCRIPTOR pixelFormat;
 
 Ms3dModel* WheelModel = nullptr;  // created at start-up and kept until the process ends
 
-// Each monitor's scene in its place in the window (one alone over the whole of it, where there is
-// one scene), the primary monitor's first; and each monitor's place on the virtual screen, which
-// names its photograph.
+// What the scenes cover: the screen as the mode switch left it (a window of the size asked for),
+// the primary monitor at its own size, or every monitor.
+enum class Placement { RequestedSize, PrimaryScreen, EveryMonitor };
+Placement ScenePlacement = Placement::RequestedSize;
+int ModeWidth = 0, ModeHeight = 0, ModeBits = 0;  // the mode a full-screen session set
+
+// The most pixels the window may have: four 3840 x 2160 monitors side by side, the largest layout
+// measured (505 MB at its peak, the 32-bit renderer well inside its address space).
+constexpr int64_t kMaxWindowPixels = 4LL * 3840 * 2160;
+LayoutLimits Limits = {0, 0, kMaxWindowPixels};  // the viewport's, once a context can tell it
+
+// The layout the scenes stand on, and each of its scenes in its place in the window (one alone
+// over the whole of it, where there is one), the primary monitor's first.
+MonitorLayout Layout;
 std::vector<AreaScene> Scenes;
-std::vector<RECT> Monitors;
+std::vector<HWND> Covers;      // black over the monitors the window leaves out
+unsigned int BlackGround = 0;  // the ground where a monitor's photograph is not known
 int ClientWidth = 0, ClientHeight = 0;
 
-// The monitors, the primary first, in the virtual screen's pixels (the process is DPI-aware).
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-    auto& monitors = *reinterpret_cast<std::vector<RECT>*>(list);
-    if (info.dwFlags & MONITORINFOF_PRIMARY) {
-        monitors.insert(monitors.begin(), info.rcMonitor);
-    } else {
-        monitors.push_back(info.rcMonitor);
+// The monitors the scenes are to cover, as they are now.
+std::vector<Monitor> ReadMonitors() {
+    switch (ScenePlacement) {
+    case Placement::RequestedSize: return {{{0, 0, ClientWidth, ClientHeight}, true}};
+    case Placement::PrimaryScreen: return {{PrimaryScreen(), true}};
+    case Placement::EveryMonitor: break;
     }
-    return TRUE;
+    return TakenOnce(ListMonitors(), PrimaryScreen());
+}
+
+void CoverMonitors(const std::vector<ScreenRect>& monitors) {
+    for (HWND cover : Covers) DestroyWindow(cover);
+    Covers.clear();
+    for (const ScreenRect& r : monitors) {
+        if (HWND cover = CreateCover({r.left, r.top, r.right, r.bottom})) Covers.push_back(cover);
+    }
+}
+
+// Lays the scenes over the monitors as they are now. At the start each scene is new, over its
+// monitor's photograph; later a scene whose monitor stays goes on with its ground, and one on a
+// monitor new to the scenes starts over black (its desktop was never photographed).
+void PlaceScenes(bool startingUp) {
+    const MonitorLayout next = LayOutMonitors(ReadMonitors(), Limits);
+    const std::vector<int> from = ScenesCarriedOver(Layout, next);
+    std::vector<AreaScene> scenes(next.scenes.size());
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        AreaScene& m = scenes[i];
+        if (from[i] >= 0) {
+            m = Scenes[static_cast<size_t>(from[i])];
+        } else {
+            const ScreenRect& r = next.scenes[i].monitor;
+            m.pictures = {startingUp ? GroundTextureAt(Exchange, r.left, r.top, r.Width(), r.Height(), BlackGround)
+                                     : BlackGround,
+                          SceneTextures[2]};
+            // Each monitor its own sequence: at the start the primary's begins at 1, as a single
+            // scene's does.
+            m.shown.scene.random.SeedRandom(static_cast<uint32_t>(i + 1) +
+                                            (startingUp ? 0u : static_cast<uint32_t>(std::clock()) * 7919u));
+            m.shown.scene.Reset();
+            if (!startingUp) m.shown.Advance(1, true);  // a view to show before the next frame's steps
+        }
+        const Viewport& a = next.scenes[i].area;
+        m.area = {a.x, a.y, a.width, a.height};
+    }
+    Scenes = std::move(scenes);
+    Layout = next;
+    CoverMonitors(Layout.covered);
+}
+
+// The window over the scenes' monitors (not where it is of the size asked for).
+void PlaceWindow() {
+    if (ScenePlacement == Placement::RequestedSize) return;
+    const ScreenRect& w = Layout.window;
+    SetWindowPos(windowHandle, nullptr, w.left, w.top, w.Width(), w.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The display's refresh rate as it is now (after the mode change): 0 or 1 where unknown.
@@ -86,36 +143,17 @@ int64_t TicksPerSecond() {
 
 }  // namespace
 
-// Scenes only where the GL can draw: a window over monitors wider or taller than its largest
-// viewport keeps the scenes of the monitors inside it (the primary's always).
-void KeepScenesInsideTheViewport() {
-    GLint most[2] = {0, 0};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
-    for (size_t i = Scenes.size(); i-- > 1;) {
-        const SceneArea& a = Scenes[i].area;
-        if (a.left + a.width > most[0] || a.top + a.height > most[1]) {
-            Scenes.erase(Scenes.begin() + static_cast<std::ptrdiff_t>(i));
-            Monitors.erase(Monitors.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    }
-}
-
 bool InitScene() {
     if (!LoadSceneTextures(Exchange)) return false;
-    KeepScenesInsideTheViewport();
-    for (size_t i = 0; i < Scenes.size(); ++i) {
-        AreaScene& m = Scenes[i];
-        // The primary's ground is the usual picture; another monitor's, its own photograph, or
-        // none where that cannot be read.
-        const RECT& r = Monitors[i];
-        m.pictures = {i == 0 ? SceneTextures[1]
-                             : LoadExchangeTexture(MonitorPicturePath(Exchange, r.left, r.top, r.right - r.left,
-                                                                      r.bottom - r.top)),
-                      SceneTextures[2]};
-        // Each monitor its own sequence: the primary's starts at 1, as a single scene's does.
-        m.shown.scene.random.SeedRandom(static_cast<uint32_t>(i + 1));
-        m.shown.scene.Reset();
-    }
+    const unsigned char black[3] = {0, 0, 0};
+    BlackGround = TextureFromPixels(1, 1, black);
+    // The viewport's limit, known now that a context is current: the scenes within it.
+    GLint most[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+    Limits.maxViewportWidth = most[0];
+    Limits.maxViewportHeight = most[1];
+    PlaceScenes(true);
+    PlaceWindow();
     WheelModel->ReloadTextures();  // now that a context is current, the model's textures are made
     SetSceneGlState();
     return true;
@@ -125,17 +163,18 @@ bool InitScene() {
 // ever (its viewport the window's, set as the window's size changes), several (or one left of
 // several) each in its monitor's part of the window.
 void DrawScenes(float blend) {
-    const SceneArea& first = Scenes[0].area;
-    if (Scenes.size() == 1 && first.left == 0 && first.top == 0 && first.width == ClientWidth &&
-        first.height == ClientHeight) {
+    const SceneArea* first = Scenes.empty() ? nullptr : &Scenes[0].area;
+    if (Scenes.size() == 1 && first->x == 0 && first->y == 0 && first->width == ClientWidth &&
+        first->height == ClientHeight) {
         const AreaScene& m = Scenes[0];
         DrawScene(m.shown.previous, m.shown.scene.View(), blend, m.pictures, WheelModel);
     } else {
-        DrawAreaScenes(Scenes, ClientHeight, blend, WheelModel);
+        DrawAreaScenes(Scenes, blend, WheelModel);
     }
 }
 
 void DestroySceneWindow() {
+    CoverMonitors({});
     if (FullScreen) ChangeDisplaySettingsA(nullptr, 0);
     if (CursorHidden) {
         ShowCursor(TRUE);
@@ -177,7 +216,26 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         KeyState[wParam & 0xFF] = false;
         return 0;
     case WM_SIZE:
-        ResizeScene(LOWORD(lParam), HIWORD(lParam));
+        ClientWidth = LOWORD(lParam);
+        ClientHeight = HIWORD(lParam);
+        ResizeScene(ClientWidth, ClientHeight);
+        // A window of the size asked for (one the user may resize, where the mode could not be
+        // switched): its scene follows it.
+        if (ScenePlacement == Placement::RequestedSize && wParam != SIZE_MINIMIZED && !Scenes.empty()) {
+            PlaceScenes(false);
+        }
+        return 0;
+    case WM_DISPLAYCHANGE:
+        if (FullScreen) {
+            // The mode the session set has gone: it ends as on Escape.
+            if (FullScreenModeLost(ModeWidth, ModeHeight, ModeBits, LOWORD(lParam), HIWORD(lParam), int(wParam))) {
+                PostQuitMessage(0);
+            }
+        } else if (ScenePlacement != Placement::RequestedSize) {
+            // A mode changed, a monitor came or went: the window and its scenes over them as they are.
+            PlaceScenes(false);
+            PlaceWindow();
+        }
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -190,30 +248,17 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 bool CreateSceneWindow(const char* title, int width, int height, int bits, bool fullScreen, bool screenSized,
                        bool allMonitors) {
     FullScreen = fullScreen && !screenSized;
-    int left = 0, top = 0;  // the window's place on the virtual screen
-    std::vector<RECT> monitors;
-    if (screenSized && allMonitors) EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    if (monitors.size() > 1) {
-        left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    } else if (screenSized) {
-        // The process is DPI-aware (its manifest): the monitor's pixels, not scaled ones.
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
-        monitors = {RECT{0, 0, width, height}};
-    } else {
-        monitors = {RECT{0, 0, width, height}};
-    }
-    Monitors = monitors;
-    Scenes = std::vector<AreaScene>(monitors.size());
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        const RECT& r = monitors[i];
-        Scenes[i].area = {r.left - left, r.top - top, r.right - r.left, r.bottom - r.top};
-    }
+    ScenePlacement = !screenSized ? Placement::RequestedSize
+                     : allMonitors ? Placement::EveryMonitor
+                                   : Placement::PrimaryScreen;
     ClientWidth = width;
     ClientHeight = height;
+    // The window's place on the virtual screen (the monitors' pixels: the process is DPI-aware),
+    // before the viewport's limit is known; InitScene lays the scenes out within it.
+    const ScreenRect place = LayOutMonitors(ReadMonitors(), Limits).window;
+    const int left = place.left, top = place.top;
+    width = place.Width();
+    height = place.Height();
 
     // The model first: without it there is nothing to show, and nothing has been changed yet.
     WheelModel = new Ms3dModel();  // lives until the process ends
@@ -240,6 +285,9 @@ bool CreateSceneWindow(const char* title, int width, int height, int bits, bool 
         mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
         // Any refusal: go on in a window, silently.
         if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) FullScreen = false;
+        ModeWidth = width;
+        ModeHeight = height;
+        ModeBits = bits;
     }
 
     DWORD exStyle, style;

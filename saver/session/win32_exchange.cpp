@@ -170,6 +170,8 @@ bool ExchangeFolder::Hold(const std::wstring& path) {
 }
 
 bool ExchangeFolder::Prepare(const std::wstring& fixed, const std::wstring& own) {
+    fixed_ = fixed;
+    own_ = own;
     usersOwn_ = false;
     descriptor_ = PrivateDescriptor();  // made once, for the folder and each file
     CreateFolderWith(fixed, descriptor_.get());  // made now where it is missing: then ours and private
@@ -188,6 +190,7 @@ bool ExchangeFolder::UseUsersOwn(const std::wstring& own) {
     // The user's own folder, under the user's profile: it too must be a plain folder of the
     // user's, and private.
     Release();
+    own_ = own;
     usersOwn_ = true;
     if (!descriptor_) descriptor_ = PrivateDescriptor();
     FolderState state;
@@ -229,18 +232,39 @@ bool ExchangeFolder::Write(const wchar_t* name, const std::vector<uint8_t>& byte
     return false;
 }
 
-void ExchangeFolder::RemoveOthers(const wchar_t* pattern, const std::vector<std::wstring>& keep) {
-    if (held_ == INVALID_HANDLE_VALUE) return;
+namespace {
+
+// Deletes the files in `folder` (held open by the caller) that match `pattern` but are not named
+// in `keep`. Files only: a folder or link of such a name is someone's, and left as it is.
+void RemoveFiles(const std::wstring& folder, const wchar_t* pattern, const std::vector<std::wstring>& keep) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path_ + L"\\" + pattern).c_str(), &found);
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        // Files only; a folder or link of that name is someone's, and left as it is.
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         const std::wstring name = found.cFileName;
-        if (std::find(keep.begin(), keep.end(), name) == keep.end()) DeleteFileW((path_ + L"\\" + name).c_str());
+        if (std::find(keep.begin(), keep.end(), name) == keep.end()) DeleteFileW((folder + L"\\" + name).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
+}
+
+}  // namespace
+
+void ExchangeFolder::RemoveOthers(const wchar_t* pattern, const std::vector<std::wstring>& keep) {
+    if (held_ == INVALID_HANDLE_VALUE) return;
+    RemoveFiles(path_, pattern, keep);
+    // The folder this session does not use holds nothing of it, but may hold the user's files of
+    // an earlier session that went through it: they go too, where it is the user's own plain
+    // folder (looked at, and held meanwhile, as Prepare does; never through a link).
+    const std::wstring& other = usersOwn_ ? fixed_ : own_;
+    if (other.empty()) return;
+    HANDLE folder = OpenFolder(other, READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY);
+    if (folder == INVALID_HANDLE_VALUE) return;
+    FolderState state;
+    if (ReadFolderState(other, folder, state) && ExchangeFolderUse(state) != FolderUse::UsersOwnFolder) {
+        RemoveFiles(other, pattern, {});
+    }
+    CloseHandle(folder);
 }
 
 void ExchangeFolder::Release() {

@@ -52,7 +52,9 @@ public:
     // where any step fails (the name held open by another program, a folder in its place).
     bool Write(const wchar_t* name, const std::vector<uint8_t>& bytes);
     // Deletes the files that match `pattern` but are not named in `keep` (pictures a layout
-    // of monitors left behind that is no longer this one).
+    // of monitors left behind that is no longer this one), and those in the other folder of the
+    // two (the fixed one or the user's own), where it is the user's own plain folder. Folders and
+    // links of such names are left.
     void RemoveOthers(const wchar_t* pattern, const std::vector<std::wstring>& keep);
     void Release();
 
@@ -65,6 +67,7 @@ private:
     bool Hold(const std::wstring& path);
 
     std::wstring path_;
+    std::wstring fixed_, own_;  // the two folders a session may go through
     HANDLE held_ = INVALID_HANDLE_VALUE;
     LocalPtr descriptor_;  // private to the user: the folder's access list and each file's
     bool usersOwn_ = false;

@@ -17,7 +17,7 @@
 #include "saver/music/win32_music.h"
 #include "bmp_writer.h"
 #include "session.h"
-#include "win32_covers.h"
+#include "renderer/window/win32_monitors.h"
 #include "win32_exchange.h"
 
 namespace {
@@ -109,18 +109,18 @@ struct MonitorPicture {
     std::vector<uint8_t> file;
 };
 
-BOOL CALLBACK PhotographMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM pictures) {
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(monitor, &info) || (info.dwFlags & MONITORINFOF_PRIMARY)) return TRUE;
-    const RECT& r = info.rcMonitor;
-    std::vector<uint8_t> file = ScreenPicture(r);
-    // A monitor that cannot be photographed has no ground picture; the others go on.
-    if (!file.empty()) {
-        reinterpret_cast<std::vector<MonitorPicture>*>(pictures)->push_back(
-            {Utf8ToWide(MonitorPictureName(r.left, r.top, r.right - r.left, r.bottom - r.top)), std::move(file)});
+// The monitors as the renderer takes them (each once), but the primary's place, whose photograph
+// is the ground picture.
+std::vector<MonitorPicture> PhotographMonitors() {
+    std::vector<MonitorPicture> pictures;
+    for (const Monitor& m : TakenOnce(ListMonitors(), PrimaryScreen())) {
+        const ScreenRect& r = m.rect;
+        if (IsPrimaryPlace(r.left, r.top)) continue;
+        std::vector<uint8_t> file = ScreenPicture({r.left, r.top, r.right, r.bottom});
+        // A monitor that cannot be photographed has no ground picture; the others go on.
+        if (!file.empty()) pictures.push_back({Utf8ToWide(MonitorPictureName(r.left, r.top, r.Width(), r.Height())), std::move(file)});
     }
-    return TRUE;
+    return pictures;
 }
 
 // The built-in 64 x 64 smoke picture, in the screen's depth; empty where it cannot be had.
@@ -155,7 +155,7 @@ bool SceneOnEveryMonitor() { return ScreenMode == 1 && AllMonitors == 1; }
 bool MakeExchangeFiles(ExchangeFiles& files) {
     files.ground = ScreenPicture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     if (files.ground.empty()) return false;
-    if (SceneOnEveryMonitor()) EnumDisplayMonitors(nullptr, nullptr, PhotographMonitor, reinterpret_cast<LPARAM>(&files.monitors));
+    if (SceneOnEveryMonitor()) files.monitors = PhotographMonitors();
     files.smoke = SmokePicture();
     return !files.smoke.empty() && ReadWholeFile(Utf8ToWide(ProgramFolder() + "\\クイルモア.data"), files.model);
 }
@@ -248,25 +248,20 @@ public:
     }
 };
 
-// The scene runs on the primary monitor; every other monitor is covered with plain black for
-// the session (win32_covers.h).
-BOOL CALLBACK CoverMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(monitor, &info) || (info.dwFlags & MONITORINFOF_PRIMARY)) return TRUE;
-    if (HWND cover = CreateCover(info.rcMonitor)) covers.push_back(cover);
-    return TRUE;
-}
-
 void RemoveCovers() {
     for (HWND cover : covers) DestroyWindow(cover);
     covers.clear();
 }
 
-// Covers the monitors as they are laid out now (again after a display change).
+// The scene runs on the primary monitor; every other monitor is covered with plain black for
+// the session (win32_monitors.h), as they are laid out now (again after a display change). A
+// mirror of the primary is the primary's.
 void CoverOtherMonitors() {
     RemoveCovers();
-    EnumDisplayMonitors(nullptr, nullptr, CoverMonitor, 0);
+    for (const Monitor& m : TakenOnce(ListMonitors(), PrimaryScreen())) {
+        const ScreenRect& r = m.rect;
+        if (HWND cover = m.primary ? nullptr : CreateCover({r.left, r.top, r.right, r.bottom})) covers.push_back(cover);
+    }
 }
 
 // The session's end: covers gone, music stopped, the cursor given back, the display mode put

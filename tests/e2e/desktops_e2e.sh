@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A session on a display that really switches to 1024 x 768, under Wine: Wine's virtual desktop,
 # 1920 x 1080, whose windows are not X windows, so a helper in the same desktop reads what a
-# program there sees; after Escape, and after the renderer is killed in full screen (the saver
-# puts the mode back); and the screen as it is, at 144 DPI. (Several monitors: monitors_e2e.sh.)
+# program there sees; after Escape, after another program changes the mode (the session ends),
+# and after the renderer is killed in full screen (the saver puts the mode back); and the screen
+# as it is, at 144 DPI, and changed under the scene (the helper switches the desktop, which Wine
+# then resizes and tells its windows). (Several monitors: monitors_e2e.sh.)
 #
 # usage: desktops_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
@@ -62,12 +64,18 @@ saver_gone() {
   return 1
 }
 
+# A session in the desktop over a fresh exchange folder, its output to the log given ($pid: the
+# desktop's starter); true once the renderer's window is there.
+session_in_desk() {  # [log]
+  rm -rf "$QMORA"
+  mkdir -p "$QMORA"
+  wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >"${1:-/dev/null}" 2>&1 &
+  pid=$!
+  renderer_in_desk
+}
+
 echo "== full screen: 1920 x 1080 photographed, 1024 x 768 during the scene, 1920 x 1080 after Escape"
-rm -rf "$QMORA"
-mkdir -p "$QMORA"
-wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-if renderer_in_desk; then
+if session_in_desk; then
   sleep 1
   [ "$(identify -format '%wx%h' "$QMORA/Quillmoor1.bmp" 2>/dev/null)" = 1920x1080 ] ||
     fail "the photograph is not 1920x1080"
@@ -84,29 +92,39 @@ else
 fi
 reap "$pid" "the virtual desktop's starter"
 
+echo "== full screen, the mode changed by another program: the session ends as on Escape, the display as it was"
+if session_in_desk; then
+  [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched to 1024x768: $(screen_line)"
+  in_desk "$poke" mode 800 600
+  saver_gone || fail "the session went on after its display mode had gone"
+  for _ in $(seq 1 30); do [ "$(screen_size)" = 1920x1080 ] && break; sleep 0.1; done
+  [ "$(screen_size)" = 1920x1080 ] || fail "the display is not back after the session: $(screen_line)"
+else
+  fail "no renderer window in the virtual desktop (mode changed)"
+fi
+reap "$pid" "the virtual desktop's starter"
+
+# The scene, not the desktop, over a W x H screen shot: the black sky above the ground across the
+# whole width, and the ground down to the far corner (not the scene in a corner of the screen).
+sky() { convert "$1" -crop "${2}x80+0+0" +repage -colorspace Gray -format '%[fx:mean]' info:; }
+corner() { convert "$1" -crop "400x300+$(($2 - 420))+$(($3 - 320))" +repage -colorspace Gray -format '%[fx:mean]' info:; }
+
 echo "== the screen as it is (the setting on), at 144 DPI: 1920 x 1080 throughout, the scene over all of it, Escape"
 printf '[Section]\r\n\x89\xe6\x96\xca\xd3\xb0\xc4\xde=1\r\n' >"$install/クイルモア.ini"
-rm -rf "$QMORA"
-mkdir -p "$QMORA"
 import -window root -crop 1920x1080+0+0 "$E2E_OUT/desktops-native-before.png"
-wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
-pid=$!
-if renderer_in_desk; then
+if session_in_desk; then
   [ "$(screen_size)" = 1920x1080 ] || fail "the display changed as the renderer started: $(screen_line)"
   sleep 1
   [ "$(screen_size)" = 1920x1080 ] || fail "the display changed during the scene: $(screen_line)"
   rect=$(in_desk "$poke" rect Quillmoor_VC)
   [ "$rect" = "0 0 1920 1080" ] || fail "the renderer's window does not cover the screen: $rect"
   import -window root -crop 1920x1080+0+0 "$E2E_OUT/desktops-native.png"
-  # The scene, not the desktop: the black sky above the ground (the desktop's own photograph,
-  # much like the desktop) across the whole width, where the desktop was blue.
-  sky() { convert "$1" -crop 1920x80+0+0 +repage -colorspace Gray -format '%[fx:mean]' info:; }
-  before=$(sky "$E2E_OUT/desktops-native-before.png") during=$(sky "$E2E_OUT/desktops-native.png")
+  # The sky where the desktop was blue, the ground (the desktop's own photograph, much like the
+  # desktop) down to the far corner: the scene over the whole window, not in a 1024 x 768 corner.
+  before=$(sky "$E2E_OUT/desktops-native-before.png" 1920) during=$(sky "$E2E_OUT/desktops-native.png" 1920)
   awk -v b="$before" -v d="$during" 'BEGIN { exit !(b > 0.15 && d < 0.02) }' ||
     fail "the screen does not show the scene's sky across its width (brightness $before before, $during during)"
-  # And its ground down to the far corner: the scene is drawn over the whole window, not in a
-  # 1024 x 768 corner of it.
-  corner=$(convert "$E2E_OUT/desktops-native.png" -crop 400x300+1500+760 +repage -colorspace Gray -format '%[fx:mean]' info:)
+  corner=$(corner "$E2E_OUT/desktops-native.png" 1920 1080)
   awk -v c="$corner" 'BEGIN { exit !(c > 0.1) }' || fail "no ground in the screen's far corner (brightness $corner)"
   send_until - "the saver to end" saver_left -- run in_desk "$poke" key Quillmoor_VC 0x1B
   [ "$(screen_size)" = 1920x1080 ] || fail "the display is not 1920x1080 after the session: $(screen_line)"
@@ -114,6 +132,33 @@ else
   fail "no renderer window in the virtual desktop (the screen as it is)"
 fi
 reap "$pid" "the virtual desktop's starter"
+
+echo "== the screen as it is at 1280 x 1024, changed to 1024 x 768 and back during the scene: window and scene follow"
+in_desk "$poke" mode 1280 1024
+if session_in_desk; then
+  sleep 1
+  rect=$(in_desk "$poke" rect Quillmoor_VC)
+  [ "$rect" = "0 0 1280 1024" ] || fail "the renderer's window does not cover the 1280x1024 screen: $rect"
+  for size in 1024x768 1280x1024; do
+    w=${size%x*} h=${size#*x}
+    # Within a second of the switch, the window over the new screen and the scene over all of it,
+    # as the helper that switches sees them on the screen (its words: the desktop's starter does not
+    # pass its status on); a picture of it then.
+    moved=$(in_desk "$poke" follow Quillmoor_VC "$w" "$h" 1000)
+    echo "switched to $size: $moved"
+    [[ $moved == "0 0 $w $h, the window after "*", the scene after "* ]] ||
+      fail "the window and the scene did not cover the screen within a second of the switch to $size: $moved"
+    import -window root -crop "$size+0+0" "$E2E_OUT/desktops-changed-$size.png"
+    during=$(sky "$E2E_OUT/desktops-changed-$size.png" "$w") far=$(corner "$E2E_OUT/desktops-changed-$size.png" "$w" "$h")
+    awk -v d="$during" -v c="$far" 'BEGIN { exit !(d < 0.02 && c > 0.1) }' ||
+      fail "the picture does not show the scene over the screen switched to $size (sky $during, far corner $far)"
+  done
+  send_until - "the saver to end" saver_left -- run in_desk "$poke" key Quillmoor_VC 0x1B
+else
+  fail "no renderer window in the virtual desktop (the screen changed)"
+fi
+reap "$pid" "the virtual desktop's starter"
+in_desk "$poke" mode 1920 1080
 rm -f "$install/クイルモア.ini"
 
 echo "== full screen: the renderer killed, the saver puts the display back, stops the music, shows the cursor"
@@ -125,12 +170,8 @@ printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xd8\xcb\xdf\xb0\xc4=0\r\nBGM\x
   >"$install/クイルモア.ini"
 audio="$E2E_OUT/desktops-audio.raw"
 audio_to_file_config "$E2E_OUT/desktops-asound.conf" "$audio"
-rm -rf "$QMORA" "$audio"
-mkdir -p "$QMORA"
-ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" WINEDEBUG=+cursor,+mci \
-  wine explorer /desktop="$desk" "$install/クイルモア.scr" /s </dev/null >"$E2E_OUT/desktops-killed.log" 2>&1 &
-pid=$!
-if renderer_in_desk; then
+rm -f "$audio"
+if ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" WINEDEBUG=+cursor,+mci session_in_desk "$E2E_OUT/desktops-killed.log"; then
   sleep 1
   [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched before the kill: $(screen_line)"
   kill_renderer || fail "taskkill found no renderer"

@@ -7,7 +7,8 @@
 # and Quillmoor as the user's screen saver; the installed saver runs a session and opens its
 # settings from there; settings that cannot be kept beside the program go to the user's own file,
 # and where neither can be written the dialog says so and stays; a silent uninstall leaves nothing
-# of Quillmoor, and a screen saver the user chose since stays chosen.
+# of Quillmoor, a screen saver the user chose since stays chosen, and a link in C:\q_mora's place
+# is not deleted through.
 #
 # usage: install_e2e.sh SETUP.exe x86|x64 VERSION WIN_POKE.exe
 set -uo pipefail
@@ -193,7 +194,7 @@ uninstall
 [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "the uninstall entry is left"
 [ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "SCRNSAVE.EXE still names '$(reg_value "$desktop_key" SCRNSAVE.EXE)'"
 
-echo "== another screen saver chosen: /CURRENT=0 (an English install) and the uninstall leave it"
+echo "== another screen saver chosen: /CURRENT=0 (an English install) and the uninstall leave it; C:\\q_mora a link: nothing deleted through it"
 other='C:\windows\system32\other.scr'
 wine reg add "$desktop_key" /v SCRNSAVE.EXE /d "$other" /f </dev/null >/dev/null 2>&1
 LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 ||
@@ -202,9 +203,18 @@ LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>
 [ "$(reg_value "$uninstall_key" DisplayName $view)" = "Quillmoor ($arch)" ] ||
   fail "installed in English, the uninstall entry is named '$(reg_value "$uninstall_key" DisplayName $view)'"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "/CURRENT=0 changed the screen saver"
+# Someone's folder, with files of the session's names, and C:\q_mora a link to it.
+theirs="$prefix/drive_c/theirs"
+mkdir -p "$theirs"
+planted=(Quillmoor1.bmp Quillmoor1_m-1280_0_1280x1024.bmp Quillmoor2.bmp Quillmoor.data '~Quillmoor1.bmp.7.8.9.tmp')
+for f in "${planted[@]}"; do echo theirs >"$theirs/$f"; done
+rm -rf "$QMORA"
+ln -s "$theirs" "$QMORA"
 uninstall
 [ "$(installed_files)" = 0 ] || fail "files left after the second uninstall"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "the uninstall removed another saver's choice"
+for f in "${planted[@]}"; do [ -f "$theirs/$f" ] || fail "the uninstall deleted $f through the link C:\\q_mora"; done
+[ -L "$QMORA" ] || fail "the link C:\\q_mora went"
 
 echo "$failures failures"
 exit $((failures > 0))

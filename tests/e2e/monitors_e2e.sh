@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Sessions on several monitors, under Wine: nested X servers whose screens Xinerama joins side by
-# side (Wine sees each screen as a monitor; the one it is told is the primary lies at 0,0, so a
-# screen before it lies left of the primary, at negative coordinates). Each monitor's desktop a
-# picture of its own hue. With the setting "すべてのモニターに表示" on (and the screen kept as it is),
-# every monitor shows a scene over its own photograph, the exchange folder holds a mirrored
-# photograph of each, Escape ends them all and the monitors are as they were; with it off, the
-# other monitors are black during the session, as ever, and show the desktop again after it.
+# side or where they are placed (Wine sees each screen as a monitor; the one it is told is the
+# primary lies at 0,0, so a screen before it or above it lies at negative coordinates). Each
+# monitor's desktop a picture of its own hue, dark on the left and light on the right, so that a
+# photograph not mirrored, or mirrored twice, shows. With the setting "すべてのモニターに表示" on (and
+# the screen kept as it is), every monitor shows a scene over its own photograph (or, where the
+# window would hold much more than the monitors, is covered black), the exchange folder holds a
+# mirrored photograph of each, Escape ends them all and the monitors are as they were; with it
+# off, the other monitors are black during the session, as ever, and show the desktop again after.
 #
 # usage: monitors_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
@@ -25,68 +27,79 @@ outer=$DISPLAY
 x11_key='HKCU\Software\Wine\X11 Driver'
 at_exit "wine reg delete '$x11_key' /v PrimaryMonitor /f </dev/null >/dev/null 2>&1"
 at_exit 'DISPLAY=$outer restart_wine'
-own_x_server Xvfb -screen 0 3400x1200x24 || give_up
+own_x_server Xvfb -screen 0 3400x2400x24 || give_up
 host=$x_display
 
 # The hues of the monitors' desktops, in the order of the nested server's screens.
 hues=('#c03030' '#3050c0' '#30a040')
 light=('#f08080' '#80a0f0' '#80e090')
 
-# Nests an X server with screens of the sizes given, side by side, the one at `primary` (an
-# index) the primary monitor; shows each screen's desktop picture; sets mon_x, mon_w, mon_h (the
-# screens in X's coordinates) and mon_left, mon_top (in the virtual screen's, as Wine gives them).
-nest() {  # primary, WxH...
-  local primary=$1 i x=0
+# Nests an X server with screens of the sizes given, side by side, or at X's place given after "@"
+# ("WxH@X,Y"), the one at `primary` (an index) the primary monitor; shows each screen's desktop
+# picture; sets mon_x, mon_y, mon_w, mon_h (the screens in X's coordinates) and mon_left, mon_top
+# (in the virtual screen's, as Wine gives them).
+nest() {  # primary, WxH[@X,Y]...
+  local primary=$1 i x=0 y size screen
   shift
   [ -n "${nested:-}" ] && kill "$nested" 2>/dev/null
+  mon_x=() mon_y=() mon_w=() mon_h=() mon_left=() mon_top=()
   local screens=()
-  for size in "$@"; do screens+=(-screen "$size"); done
+  for screen in "$@"; do
+    size=${screen%@*} y=0
+    [ "$screen" != "$size" ] && IFS=, read -r x y <<<"${screen#*@}"
+    mon_x+=("$x") mon_y+=("$y") mon_w+=("${size%x*}") mon_h+=("${size#*x}")
+    [ ${#screens[@]} -gt 0 ] && screens+=(-origin "$x,$y")
+    screens+=(-screen "$size")
+    x=$((x + ${size%x*}))
+  done
   DISPLAY=$host own_x_server Xephyr "${screens[@]}" +xinerama -extension RANDR || { fail "no nested X server"; return 1; }
   nested=$(jobs -p | tail -n 1)
   export DISPLAY=$x_display
   wine reg add "$x11_key" /v PrimaryMonitor /d "$primary" /f </dev/null >/dev/null 2>&1
   restart_wine
-  mon_x=() mon_w=() mon_h=() mon_left=() mon_top=()
-  i=0
-  for size in "$@"; do
-    mon_x+=("$x") mon_w+=("${size%x*}") mon_h+=("${size#*x}")
-    convert -size "$size" gradient:"${hues[$i]}"-"${light[$i]}" "$E2E_OUT/monitors-desktop-$i.png"
-    display -geometry "+$x+0" "$E2E_OUT/monitors-desktop-$i.png" &
-    x=$((x + ${size%x*}))
-    i=$((i + 1))
-  done
   for i in $(seq 0 $(($# - 1))); do
-    mon_left+=($((mon_x[i] - mon_x[primary]))) mon_top+=(0)
+    convert -size "${mon_w[i]}x${mon_h[i]}" -define gradient:direction=east gradient:"${hues[$i]}"-"${light[$i]}" \
+      "$E2E_OUT/monitors-desktop-$i.png"
+    display -geometry "+${mon_x[i]}+${mon_y[i]}" "$E2E_OUT/monitors-desktop-$i.png" &
+    mon_left+=($((mon_x[i] - mon_x[primary]))) mon_top+=($((mon_y[i] - mon_y[primary])))
   done
   sleep 1.5
   import -window root "$E2E_OUT/monitors-desktop.png"
-  local seen
+  local seen expected
   seen=$(wine "$poke" monitors - | tr -d '\r' | sort)
-  local expected
   expected=$(for i in $(seq 0 $(($# - 1))); do
-    echo "${mon_left[i]} 0 $((mon_left[i] + mon_w[i])) ${mon_h[i]}$([ "$i" = "$primary" ] && echo ' primary')"
+    echo "${mon_left[i]} ${mon_top[i]} $((mon_left[i] + mon_w[i])) $((mon_top[i] + mon_h[i]))$([ "$i" = "$primary" ] && echo ' primary')"
   done | sort)
   [ "$seen" = "$expected" ] || { fail "Wine sees the monitors as: $(tr '\n' ';' <<<"$seen") not $(tr '\n' ';' <<<"$expected")"; return 1; }
 }
 
-# Share (0..1) of the pixels of screen i's area of a screenshot near a colour.
+# Screen i's area of a screenshot: the share (0..1) of its pixels near a colour; the mean
+# brightness (0..1) of its top band (the scene's black sky), or of all of it (a cover's black).
+crop_of() { echo "${mon_w[$1]}x${mon_h[$1]}+${mon_x[$1]}+${mon_y[$1]}"; }
 share_in() {  # screenshot, screen index, colour
   local crop="$E2E_OUT/monitors-crop.png"
-  convert "$1" -crop "${mon_w[$2]}x${mon_h[$2]}+${mon_x[$2]}+0" +repage "$crop"
+  convert "$1" -crop "$(crop_of "$2")" +repage "$crop"
   colour_share "$crop" "$3"
 }
-# Mean brightness (0..1) of the top band of screen i's area: the scene's black sky.
 sky_in() {  # screenshot, screen index
-  convert "$1" -crop "${mon_w[$2]}x$((mon_h[$2] / 12))+${mon_x[$2]}+0" +repage -colorspace Gray -format '%[fx:mean]' info:
+  convert "$1" -crop "${mon_w[$2]}x$((mon_h[$2] / 12))+${mon_x[$2]}+${mon_y[$2]}" +repage -colorspace Gray -format '%[fx:mean]' info:
+}
+brightness_in() {  # screenshot, screen index
+  convert "$1" -crop "$(crop_of "$2")" +repage -colorspace Gray -format '%[fx:mean]' info:
 }
 
-# A session with the settings as they stand; screenshot in $E2E_OUT/$1.png during it. The
-# folder holds a photograph of a monitor no layout here has: the session removes it.
-stale="$QMORA/Quillmoor1_m9999_0_640x480.bmp"
+# A session with the settings as they stand; screenshot in $E2E_OUT/$1.png during it. Both
+# folders a session may use hold a photograph of a monitor no layout here has: the session removes
+# them, and leaves a folder and a link of such names, and other names.
+own="$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null)/Quillmoor"
+stale=Quillmoor1_m9999_0_640x480.bmp
+linked="$E2E_OUT/monitors-linked"
+at_exit 'rm -rf "$own" "$linked"'
 session() {  # name
-  rm -rf "$QMORA"
-  mkdir -p "$QMORA"
-  echo stale >"$stale"
+  rm -rf "$QMORA" "$own" "$linked"
+  mkdir -p "$QMORA/Quillmoor1_m1_1_1x1.bmp" "$own" "$linked"
+  echo stale | tee "$QMORA/$stale" "$own/$stale" "$QMORA/Quillmoor1_m9999_0_640x480.txt" "$linked/theirs.bmp" >/dev/null
+  ln -s "$linked" "$QMORA/Quillmoor1_m2_2_2x2.bmp"
   wine "$install/クイルモア.scr" /s </dev/null >/dev/null 2>&1 &
   local pid=$!
   local window
@@ -99,32 +112,40 @@ session() {  # name
   sleep 2.5
   import -window root "$E2E_OUT/$1.png"
   escape_until_gone "$window" "$pid" "the session $1"
-  [ ! -e "$stale" ] || fail "$1: the photograph of a monitor that is not there was kept"
+  [ ! -e "$QMORA/$stale" ] || fail "$1: the photograph of a monitor that is not there was kept"
+  [ ! -e "$own/$stale" ] || fail "$1: the user's own folder kept the photograph of a monitor that is not there"
+  [ -d "$QMORA/Quillmoor1_m1_1_1x1.bmp" ] && [ -L "$QMORA/Quillmoor1_m2_2_2x2.bmp" ] && [ -f "$linked/theirs.bmp" ] &&
+    [ -f "$QMORA/Quillmoor1_m9999_0_640x480.txt" ] || fail "$1: a folder, a link or another name went: $(ls "$QMORA" | tr '\n' ' ')"
 }
 
-# Every monitor a scene over its own desktop: in each, the scene's dark sky at the top, and the
-# ground in that monitor's hue and in no other's; its photograph mirrored in the exchange folder.
-expect_scene_on_each() {  # name, primary, screens
-  local name=$1 primary=$2 count=$3 i j
+# Every monitor a scene over its own desktop, but those covered black: in each scene, the dark sky
+# at the top, and the ground in that monitor's hue and in no other's; each monitor's photograph,
+# mirrored, in the exchange folder, named by its place.
+expect_scene_on_each() {  # name, primary, screens, [covered screens...]
+  local name=$1 primary=$2 count=$3 i j sky own other picture
+  shift 3
   for i in $(seq 0 $((count - 1))); do
-    local sky own
-    sky=$(sky_in "$E2E_OUT/$name.png" "$i")
-    own=$(share_in "$E2E_OUT/$name.png" "$i" "${hues[$i]}")
-    echo "$name, monitor $i (${mon_w[i]}x${mon_h[i]} at ${mon_left[i]},0): sky $sky, own hue $own"
-    awk -v s="$sky" 'BEGIN { exit !(s < 0.05) }' || fail "$name: monitor $i shows no scene (sky brightness $sky)"
-    awk -v s="$own" 'BEGIN { exit !(s > 0.1) }' || fail "$name: monitor $i does not show its own desktop as the ground ($own)"
-    for j in $(seq 0 $((count - 1))); do
-      [ "$j" = "$i" ] && continue
-      local other
-      other=$(share_in "$E2E_OUT/$name.png" "$i" "${hues[$j]}")
-      awk -v s="$other" 'BEGIN { exit !(s < 0.01) }' || fail "$name: monitor $i shows monitor $j's desktop ($other)"
-    done
-    local picture="$QMORA/Quillmoor1.bmp"
-    [ "$i" = "$primary" ] || picture="$QMORA/Quillmoor1_m${mon_left[i]}_0_${mon_w[i]}x${mon_h[i]}.bmp"
+    if [[ " $* " == *" $i "* ]]; then
+      own=$(brightness_in "$E2E_OUT/$name.png" "$i")
+      echo "$name, monitor $i (${mon_w[i]}x${mon_h[i]} at ${mon_left[i]},${mon_top[i]}): covered, brightness $own"
+      awk -v b="$own" 'BEGIN { exit !(b < 0.01) }' || fail "$name: monitor $i is not covered black (brightness $own)"
+    else
+      sky=$(sky_in "$E2E_OUT/$name.png" "$i")
+      own=$(share_in "$E2E_OUT/$name.png" "$i" "${hues[$i]}")
+      echo "$name, monitor $i (${mon_w[i]}x${mon_h[i]} at ${mon_left[i]},${mon_top[i]}): sky $sky, own hue $own"
+      awk -v s="$sky" 'BEGIN { exit !(s < 0.05) }' || fail "$name: monitor $i shows no scene (sky brightness $sky)"
+      awk -v s="$own" 'BEGIN { exit !(s > 0.1) }' || fail "$name: monitor $i does not show its own desktop as the ground ($own)"
+      for j in $(seq 0 $((count - 1))); do
+        [ "$j" = "$i" ] && continue
+        other=$(share_in "$E2E_OUT/$name.png" "$i" "${hues[$j]}")
+        awk -v s="$other" 'BEGIN { exit !(s < 0.01) }' || fail "$name: monitor $i shows monitor $j's desktop ($other)"
+      done
+    fi
+    picture="$QMORA/Quillmoor1.bmp"
+    [ "$i" = "$primary" ] || picture="$QMORA/Quillmoor1_m${mon_left[i]}_${mon_top[i]}_${mon_w[i]}x${mon_h[i]}.bmp"
     if [ -s "$picture" ]; then
       convert "$picture" -depth 8 "rgb:$E2E_OUT/monitors-written.rgb"
-      convert "$E2E_OUT/monitors-desktop.png" -crop "${mon_w[i]}x${mon_h[i]}+${mon_x[i]}+0" +repage -flop -depth 8 \
-        "rgb:$E2E_OUT/monitors-expected.rgb"
+      convert "$E2E_OUT/monitors-desktop.png" -crop "$(crop_of "$i")" +repage -flop -depth 8 "rgb:$E2E_OUT/monitors-expected.rgb"
       cmp -s "$E2E_OUT/monitors-written.rgb" "$E2E_OUT/monitors-expected.rgb" ||
         fail "$name: $(basename "$picture") is not monitor $i's desktop mirrored"
     else
@@ -138,13 +159,13 @@ nest 1 1280x1024 1024x768 || give_up
 before=$(wine "$poke" monitors - | tr -d '\r')
 settings 1 0
 session monitors-two-off
-sky=$(sky_in "$E2E_OUT/monitors-two-off.png" 1) left=$(convert "$E2E_OUT/monitors-two-off.png" -crop 1280x1024+0+0 +repage -colorspace Gray -format '%[fx:mean]' info:)
+sky=$(sky_in "$E2E_OUT/monitors-two-off.png" 1) left=$(brightness_in "$E2E_OUT/monitors-two-off.png" 0)
 awk -v s="$sky" 'BEGIN { exit !(s < 0.05) }' || fail "the primary shows no scene with the setting off"
 awk -v b="$left" 'BEGIN { exit !(b < 0.01) }' || fail "the other monitor is not black with the setting off (brightness $left)"
-[ -z "$(ls "$QMORA" | grep '_m')" ] || fail "other monitors photographed with the setting off: $(ls "$QMORA")"
+[ ! -e "$QMORA/Quillmoor1_m-1280_0_1280x1024.bmp" ] || fail "the other monitor photographed with the setting off"
 sleep 0.5
 import -window root "$E2E_OUT/monitors-two-after.png"
-after=$(convert "$E2E_OUT/monitors-two-after.png" -crop 1280x1024+0+0 +repage -colorspace Gray -format '%[fx:mean]' info:)
+after=$(brightness_in "$E2E_OUT/monitors-two-after.png" 0)
 awk -v b="$after" 'BEGIN { exit !(b > 0.2) }' || fail "the other monitor is still covered after the session (brightness $after)"
 
 echo "== two monitors, the setting on: a scene on each"
@@ -156,14 +177,16 @@ expect_scene_on_each monitors-two 1 2
 echo "== the setting on without the screen kept as it is: the primary alone, the other black"
 settings 0 1
 session monitors-two-switched
-left=$(convert "$E2E_OUT/monitors-two-switched.png" -crop 1280x1024+0+0 +repage -colorspace Gray -format '%[fx:mean]' info:)
+left=$(brightness_in "$E2E_OUT/monitors-two-switched.png" 0)
 awk -v b="$left" 'BEGIN { exit !(b < 0.01) }' || fail "the other monitor is not black with the display switched (brightness $left)"
 
-echo "== three monitors of three sizes, one left of the primary, one right: a scene on each"
-nest 1 1024x768 1280x1024 800x600 || give_up
+# The window over all three would hold three times their pixels: it takes the primary and the one
+# above it, and the far one is covered black. Areas and photographs with tops other than 0.
+echo "== three monitors, one above the primary, one far off its corner: a scene on two, the third black"
+nest 1 1024x768 1280x1024@0,768 800x600@2400,1792 || give_up
 settings 1 1
 session monitors-three
-expect_scene_on_each monitors-three 1 3
+expect_scene_on_each monitors-three 1 3 2
 
 echo "$failures failures"
 exit $((failures > 0))

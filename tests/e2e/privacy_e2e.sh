@@ -4,8 +4,9 @@
 # folder, a file another program holds open) silence the saver: the session goes through the
 # user's own folder; a held file is never read, nor written over; texture names in a planted
 # model, however spelt, never reach a share, a device, a pipe or a stream (Wine's +file trace
-# shows every file the renderer opens). Wine keeps an access list as Unix mode bits and every user is
-# the same here: "private" reads back as no entry for Everyone, Users or Authenticated Users.
+# shows every file the renderer opens), nor do exchange pictures that are links to a network
+# drive. Wine keeps an access list as Unix mode bits and every user is the same here: "private"
+# reads back as no entry for Everyone, Users or Authenticated Users.
 #
 # usage: privacy_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
@@ -38,12 +39,13 @@ done
 [ -s "$QMORA/Quillmoor1.bmp" ] || fail "no photograph written"
 [ -z "$(ls "$QMORA" | grep -v '^Quillmoor[12]\.bmp$\|^Quillmoor\.data$')" ] || fail "files left beside the three: $(ls "$QMORA")"
 
-echo "== a link in the folder's place: not written through; the user's own folder instead"
+echo "== a link in the folder's place: not written through, nor deleted through; the user's own folder instead"
 rm -rf "$QMORA" "$own"
 mkdir -p "$elsewhere"
+echo theirs >"$elsewhere/Quillmoor1_m5_5_5x5.bmp"  # named as an old photograph of a monitor
 ln -s "$elsewhere" "$QMORA"
 brief_session "$install/クイルモア.scr" "with a link for the folder"
-[ -z "$(ls -A "$elsewhere")" ] || fail "written through the link: $(ls "$elsewhere")"
+[ "$(ls -A "$elsewhere")" = Quillmoor1_m5_5_5x5.bmp ] || fail "written or deleted through the link: $(ls "$elsewhere")"
 for f in Quillmoor1.bmp Quillmoor2.bmp Quillmoor.data; do
   [ -s "$own/$f" ] || fail "$f is not in the user's own folder"
 done
@@ -83,6 +85,26 @@ reap "$pid" "the renderer without its model" 100
 [ -z "$(xdotool search --name '^Quillmoor_VC$' 2>/dev/null)" ] || fail "the renderer opened a window on a held model"
 kill "$holder" 2>/dev/null
 wait "$holder" 2>/dev/null
+
+echo "== exchange pictures that are links to a network drive: never read (the renderer ends as without them)"
+# A drive of Wine's that it calls a network drive, and the two pictures links to pictures there.
+network="$E2E_OUT/privacy-network"
+drives='HKLM\Software\Wine\Drives'
+rm -rf "$network"
+mkdir -p "$network"
+ln -sfn "$network" "$WINEPREFIX/dosdevices/n:"
+wine reg add "$drives" /v n: /d network /f </dev/null >/dev/null 2>&1
+at_exit "rm -f '$WINEPREFIX/dosdevices/n:'; wine reg delete '$drives' /v n: /f </dev/null >/dev/null 2>&1; rm -rf '$network'"
+restart_wine  # the drive's kind is read as Wine starts
+prepare_exchange "$source"
+for f in Quillmoor1.bmp Quillmoor2.bmp; do
+  mv "$QMORA/$f" "$network/$f"
+  ln -s "$network/$f" "$QMORA/$f"
+done
+wine "$renderer" </dev/null >/dev/null 2>&1 &
+pid=$!
+reap "$pid" "the renderer over pictures on a network drive" 150
+rm -f "$QMORA/Quillmoor1.bmp" "$QMORA/Quillmoor2.bmp"
 
 echo "== texture names in a planted model: only a local file is opened"
 prepare_exchange "$source"

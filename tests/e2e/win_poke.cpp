@@ -22,6 +22,12 @@
 //        win_poke holdfile PATH SECONDS  keeps the file open for writing (sharing reads) a while
 //        win_poke name PATH          prints a screen saver's name as the Screen Saver list reads
 //                                    it: string 1 of the file loaded as data, in the user's language
+//        win_poke mode W H           switches the display to W x H for this session of the system
+//        win_poke follow TITLE W H MS  switches the display to W x H and waits up to MS ms for the
+//                                    window to cover the screen, (0, 0, W, H), and the scene to
+//                                    show over it (dark sky across the top, lit ground in the
+//                                    far corner); prints its rectangle and how long each took,
+//                                    status 1 where they did not
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -150,6 +156,52 @@ int PrintSaverName(const wchar_t* path) {
     return 0;
 }
 
+// The display switched to width x height, as a program that changes the resolution does.
+bool SwitchDisplay(int width, int height) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL;
+}
+
+// True while the screen shows the scene over all of a width x height screen: the sky dark across
+// the whole width near the top, and the ground lit near the far corner.
+bool SceneCoversScreen(int width, int height) {
+    HDC screen = GetDC(nullptr);
+    auto lit = [&](int x, int y) {
+        const COLORREF c = GetPixel(screen, x, y);
+        return c != CLR_INVALID && GetRValue(c) + GetGValue(c) + GetBValue(c) > 60;
+    };
+    bool covers = lit(width - 20, height - 20);
+    for (int i = 0; i <= 16 && covers; ++i) covers = !lit(i * (width - 1) / 16, height / 40);
+    ReleaseDC(nullptr, screen);
+    return covers;
+}
+
+// Switches the display and times the window's move over the new screen and the scene's showing
+// over all of it, from before the switch (which tells the windows of the change as it happens).
+int Follow(HWND window, int width, int height, DWORD ms) {
+    const DWORD start = GetTickCount();
+    if (!SwitchDisplay(width, height)) return 2;
+    RECT rect = {};
+    DWORD moved = 0;
+    for (;;) {
+        const DWORD after = GetTickCount() - start;
+        GetWindowRect(window, &rect);
+        if (!moved && rect.left == 0 && rect.top == 0 && rect.right == width && rect.bottom == height) moved = after;
+        const bool shown = moved && SceneCoversScreen(width, height);
+        if (shown || after > ms) {
+            std::printf("%ld %ld %ld %ld, the window after %lu ms, the scene %s%lu ms\n", rect.left, rect.top, rect.right,
+                        rect.bottom, moved, shown ? "after " : "not after ", after);
+            std::fflush(stdout);
+            return shown ? 0 : 1;
+        }
+        Sleep(5);
+    }
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: win_poke find|text|close|syscommand|hold TITLE [N]\n");
@@ -171,6 +223,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "acl") == 0) return PrintAcl(wide[2]);
     if (std::strcmp(argv[1], "holdfile") == 0 && argc == 4) return HoldFile(wide[2], std::atoi(argv[3]));
     if (std::strcmp(argv[1], "name") == 0) return PrintSaverName(wide[2]);
+    if (std::strcmp(argv[1], "mode") == 0 && argc == 4) return SwitchDisplay(std::atoi(argv[2]), std::atoi(argv[3])) ? 0 : 1;
     // "CLASS|TITLE" names the window's class too (a message box beside a window of its title).
     wchar_t* title = wide[2];
     const wchar_t* className = nullptr;
@@ -200,6 +253,8 @@ int main(int argc, char** argv) {
         keys[0].ki.wVk = keys[1].ki.wVk = static_cast<WORD>(std::strtoul(argv[3], nullptr, 0));
         keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
         if (SendInput(2, keys, sizeof(INPUT)) != 2) return 1;
+    } else if (std::strcmp(verb, "follow") == 0 && argc == 6) {
+        return Follow(window, std::atoi(argv[3]), std::atoi(argv[4]), static_cast<DWORD>(std::atoi(argv[5])));
     } else if (std::strcmp(verb, "rect") == 0) {
         RECT rect = {};
         GetWindowRect(window, &rect);

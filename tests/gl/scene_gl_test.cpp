@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -163,51 +164,70 @@ TEST_F(GlScene, FrameThousandUsesTheRoadsideCamera) {
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(drawn[i], expected[i], 1e-5) << i;
 }
 
-// Scenes side by side in one window, a monitor's each: each in its own area with its own ground
-// picture (counted from the window's top left; GL counts rows from the bottom), the window black
-// where no area is. A left area of 320 x 240 and a right one of 200 x 150, at the top.
-TEST(GlAreaScenes, EachSceneInItsOwnAreaOverItsOwnPicture) {
-    OffscreenGl gl(520, 300);
+// Scenes side by side in one window, a monitor's each, in shapes other than 4:3 and below the
+// window's top: each drawn in its viewport (counted from the window's bottom left) exactly as it
+// would be alone in a window of its own size, over its own picture; black where no area is.
+TEST(GlAreaScenes, EachSceneAsAloneInAWindowOfItsOwnSize) {
+    constexpr int kW = 520, kH = 300;
+    OffscreenGl gl(kW, kH);
     ASSERT_TRUE(gl.Ok());
     SetSceneGlState();
-    auto solid = [](uint8_t r, uint8_t g, uint8_t b) {
-        unsigned char rgb[4 * 4 * 3];
-        for (int i = 0; i < 16; ++i) rgb[3 * i] = r, rgb[3 * i + 1] = g, rgb[3 * i + 2] = b;
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-        BuildTextureMipmaps(4, 4, rgb);
-        return name;
+    // Two halves, so that the ground's cells show how wide the scene is drawn.
+    auto halves = [](uint32_t left, uint32_t right) {
+        unsigned char rgb[2 * 2 * 3];
+        for (int i = 0; i < 4; ++i) {
+            const uint32_t c = i % 2 ? right : left;
+            rgb[3 * i] = c >> 16, rgb[3 * i + 1] = (c >> 8) & 0xFF, rgb[3 * i + 2] = c & 0xFF;
+        }
+        return TextureFromPixels(2, 2, rgb);
     };
     std::vector<AreaScene> scenes(2);
-    scenes[0].area = {0, 0, 320, 240};
-    scenes[0].pictures = {solid(255, 0, 0), 0};
-    scenes[1].area = {320, 0, 200, 150};
-    scenes[1].pictures = {solid(0, 0, 255), 0};
+    scenes[0].area = {0, 40, 320, 180};  // 16:9, its top 80 rows below the window's
+    scenes[0].pictures = {halves(0xFF0000, 0xFFFF00), 0};
+    scenes[1].area = {330, 0, 160, 260};  // upright, its top 40 rows down, 30 columns from the right
+    scenes[1].pictures = {halves(0x0000FF, 0x00FFFF), 0};
     for (AreaScene& s : scenes) {
         s.shown.scene.Reset();
         s.shown.Advance(2, true);
     }
-    DrawAreaScenes(scenes, 300, 1.0f, nullptr);
-    const std::vector<unsigned char>& px = gl.Pixels();
-    // Shares of red and blue pixels and of black ones in a box counted from the top left.
-    auto share = [&](int x0, int top, int x1, int bottom, int r, int g, int b) {
-        int hits = 0;
-        for (int y = 300 - bottom; y < 300 - top; ++y) {
-            for (int x = x0; x < x1; ++x) {
-                const unsigned char* p = &px[(size_t(y) * 520 + x) * 4];
-                hits += std::abs(p[0] - r) < 60 && std::abs(p[1] - g) < 60 && std::abs(p[2] - b) < 60;
+    DrawAreaScenes(scenes, 1.0f, nullptr);
+    const std::vector<unsigned char> together = gl.Pixels();
+    auto at = [](const std::vector<unsigned char>& px, int x, int y) { return &px[(size_t(y) * kW + x) * 4]; };
+    auto near = [](const unsigned char* p, uint32_t c) {
+        return std::abs(p[0] - int(c >> 16)) < 60 && std::abs(p[1] - int((c >> 8) & 0xFF)) < 60 &&
+               std::abs(p[2] - int(c & 0xFF)) < 60;
+    };
+    const uint32_t own[2][2] = {{0xFF0000, 0xFFFF00}, {0x0000FF, 0x00FFFF}};
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        const SceneArea& a = scenes[i].area;
+        ResizeScene(a.width, a.height);
+        DrawScene(scenes[i].shown.previous, scenes[i].shown.scene.View(), 1.0f, scenes[i].pictures, nullptr);
+        const std::vector<unsigned char>& alone = gl.Pixels();
+        int differ = 0, mine = 0, others = 0;
+        for (int y = 0; y < a.height; ++y) {
+            for (int x = 0; x < a.width; ++x) {
+                const unsigned char *p = at(together, a.x + x, a.y + y), *q = at(alone, x, y);
+                differ += std::abs(p[0] - q[0]) > 30 || std::abs(p[1] - q[1]) > 30 || std::abs(p[2] - q[2]) > 30;
+                mine += near(p, own[i][0]) || near(p, own[i][1]);
+                others += near(p, own[1 - i][0]) || near(p, own[1 - i][1]);
             }
         }
-        return double(hits) / ((x1 - x0) * (bottom - top));
-    };
-    EXPECT_GT(share(0, 120, 320, 240, 255, 0, 0), 0.5) << "the left scene's ground";
-    EXPECT_EQ(share(0, 0, 320, 240, 0, 0, 255), 0.0) << "the right picture on the left";
-    EXPECT_GT(share(320, 75, 520, 150, 0, 0, 255), 0.5) << "the right scene's ground";
-    EXPECT_EQ(share(320, 0, 520, 150, 255, 0, 0), 0.0) << "the left picture on the right";
-    EXPECT_EQ(share(0, 240, 520, 300, 0, 0, 0), 1.0) << "below the left area: no monitor, black";
-    EXPECT_EQ(share(320, 150, 520, 300, 0, 0, 0), 1.0) << "below the right area: black";
+        const double pixels = double(a.width) * a.height;
+        EXPECT_LT(differ / pixels, 0.01) << "scene " << i << " is not drawn as alone at its size";
+        EXPECT_GT(mine / pixels, 0.2) << "scene " << i << "'s own ground";
+        EXPECT_EQ(others, 0) << "the other picture in scene " << i;
+    }
+    int lit = 0;
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            const bool inside = std::any_of(scenes.begin(), scenes.end(), [&](const AreaScene& s) {
+                return x >= s.area.x && x < s.area.x + s.area.width && y >= s.area.y && y < s.area.y + s.area.height;
+            });
+            const unsigned char* p = at(together, x, y);
+            lit += !inside && (p[0] || p[1] || p[2]);
+        }
+    }
+    EXPECT_EQ(lit, 0) << "pixels outside every area";
 }
 
 }  // namespace

@@ -364,9 +364,12 @@ TEST(RendererArguments, TheExchangeFolderFromTheCommandLine) {
     EXPECT_TRUE(every.keepDisplayMode && every.allMonitors);
     EXPECT_EQ(every.files.model, "D:\\x\\Quillmoor.data");
     EXPECT_FALSE(ReadRendererArguments("/keepmode").allMonitors);
-    // Another monitor's photograph, beside the primary's in the same folder, by its place and size.
-    EXPECT_EQ(MonitorPicturePath(every.files, -1920, 0, 1920, 1080), "D:\\x\\Quillmoor1_m-1920_0_1920x1080.bmp");
-    EXPECT_EQ(MonitorPicturePath(ExchangePathsFor(""), 2560, -300, 1080, 1920), "c:\\q_mora\\Quillmoor1_m2560_-300_1080x1920.bmp");
+    // Each monitor's photograph beside the primary's, by its place and size; the primary's place
+    // (0, 0, whatever its size) is the ground picture's, and no other is.
+    EXPECT_EQ(GroundPicturePath(every.files, -1920, 0, 1920, 1080), "D:\\x\\Quillmoor1_m-1920_0_1920x1080.bmp");
+    EXPECT_EQ(GroundPicturePath(ExchangePathsFor(""), 2560, -300, 1080, 1920), "c:\\q_mora\\Quillmoor1_m2560_-300_1080x1920.bmp");
+    EXPECT_EQ(GroundPicturePath(every.files, 0, 0, 2560, 1440), "D:\\x\\Quillmoor1.bmp");
+    EXPECT_EQ(GroundPicturePath(every.files, 0, 1080, 1920, 1080), "D:\\x\\Quillmoor1_m0_1080_1920x1080.bmp");
 }
 
 }  // namespace

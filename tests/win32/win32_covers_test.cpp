@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "saver/session/win32_covers.h"
+#include "renderer/window/win32_monitors.h"
 
 namespace {
 

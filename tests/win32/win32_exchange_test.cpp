@@ -154,4 +154,47 @@ TEST_F(Win32Exchange, FilesAreWrittenWholeAsTheSessionsOwnOrNotAtAll) {
     RemoveDirectoryW((fixed_ + L"\\Quillmoor1.bmp").c_str());
 }
 
+// Old photographs of monitors go from both folders a session may use, whichever it used: from
+// the one it wrote into, but for this session's own, and all of them from the other, the user's
+// own plain folder. Other names, and folders of such names, stay.
+TEST_F(Win32Exchange, OldMonitorPhotographsGoFromBothFolders) {
+    const std::vector<std::wstring> files = {L"Quillmoor1_m1_2_3x4.bmp", L"Quillmoor1_m-5_0_6x7.bmp", L"Quillmoor1.bmp",
+                                             L"Quillmoor1_m1_2_3x4.txt", L"holiday.bmp"};
+    const std::wstring folderOfTheName = L"Quillmoor1_m8_8_8x8.bmp";
+    auto plant = [&](const std::wstring& folder) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const std::wstring& name : files) {
+            CloseHandle(CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        }
+        CreateDirectoryW((folder + L"\\" + folderOfTheName).c_str(), nullptr);
+    };
+    // What is left of it (the folder of such a name taken away after).
+    auto left = [&](const std::wstring& folder) {
+        std::wstring names;
+        for (const std::wstring& name : files) {
+            if (GetFileAttributesW((folder + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES) names += name + L" ";
+        }
+        if (GetFileAttributesW((folder + L"\\" + folderOfTheName).c_str()) & FILE_ATTRIBUTE_DIRECTORY) names += L"(folder)";
+        RemoveDirectoryW((folder + L"\\" + folderOfTheName).c_str());
+        return Narrow(names);
+    };
+    ASSERT_TRUE(CreateDirectoryW((root_ + L"\\Local").c_str(), nullptr));
+    for (bool usersOwn : {false, true}) {
+        SCOPED_TRACE(usersOwn ? "through the user's own folder" : "through the fixed folder");
+        ExchangeFolder folder;
+        ASSERT_TRUE(folder.Prepare(fixed_, own_));
+        // A fixed folder that could not take the files: the user's own instead, the fixed one
+        // still the user's.
+        if (usersOwn) {
+            ASSERT_TRUE(folder.UseUsersOwn(own_));
+        }
+        plant(fixed_);
+        plant(own_);
+        folder.RemoveOthers(L"Quillmoor1_m*.bmp", {L"Quillmoor1_m-5_0_6x7.bmp"});
+        const std::string used = left(usersOwn ? own_ : fixed_), other = left(usersOwn ? fixed_ : own_);
+        EXPECT_EQ(used, "Quillmoor1_m-5_0_6x7.bmp Quillmoor1.bmp Quillmoor1_m1_2_3x4.txt holiday.bmp (folder)");
+        EXPECT_EQ(other, "Quillmoor1.bmp Quillmoor1_m1_2_3x4.txt holiday.bmp (folder)");
+    }
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-#include "win32_covers.h"
+#include "win32_monitors.h"
 
 namespace {
 
@@ -14,7 +14,25 @@ LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
+        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    return TRUE;
+}
+
 }  // namespace
+
+std::vector<Monitor> ListMonitors() {
+    std::vector<Monitor> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+ScreenRect PrimaryScreen() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 HWND CreateCover(const RECT& area) {
     static const bool registered = [] {
