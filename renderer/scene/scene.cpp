@@ -145,8 +145,10 @@ void Scene::StepSmoke() {
     view_.smokeEye[0] = camera.orbitX;
     view_.smokeEye[1] = camera.orbitY;
     view_.smokeEye[2] = camera.orbitZ;
-    for (int i = 0; i < kSmokeCount; ++i) view_.smoke[i] = {smoke[i].x, smoke[i].y, smoke[i].z, smoke[i].life};
-    ::StepSmoke(smoke, random, vehicle.speed);
+    for (int i = 0; i < kSmokeCount; ++i) {
+        view_.smoke[i] = {smoke[i].x, smoke[i].y, smoke[i].z, smoke[i].life, ((spawnedSmoke_ >> i) & 1) != 0};
+    }
+    spawnedSmoke_ = ::StepSmoke(smoke, random, vehicle.speed);
 }
 
 // The camera cycle, counted in steps: the scene starts in orbit, switches to the roadside at
@@ -302,8 +304,8 @@ SceneView BlendViews(const SceneView& from, const SceneView& to, float t) {
     MixAll(v.smokeEye, from.smokeEye, to.smokeEye, t);
     for (int i = 0; i < kSmokeCount; ++i) {
         const SceneView::Puff &a = from.smoke[i], &b = to.smoke[i];
-        if (b.life < a.life) continue;  // started afresh: drawn where it starts
-        v.smoke[i] = {Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t), Mix(a.life, b.life, t)};
+        if (b.fresh) continue;  // spawned anew: drawn where it starts
+        v.smoke[i] = {Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t), Mix(a.life, b.life, t), false};
     }
     return v;
 }

@@ -49,6 +49,7 @@ struct SceneView {
     float smokeEye[3];             // the point the smoke turns towards
     struct Puff {
         float x, y, z, life;
+        bool fresh;                // spawned anew in the step before: where it starts, not blended
     } smoke[kSmokeCount];          // each particle as it was drawn, before it moved
     // Something jumped in this step (the vehicle wrapped, the camera changed or moved): the view
     // is not blended with the one before.
@@ -100,6 +101,7 @@ private:
 
     SceneView view_ = {};
     bool cameraJumped_ = true;  // since the last view: the first view blends with nothing
+    uint64_t spawnedSmoke_ = 0;  // the particles the last step spawned anew, a bit each
 };
 
 // A scene as a window shows it: the scene, and the view of the step before its last, to draw
@@ -146,8 +148,8 @@ void SetSceneGlState();
 void DrawScene(const SceneView& view, const ScenePictures& pictures, const MeshModel* wheel, bool clear = true);
 
 // The scene at a moment between two steps: `from` and `to` blended by `t` (0 gives `from`, 1
-// gives `to` exactly). A `to` that jumped is taken as it is; a smoke particle that started
-// afresh in `to` is where it starts.
+// gives `to` exactly). A `to` that jumped is taken as it is; a smoke particle spawned anew in
+// `to` is where it starts.
 SceneView BlendViews(const SceneView& from, const SceneView& to, float t);
 
 // Draws BlendViews(from, to, t).

@@ -300,6 +300,64 @@ TEST_F(SceneSteps, CameraCycleSwitchesAt500And1000) {
     EXPECT_EQ(scene.camera.mode, CameraOrbit);
 }
 
+// What a frame between two steps shows: the step before the last blended towards the last (a
+// quarter of the way here), the last itself at 1; a step that jumped (the vehicle wrapped, the
+// camera switched or moved) as it is; and a smoke particle that the step before spawned anew
+// where it starts, whether its new life is shorter than its old one or not.
+TEST(BlendViews, FramesBetweenStepsShowTheMomentBetweenTheLastTwo) {
+    ShownScene shown;
+    shown.scene.Reset();
+    shown.Advance(3, true);
+    const SceneView before = shown.previous, last = shown.scene.View();
+    ASSERT_NE(before.posZ, last.posZ);
+    const SceneView quarter = BlendViews(before, last, 0.25f);
+    EXPECT_FLOAT_EQ(quarter.posZ, before.posZ + 0.25f * (last.posZ - before.posZ));
+    EXPECT_FLOAT_EQ(quarter.eye[0], before.eye[0] + 0.25f * (last.eye[0] - before.eye[0]));
+    EXPECT_FLOAT_EQ(quarter.wheelSpin[2], before.wheelSpin[2] + 0.25f * (last.wheelSpin[2] - before.wheelSpin[2]));
+    const SceneView whole = BlendViews(before, last, 1.0f);
+    EXPECT_EQ(std::memcmp(&whole, &last, sizeof last), 0);
+
+    // Over wraps of the vehicle, camera switches, roadside moves and thousands of smoke
+    // particles' lives: every step that is blended with the one before moves the eye, the target
+    // and the vehicle a little, and the jumps are cut. A particle is marked as spawned anew
+    // exactly where the step before gave it a new life rather than adding its fade to the old.
+    auto apart = [](const float* a, const float* b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); };
+    int cuts = 0, spawned = 0, spawnedOlder = 0;
+    bool spawnedInStep[kSmokeCount] = {};
+    for (int step = 0; step < 20000; ++step) {
+        SmokeParticle smoke[kSmokeCount];
+        std::copy(std::begin(shown.scene.smoke), std::end(shown.scene.smoke), smoke);
+        shown.Advance(1, true);
+        const SceneView &from = shown.previous, &to = shown.scene.View();
+        const SceneView half = BlendViews(from, to, 0.5f);
+        for (int i = 0; i < kSmokeCount; ++i) {
+            if (step > 0) {
+                ASSERT_EQ(to.smoke[i].fresh, spawnedInStep[i]) << "particle " << i << ", step " << step;
+            }
+            const SceneView::Puff& drawn = half.smoke[i];
+            if (to.smoke[i].fresh && !to.cut) {
+                EXPECT_TRUE(drawn.x == to.smoke[i].x && drawn.y == to.smoke[i].y && drawn.z == to.smoke[i].z &&
+                            drawn.life == to.smoke[i].life)
+                    << "particle " << i << " spawned anew, drawn between steps at life " << drawn.life;
+                ++spawned;
+                spawnedOlder += to.smoke[i].life >= from.smoke[i].life;
+            }
+            spawnedInStep[i] = shown.scene.smoke[i].life != static_cast<float>(double(smoke[i].life) + smoke[i].fade);
+        }
+        if (to.cut) {
+            ++cuts;
+            EXPECT_EQ(BlendViews(from, to, 0.25f).posX, to.posX);
+            continue;
+        }
+        const float fromPos[3] = {from.posX, from.posY, from.posZ}, toPos[3] = {to.posX, to.posY, to.posZ};
+        ASSERT_LT(apart(from.eye, to.eye), 3.0) << "step " << step;
+        ASSERT_LT(apart(from.target, to.target), 3.0) << "step " << step;
+        ASSERT_LT(apart(fromPos, toPos), 3.0) << "step " << step;
+    }
+    EXPECT_GT(cuts, 20);
+    EXPECT_GT(spawnedOlder, 1000) << "of " << spawned << " spawned anew, none older than before";
+}
+
 TEST(Vec3, NormalizeGuardsZero) {
     const Vec3 zero = Vec3Normalize({0, 0, 0});
     EXPECT_EQ(zero.x, 0.0);
