@@ -167,6 +167,62 @@ TEST_F(SceneSteps, WheelSpinFallsByFourThirdsOfTheSpeed) {
     EXPECT_NEAR(scene.vehicle.wheelSpin, -80.0 / 3, 1e-4);
 }
 
+// Where days of steps would leave the scene's angles had they only ever grown (the wheels' roll
+// after three and a half days at speed 25, the orbit camera's after six days, a heading that a
+// week of steering might reach), every step still moves each motion at its rate: the wheels'
+// roll by four times the speed / 3 (a third after each wheel), the orbit camera by half a
+// degree (at 3.141 / 180 a degree), the heading by the turn rate, each within 1 %, none standing
+// still; from the first step on each angle lies within a turn; and a frame between two steps
+// turns each angle the short way round.
+TEST_F(SceneSteps, EveryMotionAtItsRateAfterDays) {
+    scene.Reset();
+    scene.random.SeedRandom(4242);
+    scene.vehicle.wheelSpin = -6.0e8f;
+    scene.camera.orbitAngle = 1.5552e7f;
+    scene.vehicle.heading = 1200239.0f;  // a turn and 359 degrees short of the next
+    // The difference a to b the short way round, in degrees, and an angle's direction in radians.
+    auto turned = [](double a, double b) { return std::remainder(b - a, 360.0); };
+    auto orbit = [](const SceneView& v) { return std::atan2(v.eye[2] - v.target[2], v.eye[0] - v.target[0]); };
+    scene.Step();
+    SceneView before = scene.View();
+    float speed = scene.vehicle.speed, turnRate = scene.vehicle.turnRate, heading = scene.vehicle.heading;
+    int orbitSteps = 0, turningSteps = 0, headingWraps = 0;
+    for (int step = 2; step <= 20000; ++step) {
+        scene.Step();
+        const SceneView& v = scene.View();
+        ASSERT_LT(std::fabs(scene.vehicle.wheelSpin), 360.0f) << "step " << step;
+        ASSERT_LT(std::fabs(scene.vehicle.heading), 360.0f) << "step " << step;
+        ASSERT_LT(std::fabs(scene.camera.orbitAngle), 361.0f) << "step " << step;
+        const double roll = turned(before.wheelSpin[0], v.wheelSpin[0]);
+        ASSERT_NEAR(roll, -4.0 * speed / 3.0, 0.04 * speed / 3.0) << "step " << step;
+        const double third = scene.vehicle.speed / 3.0;  // this step's, after each wheel
+        for (int i = 1; i < 4; ++i) ASSERT_NEAR(turned(v.wheelSpin[i - 1], v.wheelSpin[i]), -third, 0.01 * third);
+        const double turn = turned(heading, scene.vehicle.heading);
+        ASSERT_NEAR(turn, turnRate, 0.01 * std::fabs(turnRate)) << "step " << step;
+        ASSERT_EQ(turn != 0.0, turnRate != 0.0f) << "step " << step;
+        turningSteps += turnRate != 0.0f;
+        headingWraps += std::fabs(scene.vehicle.heading - heading) > 180.0f;
+        if (!v.cut && before.target[1] == 0.0f && v.target[1] == 0.0f) {  // two orbit views (roadside ones look 1 high)
+            const double moved = std::remainder(orbit(v) - orbit(before), 2.0 * 3.14159265358979323846);
+            ASSERT_NEAR(moved, DegToRad(0.5), 0.01 * DegToRad(0.5)) << "step " << step;
+            ++orbitSteps;
+        }
+        if (!v.cut) {
+            const SceneView half = BlendViews(before, v, 0.5f);
+            ASSERT_NEAR(turned(before.heading, half.heading), turned(before.heading, v.heading) / 2, 1e-3) << "step " << step;
+            ASSERT_NEAR(turned(before.wheelSpin[2], half.wheelSpin[2]), turned(before.wheelSpin[2], v.wheelSpin[2]) / 2, 1e-3)
+                << "step " << step;
+        }
+        before = v;
+        speed = scene.vehicle.speed;
+        turnRate = scene.vehicle.turnRate;
+        heading = scene.vehicle.heading;
+    }
+    EXPECT_GT(orbitSteps, 9000);
+    EXPECT_GT(turningSteps, 5000);
+    EXPECT_GT(headingWraps, 0);
+}
+
 TEST_F(SceneSteps, DrawsPerFrameInEachState) {
     // Idle: the impulse chance, the ramp chance, four wheel jitters.
     ResetThenScript({});
