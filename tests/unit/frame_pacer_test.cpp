@@ -53,13 +53,7 @@ TEST(FramePacer, EachFrameMovesTheSceneByWhatItsDisplayCallsFor) {
                     {240.0, 240}, {59.0, 59},    {61.0, 61},    {59.85, 60}};
     uint32_t seed = 11;
     for (const auto& d : displays) {
-        SimDisplay display;
-        display.hz = d.hz;
-        display.reportedHz = d.reported;
-        display.jitterMs = 1.0;
-        display.lateMs = 2.0;
-        display.seed = seed++;
-        PacedLoop loop(display);
+        PacedLoop loop(NoisyDisplay(d.hz, d.reported, seed++));
         const std::vector<SimFrame>& frames = loop.Run(600.0, [](int) { return 2.0; });
         const int interval = SwapIntervalFor(d.reported);
         const double framesASecond = d.hz / interval;
@@ -88,12 +82,8 @@ TEST(FramePacer, EachFrameMovesTheSceneByWhatItsDisplayCallsFor) {
 // pays for it again.
 TEST(FramePacer, ALateFrameIsOneHitch) {
     for (double hz : {59.94, 0.0}) {
-        SimDisplay display;
-        display.hz = hz;
-        display.reportedHz = hz > 0 ? 59 : 0;
+        SimDisplay display = NoisyDisplay(hz, hz > 0 ? 59 : 0);
         display.holdsSwaps = hz > 0;
-        display.jitterMs = hz > 0 ? 1.0 : 0.0;
-        display.lateMs = 2.0;
         PacedLoop loop(display);
         const double lateMs = hz > 0 ? 20.0 : 30.0;
         const std::vector<SimFrame>& frames =
@@ -152,11 +142,7 @@ TEST(FramePacer, AStallIsNotRacedThrough) {
 // itself, 60 frames a second and not as many as it can; once the display holds the swaps again
 // it sets the pace again within a few seconds, and frames are on their beat as before.
 TEST(FramePacer, TheLoopPacesItselfOnlyWhileTheDisplayDoesNotHoldTheSwaps) {
-    SimDisplay display;
-    display.hz = 59.94;
-    display.reportedHz = 60;
-    display.jitterMs = 1.0;
-    display.lateMs = 2.0;
+    const SimDisplay display = NoisyDisplay(59.94, 60);
     PacedLoop loop(display);
     auto held = [](int64_t now) { return now < 10 * kTicks || now >= 60 * kTicks; };
     int64_t gaveUp = -1, tookUp = -1;
@@ -183,11 +169,7 @@ TEST(FramePacer, TheLoopPacesItselfOnlyWhileTheDisplayDoesNotHoldTheSwaps) {
 // dropped; between steps likewise, from the moment it stood at.
 TEST(FramePacer, AfterAPauseTheSceneGoesOnWhereItWas) {
     for (double hz : {59.94, 74.97}) {
-        SimDisplay display;
-        display.hz = hz;
-        display.reportedHz = static_cast<int>(std::lround(hz));
-        display.jitterMs = 1.0;
-        PacedLoop loop(display);
+        PacedLoop loop(NoisyDisplay(hz, static_cast<int>(std::lround(hz))));
         const size_t before = loop.Run(10.0, [](int) { return 2.0; }).size();
         const double moment = loop.Run(0.0, [](int) { return 2.0; }).back().Moment();
         loop.Pass(3600.0);

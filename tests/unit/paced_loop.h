@@ -25,6 +25,18 @@ struct SimDisplay {
     uint32_t seed = 1;
 };
 
+// A display at `hz` that reports itself as `reportedHz`, holding the swaps, the clock read up to
+// 1 ms either side of each refresh and wake-ups up to 2 ms late.
+inline SimDisplay NoisyDisplay(double hz, int reportedHz, uint32_t seed = 1) {
+    SimDisplay display;
+    display.hz = hz;
+    display.reportedHz = reportedHz;
+    display.jitterMs = 1.0;
+    display.lateMs = 2.0;
+    display.seed = seed;
+    return display;
+}
+
 struct SimFrame {
     int64_t begun;    // ticks
     int steps;        // taken before it was drawn

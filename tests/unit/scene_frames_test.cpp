@@ -41,12 +41,7 @@ TEST(SceneFrames, EachFrameDrawsTheMomentBetweenTheLastTwoStepsOfTheSceneAlone) 
         double drawMs;
     } displays[] = {{30, 2.0}, {50, 2.0}, {75, 30.0}};
     for (const auto& d : displays) {
-        SimDisplay display;
-        display.hz = d.hz;
-        display.reportedHz = d.hz;
-        display.jitterMs = 1.0;
-        display.lateMs = 2.0;
-        PacedLoop loop(display);
+        PacedLoop loop(NoisyDisplay(d.hz, d.hz));
         ShownScene shown;
         shown.scene.Reset();
         int severalSteps = 0;
