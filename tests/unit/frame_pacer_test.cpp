@@ -43,14 +43,15 @@ std::vector<size_t> OffTheirDue(const std::vector<SimFrame>& frames, double hz, 
 // from frame to frame is what the display's timing calls for within a tenth of a step; the scene
 // keeps 60 steps a second. Further from a multiple of 60 (59 Hz, 61 Hz, and 59.85 Hz, 0.25 %
 // off), the steps keep to the clock, a frame taking two steps or none only as often as the
-// difference demands (once a second at 59 Hz). Every rate as the system reports it either way.
+// difference demands (once a second at 59 Hz). Every rate as the system reports it either way,
+// and a 60 Hz display reported only as "the hardware's default" (1), paced by the loop.
 TEST(FramePacer, EachFrameMovesTheSceneByWhatItsDisplayCallsFor) {
     const struct {
         double hz;
         int reported;
     } displays[] = {{59.94, 59},  {59.94, 60},   {60.004, 60},  {60.0, 60},    {74.97, 74}, {74.97, 75},
                     {90.0, 90},   {119.88, 119}, {119.88, 120}, {143.86, 143}, {143.86, 144}, {165.0, 165},
-                    {240.0, 240}, {59.0, 59},    {61.0, 61},    {59.85, 60}};
+                    {240.0, 240}, {59.0, 59},    {61.0, 61},    {59.85, 60}, {60.0, 1}};
     uint32_t seed = 11;
     for (const auto& d : displays) {
         PacedLoop loop(NoisyDisplay(d.hz, d.reported, seed++));
@@ -142,6 +143,16 @@ TEST(FramePacer, AStallIsNotRacedThrough) {
 // itself, 60 frames a second and not as many as it can; once the display holds the swaps again
 // it sets the pace again within a few seconds, and frames are on their beat as before.
 TEST(FramePacer, TheLoopPacesItselfOnlyWhileTheDisplayDoesNotHoldTheSwaps) {
+    // Seven quick frames in a row are a hiccup; the eighth is a display that does not hold them.
+    FramePacer pacer(kTicks, 60, true);
+    int64_t now = 0;
+    for (int quick : {0, 0, 7, 0, 8}) {
+        now += kTicks / 60;
+        pacer.BeginFrame(now);
+        for (int i = 0; i < quick; ++i) pacer.BeginFrame(now += kTicks / 1000);
+        EXPECT_EQ(pacer.DisplayPaces(), quick < 8) << quick << " quick frames";
+    }
+
     const SimDisplay display = NoisyDisplay(59.94, 60);
     PacedLoop loop(display);
     auto held = [](int64_t now) { return now < 10 * kTicks || now >= 60 * kTicks; };
