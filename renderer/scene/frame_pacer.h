@@ -83,7 +83,7 @@ private:
     // sixtieth of a second where frames fall on steps, the display's frame otherwise), kept exact
     // so that it never drifts from the clock.
     int64_t gridNum_, gridDen_;
-    int64_t gridStart_ = 0, gridFrame_ = 0;
+    int64_t gridStart_ = 0, gridFrame_ = 0;  // the next frame is number gridFrame_
     bool started_ = false;
     int64_t lastBegin_ = 0;
     int64_t taken_ = 0;
