@@ -17,16 +17,7 @@ case ${3:-} in
   "") option="" ;;
   *) echo "usage: bench/steady_wine.sh [SECONDS [WxH [--keepmode]]]" >&2; exit 2 ;;
 esac
-cd "$root"
-source scripts/lib/session.sh
-QM_SCREEN=${size}x24 qm_start_display
-# A prefix of the benchmarks' own: Wine keeps a monitor's last mode in its registry, and a
-# mode a benchmark's renderer set on its screen must not meet the tests on theirs.
-export WINEPREFIX="$root/build/wineprefix-bench"
-qm_start_wine
-export QM_E2E_OUT="$root/out/bench"
-. tests/e2e/lib.sh
-. bench/measure_renderer.sh
+. "$root/bench/wine_bench.sh"
 
 prepare_exchange "$root"
 convert -seed 5 -size "$size" plasma:steelblue-orange -type TrueColor BMP3:"$QMORA/Quillmoor1.bmp"

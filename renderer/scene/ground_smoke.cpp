@@ -64,11 +64,14 @@ void InitSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed)
     }
 }
 
-void StepSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed) {
+uint64_t StepSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed) {
+    static_assert(kSmokeCount <= 64, "one bit a particle");
+    uint64_t spawned = 0;
     for (int i = 0; i < kSmokeCount; ++i) {
         SmokeParticle& p = smoke[i];
         p.life = static_cast<float>(double(p.life) + p.fade);
         if (p.life >= 1.0f) {
+            spawned |= uint64_t(1) << i;
             p.x = kRespawnX[i % 4];
             p.y = kSpawnY;
             p.z = kSpawnZ[i % 4];
@@ -84,6 +87,7 @@ void StepSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed)
             p.z = static_cast<float>(double(p.z) + p.vz);
         }
     }
+    return spawned;
 }
 
 void DrawBillboard(Vec3 centre, double size, float red, float green, float blue, float eyeX, float eyeY,

@@ -2,11 +2,13 @@
 // smoke (64 additive billboards rising around the wheels, in the vehicle's frame).
 #pragma once
 
+#include <cstdint>
+
 #include "random.h"
 #include "vec3.h"
 
 constexpr int kGridSize = 64;
-constexpr int kSmokeCount = 64;
+constexpr int kSmokeCount = 64;  // at most 64: StepSmoke's answer has a bit for each
 
 // Grid vertices [i][j] = x, y, z: the same for every scene.
 extern double GroundGrid[kGridSize][kGridSize][3];
@@ -28,8 +30,8 @@ void DrawGround(unsigned int texture);
 void InitSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed);
 
 // Each particle's step, after it was drawn as it stood: older, or spawned anew with fresh draws
-// from `random` once its life is full.
-void StepSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed);
+// from `random` once its life is full. Returns the particles spawned anew, bit i for particle i.
+uint64_t StepSmoke(SmokeParticle (&smoke)[kSmokeCount], Random& random, float speed);
 
 // One additive, textured square standing on a corner (half-diagonal `size`) at `centre`,
 // turned towards the eye.

@@ -8,6 +8,26 @@
 
 double DegToRad(double degrees) { return degrees * 3.141 / 180.0; }
 
+namespace {
+
+// Each angle is kept within one turn in the step, so that it keeps its precision for as long as
+// the scene runs (a float that only grows loses the wheels' roll within hours). A turn is what
+// the angle's uses repeat after:
+// - the wheels' roll and the heading are handed to the GL's rotations, in true degrees: 360. The
+//   heading also sets the direction of travel through DegToRad, whose turn is a little longer, so
+//   at its wrap the vehicle's course turns by 0.068 degrees (360 x (pi - 3.141) / 180 radians)
+//   and nothing that is drawn moves; kept within a turn, the course never strays more than that
+//   from where the wheels point, as it did from the first turn on.
+// - the orbit camera's angle is used only through DegToRad: its turn is 2 pi radians at 3.141 /
+//   180 a degree, and the eye does not move at its wrap.
+constexpr double kTurn = 360.0;
+constexpr double kOrbitTurn = 2.0 * 3.14159265358979323846 * 180.0 / 3.141;
+
+// `degrees` within one turn of `turn`, its sign kept, as a float.
+float WithinATurn(double degrees, double turn) { return static_cast<float>(std::fmod(degrees, turn)); }
+
+}  // namespace
+
 int Scene::DrawSpread(int n) {  // two fresh draws modulo n, their difference, drawn left to right
     const int first = Draw(n);
     return first - Draw(n);
@@ -85,7 +105,7 @@ void Scene::PlaceCamera() {
         camera.orbitY = 8.0f;
         camera.orbitZ = static_cast<float>(std::sin(angle) * 30.0 + vehicle.posZ);
         LookAt(camera.orbitX, camera.orbitY, camera.orbitZ, 0.0f);
-        camera.orbitAngle = static_cast<float>(double(camera.orbitAngle) + 0.5);
+        camera.orbitAngle = WithinATurn(double(camera.orbitAngle) + 0.5, kOrbitTurn);
     }
 }
 
@@ -109,7 +129,7 @@ void Scene::ChooseSteeringAndSpeed() {
 
 // Turns and moves the vehicle along its own -z axis, wrapping at +-400 on each axis.
 void Scene::MoveVehicle() {
-    vehicle.heading = static_cast<float>(double(vehicle.heading) + vehicle.turnRate);
+    vehicle.heading = WithinATurn(double(vehicle.heading) + vehicle.turnRate, kTurn);
     vehicle.turnRate = static_cast<float>(double(vehicle.steerAngle) / 30.0);
     vehicle.steerAngle = static_cast<float>(double(vehicle.steerAngle) / 1.01);
     if (std::fabs(double(vehicle.steerAngle)) < 2.0) {
@@ -136,7 +156,7 @@ void Scene::JitterWheels() {
         view_.wheelY[i] = static_cast<float>(jitter + vehicle.wheelOffsetY[i]);
         view_.wheelZ[i] = vehicle.wheelOffsetZ[i];
         view_.wheelSpin[i] = vehicle.wheelSpin;
-        vehicle.wheelSpin = static_cast<float>(double(vehicle.wheelSpin) - vehicle.speed / 3.0);
+        vehicle.wheelSpin = WithinATurn(double(vehicle.wheelSpin) - vehicle.speed / 3.0, kTurn);
     }
 }
 
@@ -145,8 +165,10 @@ void Scene::StepSmoke() {
     view_.smokeEye[0] = camera.orbitX;
     view_.smokeEye[1] = camera.orbitY;
     view_.smokeEye[2] = camera.orbitZ;
-    for (int i = 0; i < kSmokeCount; ++i) view_.smoke[i] = {smoke[i].x, smoke[i].y, smoke[i].z, smoke[i].life};
-    ::StepSmoke(smoke, random, vehicle.speed);
+    for (int i = 0; i < kSmokeCount; ++i) {
+        view_.smoke[i] = {smoke[i].x, smoke[i].y, smoke[i].z, smoke[i].life, ((spawnedSmoke_ >> i) & 1) != 0};
+    }
+    spawnedSmoke_ = ::StepSmoke(smoke, random, vehicle.speed);
 }
 
 // The camera cycle, counted in steps: the scene starts in orbit, switches to the roadside at
@@ -271,6 +293,9 @@ void DrawSmoke(const SceneView& v, unsigned int texture) {
 
 float Mix(float a, float b, float t) { return static_cast<float>(a + (double(b) - a) * t); }
 
+// Between two angles the short way round (the steps turn by far less than half a turn).
+float MixTurn(float a, float b, float t) { return static_cast<float>(a + std::remainder(double(b) - a, kTurn) * t); }
+
 template <size_t N>
 void MixAll(float (&out)[N], const float (&a)[N], const float (&b)[N], float t) {
     for (size_t i = 0; i < N; ++i) out[i] = Mix(a[i], b[i], t);
@@ -295,15 +320,15 @@ SceneView BlendViews(const SceneView& from, const SceneView& to, float t) {
     MixAll(v.target, from.target, to.target, t);
     v.posX = Mix(from.posX, to.posX, t);
     v.posZ = Mix(from.posZ, to.posZ, t);
-    v.heading = Mix(from.heading, to.heading, t);
+    v.heading = MixTurn(from.heading, to.heading, t);
     v.steerAngle = Mix(from.steerAngle, to.steerAngle, t);
-    MixAll(v.wheelSpin, from.wheelSpin, to.wheelSpin, t);
+    for (int i = 0; i < 4; ++i) v.wheelSpin[i] = MixTurn(from.wheelSpin[i], to.wheelSpin[i], t);
     MixAll(v.wheelY, from.wheelY, to.wheelY, t);
     MixAll(v.smokeEye, from.smokeEye, to.smokeEye, t);
     for (int i = 0; i < kSmokeCount; ++i) {
         const SceneView::Puff &a = from.smoke[i], &b = to.smoke[i];
-        if (b.life < a.life) continue;  // started afresh: drawn where it starts
-        v.smoke[i] = {Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t), Mix(a.life, b.life, t)};
+        if (b.fresh) continue;  // spawned anew: drawn where it starts
+        v.smoke[i] = {Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t), Mix(a.life, b.life, t), false};
     }
     return v;
 }

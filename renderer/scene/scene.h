@@ -15,7 +15,7 @@ class MeshModel;
 
 struct VehicleState {
     float posX, posY, posZ;  // vehicle origin in world units; posY never changes
-    float heading;           // degrees about the vertical axis, unbounded
+    float heading;           // degrees about the vertical axis, within a turn (-360 to 360)
     float turnRate;          // degrees added to heading per step
     float speed;             // one step moves speed / 30 units
     float targetSpeed;       // goal of the current speed ramp
@@ -23,7 +23,7 @@ struct VehicleState {
     int speedRampFrames;     // steps left in the ramp
     float steerAngle;        // current steering impulse, also the front wheels' turn (degrees)
     int steerActive;         // an impulse is decaying
-    float wheelSpin;         // rolling angle of the wheels (degrees)
+    float wheelSpin;         // rolling angle of the wheels (degrees, within a turn)
     float wheelOffsetX[4];   // wheel positions in the vehicle frame; 0 and 1 are the steered
     float wheelOffsetY[4];   // front pair, 1 and 3 the -x side
     float wheelOffsetZ[4];
@@ -35,7 +35,7 @@ struct CameraState {
     int mode;
     float roadsideX, roadsideY, roadsideZ;  // eye of the roadside camera
     float orbitX, orbitY, orbitZ;           // last orbit eye; the smoke faces it
-    float orbitAngle;                       // degrees, unbounded
+    float orbitAngle;                       // degrees (to DegToRad), within its turn (scene.cpp)
 };
 
 // What one step leaves to be drawn, in the order a frame draws it.
@@ -49,6 +49,7 @@ struct SceneView {
     float smokeEye[3];             // the point the smoke turns towards
     struct Puff {
         float x, y, z, life;
+        bool fresh;                // spawned anew in the step before: where it starts, not blended
     } smoke[kSmokeCount];          // each particle as it was drawn, before it moved
     // Something jumped in this step (the vehicle wrapped, the camera changed or moved): the view
     // is not blended with the one before.
@@ -100,6 +101,7 @@ private:
 
     SceneView view_ = {};
     bool cameraJumped_ = true;  // since the last view: the first view blends with nothing
+    uint64_t spawnedSmoke_ = 0;  // the particles the last step spawned anew, a bit each
 };
 
 // A scene as a window shows it: the scene, and the view of the step before its last, to draw
@@ -146,8 +148,8 @@ void SetSceneGlState();
 void DrawScene(const SceneView& view, const ScenePictures& pictures, const MeshModel* wheel, bool clear = true);
 
 // The scene at a moment between two steps: `from` and `to` blended by `t` (0 gives `from`, 1
-// gives `to` exactly). A `to` that jumped is taken as it is; a smoke particle that started
-// afresh in `to` is where it starts.
+// gives `to` exactly), angles the short way round. A `to` that jumped is taken as it is; a smoke
+// particle spawned anew in `to` is where it starts.
 SceneView BlendViews(const SceneView& from, const SceneView& to, float t);
 
 // Draws BlendViews(from, to, t).

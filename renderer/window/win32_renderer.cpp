@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "renderer/common/startup_trace.h"
 #include "renderer/image/textures.h"
 #include "renderer/model/mesh_model.h"
+#include "renderer/scene/display_power.h"
 #include "renderer/scene/frame_pacer.h"
 #include "renderer/scene/scene.h"
 #include "monitor_layout.h"
@@ -141,6 +143,42 @@ int64_t TicksPerSecond() {
     return frequency.QuadPart;
 }
 
+DisplayPower Power;  // the display's power, as reported to the window
+
+// Asks the system to report the display's power to the window, by the setting this version of
+// Windows reports it by (display_power.h). The calls are looked up, not linked, so that the
+// renderer still starts where they do not exist (before Vista). Returns the registration, or null.
+void* WatchDisplayPower(HWND window) {
+    using RegisterProc = void*(WINAPI*)(HANDLE, const GUID*, DWORD);
+    using VersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto registerFor = reinterpret_cast<RegisterProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification")));
+    const auto version = reinterpret_cast<VersionProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW windows = {};
+    windows.dwOSVersionInfoSize = sizeof windows;
+    if (!registerFor || !version || version(&windows) != 0) return nullptr;
+    GUID setting;
+    static_assert(sizeof setting == sizeof(PowerSettingId), "a GUID as laid out in memory");
+    std::memcpy(&setting, &DisplayPowerSetting(windows.dwMajorVersion, windows.dwMinorVersion), sizeof setting);
+    return registerFor(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void StopWatchingDisplayPower(void* registration) {
+    using UnregisterProc = BOOL(WINAPI*)(void*);
+    const auto unregister = reinterpret_cast<UnregisterProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "UnregisterPowerSettingNotification")));
+    if (registration && unregister) unregister(registration);
+}
+
+// A trace mark of the display going off or coming back, with the frames swapped and the steps
+// taken so far (both stand still while it is off).
+void TraceDisplay(const char* state, unsigned long frames, int64_t steps) {
+    char mark[80];
+    std::snprintf(mark, sizeof mark, "renderer.display-%s-frames-%lu-steps-%lld", state, frames, static_cast<long long>(steps));
+    TraceStartup(mark);
+}
+
 }  // namespace
 
 bool InitScene() {
@@ -237,6 +275,15 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             PlaceWindow();
         }
         return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_POWERSETTINGCHANGE && lParam) {
+            const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+            PowerSettingId id;
+            std::memcpy(&id, &setting->PowerSetting, sizeof id);
+            Power.Report(id, setting->Data, setting->DataLength);
+            return TRUE;
+        }
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -365,6 +412,8 @@ int RendererMain(const char* arguments) {
     const int64_t ticksPerSecond = TicksPerSecond();
     FramePacer pacer(ticksPerSecond, RefreshRate(), SwapsHeld);
     const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
+    void* const displayWatch = WatchDisplayPower(windowHandle);
+    bool displayWasOff = false;
     timeBeginPeriod(1);  // waits of a millisecond, not of the 15.6 ms default tick
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -378,6 +427,22 @@ int RendererMain(const char* arguments) {
         }
         // Escape ends with status 0.
         if (KeyState[VK_ESCAPE] || EscapePressed) break;
+        // While the display is off nothing is drawn or stepped, and the loop waits for messages
+        // alone (the fine timer given back); when it comes back the scene goes on where it was.
+        if (Power.Off() != displayWasOff) {
+            displayWasOff = Power.Off();
+            if (displayWasOff) {
+                timeEndPeriod(1);
+            } else {
+                timeBeginPeriod(1);
+                pacer.Resume();
+            }
+            TraceDisplay(displayWasOff ? "off" : "on", swappedFrames, pacer.Steps());
+        }
+        if (displayWasOff) {
+            WaitMessage();
+            continue;
+        }
         // Too soon for the next frame: sleep until it is due or a message comes, whichever is
         // first, so that a key is handled at once.
         const int64_t wait = pacer.TicksToWait(Now());
@@ -404,7 +469,8 @@ int RendererMain(const char* arguments) {
             TraceStartup(mark);
         }
     }
-    timeEndPeriod(1);
+    if (!displayWasOff) timeEndPeriod(1);
+    StopWatchingDisplayPower(displayWatch);
     DestroySceneWindow();
     return status;
 }

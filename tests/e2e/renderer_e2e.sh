@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The renderer as the saver starts it: by path, no arguments, on the exchange files of a
-# private Wine prefix, ended by Escape or a close message; and its start-up failures.
+# private Wine prefix, its pace, the display's power going off and coming back, ended by Escape
+# or a close message; and its start-up failures.
 #
 # usage: renderer_e2e.sh RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
@@ -52,7 +53,8 @@ else
   # Its pace, from the trace's marks of every 100th step and frame: 60 steps a second, however
   # the frames come (a busy machine slows the frames, not the scene); and where no vertical
   # blank holds the swaps, 60 frames a second at most, not as many as the machine can draw.
-  for _ in $(seq 1 100); do grep -q 'frame-300 ' "$trace" 2>/dev/null && break; sleep 0.1; done
+  # (Up to 30 s: the 32-bit renderer under software GL on a busy machine draws 10 frames a second.)
+  for _ in $(seq 1 300); do grep -q 'frame-300 ' "$trace" 2>/dev/null && break; sleep 0.1; done
   rate() {  # mark name: its count a second between its first and last marks
     awk -v mark="$1" '$1 ~ mark "-[0-9]+$" { n = substr($1, index($1, mark "-") + length(mark) + 1)
                         if (!seen) { seen = 1; n0 = n; t0 = $2 } n1 = n; t1 = $2 }
@@ -67,6 +69,43 @@ else
     echo "ground colour $colour: $share of the screen"
     awk -v s="$share" 'BEGIN { exit !(s > 0.005) }' || fail "the ground does not show $colour"
   done
+
+  echo "== while the display is off nothing is drawn, and the renderer waits for messages alone"
+  # The power messages as the system sends them (win_poke puts the setting's record into the
+  # renderer's memory); the renderer marks the frames swapped and the steps taken when the
+  # display goes off and when it comes back, which must be the same.
+  renderer_pid=$(xdotool getwindowpid "$window")
+  wakeups() { awk '/^voluntary_ctxt_switches/ { print $2 }' "/proc/$renderer_pid/task/$renderer_pid/status"; }
+  cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$renderer_pid/stat"; }
+  mark_count() { grep -c "^renderer.display-$1-" "$trace" 2>/dev/null; }
+  power() {  # setting, value, the display mark it makes, how many of them there are then
+    wine "$poke" power Quillmoor_VC "$1" "$2" >/dev/null || fail "power $1 $2 not sent"
+    for _ in $(seq 1 50); do [ "$(mark_count "$3")" -ge "$4" ] && return 0; sleep 0.1; done
+    fail "power $1 $2 left no display-$3 mark"
+  }
+  power display 0 off 1
+  w0=$(wakeups) c0=$(cpu_ticks)
+  sleep 3
+  woken=$(( $(wakeups) - w0 )) used=$(( $(cpu_ticks) - c0 ))
+  echo "display off for 3 s: the renderer's thread woke $woken times, its process used $used CPU ticks"
+  [ "$woken" -le 10 ] || fail "the renderer woke $woken times in 3 s with the display off"
+  power display 2 on 1  # dimmed: drawn
+  frames_then=$(grep -o '^renderer.display-on-frames-[0-9]*' "$trace" | head -n 1 | grep -o '[0-9]*$')
+  for _ in $(seq 1 100); do
+    [ -n "$(grep -o '^renderer.frame-[0-9]*' "$trace" | grep -o '[0-9]*$' | awk -v f="${frames_then:-0}" '$1 > f')" ] && break
+    sleep 0.1
+  done
+  power display 1 on 1  # on: nothing changes
+  power monitor 0 off 2  # the setting before Windows 8
+  power monitor 1 on 2
+  grep '^renderer.display-' "$trace"
+  paste -d ' ' <(grep -o '^renderer.display-off-[a-z0-9-]*' "$trace" | sed 's/display-off-//') \
+               <(grep -o '^renderer.display-on-[a-z0-9-]*' "$trace" | sed 's/display-on-//') |
+    while read -r off on; do [ "$off" = "$on" ] || echo "$off $on"; done | grep -q . &&
+    fail "frames or steps went on while the display was off"
+  [ -n "$(grep -o '^renderer.frame-[0-9]*' "$trace" | grep -o '[0-9]*$' | awk -v f="${frames_then:-0}" '$1 > f')" ] ||
+    fail "no frames after the display came back (dimmed)"
+
   sent=$(date +%s%N)
   send_until "$window" "the renderer to end" gone "$pid" -- key Escape &&
     echo "ended $(( ($(date +%s%N) - sent) / 1000000 )) ms after Escape"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # What dist/ ships: each folder holds the three files side by side, and each program in it is a
 # Windows GUI program of the folder's machine type, with a manifest naming that architecture and
-# the product's version in its version resource; the 32-bit ones are large-address-aware. An
-# installer for each architecture, a GUI program of its type. Quillmoor.zip holds both folders,
-# file for file.
+# the product's version in its version resource, and holds nothing on against the user's power
+# settings; the 32-bit ones are large-address-aware. An installer for each architecture, a GUI
+# program of its type. Quillmoor.zip holds both folders, file for file.
 #
 # usage: shipped_programs.sh DIST_FOLDER VERSION
 set -uo pipefail
@@ -35,6 +35,16 @@ for arch in x86 x64; do
     # The manifest is kept as text among the resources.
     grep -aqF "processorArchitecture=\"$manifest\"" "$program" || fail "$arch/$name: the manifest does not name $manifest"
     [ "$(grep -ac 'processorArchitecture=' "$program")" = 1 ] || fail "$arch/$name: not exactly one manifest"
+    # Nothing holds the display on against the user's power settings: no execution state and no
+    # power request, imported or looked up by name; and the display's power notice is looked up
+    # at run time, not imported (a program that imports it does not start before Vista).
+    imports=$(LC_ALL=C objdump -p "$program" | awk '/DLL Name:/ { dll = 1 } dll && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print $3 }')
+    grep -qx CloseHandle <<<"$imports" || fail "$arch/$name: its imports could not be read"
+    for call in SetThreadExecutionState PowerCreateRequest PowerSetRequest; do
+      grep -qx "$call" <<<"$imports" && fail "$arch/$name imports $call"
+      grep -aq "$call" "$program" && fail "$arch/$name names $call"
+    done
+    grep -qx RegisterPowerSettingNotification <<<"$imports" && fail "$arch/$name imports RegisterPowerSettingNotification"
     # The version resource's texts are UTF-16: each name followed by its value.
     for key in FileVersion ProductVersion; do
       [ "$(strings -el "$program" | grep -A1 -x "$key" | tail -n 1)" = "$version" ] || fail "$arch/$name: $key is not $version"

@@ -167,6 +167,62 @@ TEST_F(SceneSteps, WheelSpinFallsByFourThirdsOfTheSpeed) {
     EXPECT_NEAR(scene.vehicle.wheelSpin, -80.0 / 3, 1e-4);
 }
 
+// Where days of steps would leave the scene's angles had they only ever grown (the wheels' roll
+// after three and a half days at speed 25, the orbit camera's after six days, a heading that a
+// week of steering might reach), every step still moves each motion at its rate: the wheels'
+// roll by four times the speed / 3 (a third after each wheel), the orbit camera by half a
+// degree (at 3.141 / 180 a degree), the heading by the turn rate, each within 1 %, none standing
+// still; from the first step on each angle lies within a turn; and a frame between two steps
+// turns each angle the short way round.
+TEST_F(SceneSteps, EveryMotionAtItsRateAfterDays) {
+    scene.Reset();
+    scene.random.SeedRandom(4242);
+    scene.vehicle.wheelSpin = -6.0e8f;
+    scene.camera.orbitAngle = 1.5552e7f;
+    scene.vehicle.heading = 1200239.0f;  // a turn and 359 degrees short of the next
+    // The difference a to b the short way round, in degrees, and an angle's direction in radians.
+    auto turned = [](double a, double b) { return std::remainder(b - a, 360.0); };
+    auto orbit = [](const SceneView& v) { return std::atan2(v.eye[2] - v.target[2], v.eye[0] - v.target[0]); };
+    scene.Step();
+    SceneView before = scene.View();
+    float speed = scene.vehicle.speed, turnRate = scene.vehicle.turnRate, heading = scene.vehicle.heading;
+    int orbitSteps = 0, turningSteps = 0, headingWraps = 0;
+    for (int step = 2; step <= 20000; ++step) {
+        scene.Step();
+        const SceneView& v = scene.View();
+        ASSERT_LT(std::fabs(scene.vehicle.wheelSpin), 360.0f) << "step " << step;
+        ASSERT_LT(std::fabs(scene.vehicle.heading), 360.0f) << "step " << step;
+        ASSERT_LT(std::fabs(scene.camera.orbitAngle), 361.0f) << "step " << step;
+        const double roll = turned(before.wheelSpin[0], v.wheelSpin[0]);
+        ASSERT_NEAR(roll, -4.0 * speed / 3.0, 0.04 * speed / 3.0) << "step " << step;
+        const double third = scene.vehicle.speed / 3.0;  // this step's, after each wheel
+        for (int i = 1; i < 4; ++i) ASSERT_NEAR(turned(v.wheelSpin[i - 1], v.wheelSpin[i]), -third, 0.01 * third);
+        const double turn = turned(heading, scene.vehicle.heading);
+        ASSERT_NEAR(turn, turnRate, 0.01 * std::fabs(turnRate)) << "step " << step;
+        ASSERT_EQ(turn != 0.0, turnRate != 0.0f) << "step " << step;
+        turningSteps += turnRate != 0.0f;
+        headingWraps += std::fabs(scene.vehicle.heading - heading) > 180.0f;
+        if (!v.cut && before.target[1] == 0.0f && v.target[1] == 0.0f) {  // two orbit views (roadside ones look 1 high)
+            const double moved = std::remainder(orbit(v) - orbit(before), 2.0 * 3.14159265358979323846);
+            ASSERT_NEAR(moved, DegToRad(0.5), 0.01 * DegToRad(0.5)) << "step " << step;
+            ++orbitSteps;
+        }
+        if (!v.cut) {
+            const SceneView half = BlendViews(before, v, 0.5f);
+            ASSERT_NEAR(turned(before.heading, half.heading), turned(before.heading, v.heading) / 2, 1e-3) << "step " << step;
+            ASSERT_NEAR(turned(before.wheelSpin[2], half.wheelSpin[2]), turned(before.wheelSpin[2], v.wheelSpin[2]) / 2, 1e-3)
+                << "step " << step;
+        }
+        before = v;
+        speed = scene.vehicle.speed;
+        turnRate = scene.vehicle.turnRate;
+        heading = scene.vehicle.heading;
+    }
+    EXPECT_GT(orbitSteps, 9000);
+    EXPECT_GT(turningSteps, 5000);
+    EXPECT_GT(headingWraps, 0);
+}
+
 TEST_F(SceneSteps, DrawsPerFrameInEachState) {
     // Idle: the impulse chance, the ramp chance, four wheel jitters.
     ResetThenScript({});
@@ -298,6 +354,64 @@ TEST_F(SceneSteps, CameraCycleSwitchesAt500And1000) {
     EXPECT_EQ(scene.camera.mode, CameraRoadside);
     scene.Step(false);
     EXPECT_EQ(scene.camera.mode, CameraOrbit);
+}
+
+// What a frame between two steps shows: the step before the last blended towards the last (a
+// quarter of the way here), the last itself at 1; a step that jumped (the vehicle wrapped, the
+// camera switched or moved) as it is; and a smoke particle that the step before spawned anew
+// where it starts, whether its new life is shorter than its old one or not.
+TEST(BlendViews, FramesBetweenStepsShowTheMomentBetweenTheLastTwo) {
+    ShownScene shown;
+    shown.scene.Reset();
+    shown.Advance(3, true);
+    const SceneView before = shown.previous, last = shown.scene.View();
+    ASSERT_NE(before.posZ, last.posZ);
+    const SceneView quarter = BlendViews(before, last, 0.25f);
+    EXPECT_FLOAT_EQ(quarter.posZ, before.posZ + 0.25f * (last.posZ - before.posZ));
+    EXPECT_FLOAT_EQ(quarter.eye[0], before.eye[0] + 0.25f * (last.eye[0] - before.eye[0]));
+    EXPECT_FLOAT_EQ(quarter.wheelSpin[2], before.wheelSpin[2] + 0.25f * (last.wheelSpin[2] - before.wheelSpin[2]));
+    const SceneView whole = BlendViews(before, last, 1.0f);
+    EXPECT_EQ(std::memcmp(&whole, &last, sizeof last), 0);
+
+    // Over wraps of the vehicle, camera switches, roadside moves and thousands of smoke
+    // particles' lives: every step that is blended with the one before moves the eye, the target
+    // and the vehicle a little, and the jumps are cut. A particle is marked as spawned anew
+    // exactly where the step before gave it a new life rather than adding its fade to the old.
+    auto apart = [](const float* a, const float* b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); };
+    int cuts = 0, spawned = 0, spawnedOlder = 0;
+    bool spawnedInStep[kSmokeCount] = {};
+    for (int step = 0; step < 20000; ++step) {
+        SmokeParticle smoke[kSmokeCount];
+        std::copy(std::begin(shown.scene.smoke), std::end(shown.scene.smoke), smoke);
+        shown.Advance(1, true);
+        const SceneView &from = shown.previous, &to = shown.scene.View();
+        const SceneView half = BlendViews(from, to, 0.5f);
+        for (int i = 0; i < kSmokeCount; ++i) {
+            if (step > 0) {
+                ASSERT_EQ(to.smoke[i].fresh, spawnedInStep[i]) << "particle " << i << ", step " << step;
+            }
+            const SceneView::Puff& drawn = half.smoke[i];
+            if (to.smoke[i].fresh && !to.cut) {
+                EXPECT_TRUE(drawn.x == to.smoke[i].x && drawn.y == to.smoke[i].y && drawn.z == to.smoke[i].z &&
+                            drawn.life == to.smoke[i].life)
+                    << "particle " << i << " spawned anew, drawn between steps at life " << drawn.life;
+                ++spawned;
+                spawnedOlder += to.smoke[i].life >= from.smoke[i].life;
+            }
+            spawnedInStep[i] = shown.scene.smoke[i].life != static_cast<float>(double(smoke[i].life) + smoke[i].fade);
+        }
+        if (to.cut) {
+            ++cuts;
+            EXPECT_EQ(BlendViews(from, to, 0.25f).posX, to.posX);
+            continue;
+        }
+        const float fromPos[3] = {from.posX, from.posY, from.posZ}, toPos[3] = {to.posX, to.posY, to.posZ};
+        ASSERT_LT(apart(from.eye, to.eye), 3.0) << "step " << step;
+        ASSERT_LT(apart(from.target, to.target), 3.0) << "step " << step;
+        ASSERT_LT(apart(fromPos, toPos), 3.0) << "step " << step;
+    }
+    EXPECT_GT(cuts, 20);
+    EXPECT_GT(spawnedOlder, 1000) << "of " << spawned << " spawned anew, none older than before";
 }
 
 TEST(Vec3, NormalizeGuardsZero) {
