@@ -26,6 +26,8 @@ std::wstring caption;  // the dialog's
 std::vector<std::wstring> buttons;  // the texts of its skinned buttons and check boxes
 std::wstring focusClass, focusText;  // of the control with the focus (a combo box's own)
 HWND focused = nullptr, tabFromLast = nullptr;  // the first focus; where Tab from the last control lands
+LOGFONTW checkFont = {}, buttonFont = {};  // the fonts a check box and 設定 say they draw in
+std::wstring madeFace;  // the face the system made of the check box's font
 std::vector<std::wstring> tabStops;  // every control Tab reaches, in order from 設定
 
 BOOL CALLBACK CollectButton(HWND child, LPARAM) {
@@ -67,6 +69,21 @@ void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     focusText = text;
     focused = focus;
     HWND set = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", UiText(QM_TEXT_SET).c_str());
+    HWND check = FindWindowExW(dialog, nullptr, L"Button", nullptr);
+    const auto fontOf = [](HWND control, LOGFONTW& font) {
+        font = {};
+        const auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        GetObjectW(handle, sizeof font, &font);
+        return handle;
+    };
+    fontOf(set, buttonFont);
+    HDC dc = GetDC(check);
+    HGDIOBJ oldFont = SelectObject(dc, fontOf(check, checkFont));
+    wchar_t face[LF_FACESIZE] = L"";
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    madeFace = face;
+    SelectObject(dc, oldFont);
+    ReleaseDC(check, dc);
     // The last control: the monitors' check box where the screen mode lets it be used, else the
     // screen mode's.
     HWND last = FindWindowExW(dialog, nullptr, L"Button", UiText(QM_TEXT_ALL_MONITORS).c_str());
@@ -94,7 +111,8 @@ TEST(Win32Dialog, TheCaptionCarriesTheProgramsIcon) {
 }
 
 // The dialog as it opens speaks the user's language: its caption (what a second start looks
-// for), its buttons and check boxes, and the texts it paints.
+// for), its buttons and check boxes, and the texts it paints; in the language's font (in English
+// Tahoma, as the system makes it, not a stand-in for another character set), the buttons too.
 TEST(Win32Dialog, ItSpeaksTheUsersLanguage) {
     seen = false;
     SetTimer(nullptr, 0, 1000, LookThenClose);
@@ -117,6 +135,12 @@ TEST(Win32Dialog, ItSpeaksTheUsersLanguage) {
     const std::pair<int, int> labels[] = {{kTitle, QM_TEXT_MUSIC},     {kLabelNone, QM_TEXT_NONE},     {kLabelCd, QM_TEXT_CD},
                                           {kLabelFile, QM_TEXT_FILE}, {kRepeatLabel, QM_TEXT_REPEAT}, {kLink, QM_TEXT_LINK}};
     for (const auto& label : labels) EXPECT_EQ(painted.text[label.first], UiTextIn(label.second, users)) << label.first;
+    if (users == kEnglish) {
+        EXPECT_EQ(madeFace, L"Tahoma");
+    }
+    EXPECT_EQ(std::wstring(buttonFont.lfFaceName), checkFont.lfFaceName);
+    EXPECT_TRUE(buttonFont.lfHeight == checkFont.lfHeight && buttonFont.lfWeight == checkFont.lfWeight &&
+                buttonFont.lfCharSet == checkFont.lfCharSet);
 }
 
 // The focus at the opening is on the first control of the tab order that takes it: the repeat
