@@ -428,7 +428,7 @@ TEST(Win32Dialog, LabelsAndTheLinkTakeWholeClicksOnThemselves) {
 
 // The file chooser, driven as a user drives it: "..." pressed, a path typed into the chooser
 // and confirmed; a message box, if one comes, closed.
-std::wstring typed[2];
+std::wstring typed[2], filter;  // what is typed; the file types the chooser offers
 int choice = 0;
 bool focusBackOnFileButton = false, messageShown = false;
 void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
@@ -441,6 +441,9 @@ void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
     HWND chooser = FindWindowW(L"#32770", UiText(QM_TEXT_CHOOSER_TITLE).c_str());
     if (!chooser) return;
     const int name = GetDlgItem(chooser, 0x47c) ? 0x47c : 0x480;  // the file name's box
+    wchar_t types[128] = L"";
+    GetDlgItemTextW(chooser, 0x470, types, 128);  // the file types' box
+    filter = types;
     SetDlgItemTextW(chooser, name, typed[choice++].c_str());
     PostMessageW(chooser, WM_COMMAND, IDOK, 0);
     SetTimer(nullptr, 0, 700, AnswerChooser);  // for a message box that may follow
@@ -459,10 +462,11 @@ void CALLBACK ChooseTwiceThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
-// The settings file is written in the ANSI code page: a chosen path it cannot hold (a Japanese
-// folder under 1252, an accented one under 932) is kept by its short name, which it can, so
-// the path read back from the file still opens; a path with no short name (a file yet to be
-// made) is refused with a message and the earlier choice stays.
+// The chooser speaks the user's language: it is found by its title, and names its file types
+// there. The settings file is written in the ANSI code page: a chosen path it cannot hold (a
+// Japanese folder under 1252, an accented one under 932) is kept by its short name, which it
+// can, so the path read back from the file still opens; a path with no short name (a file yet
+// to be made) is refused with a message and the earlier choice stays.
 TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -481,6 +485,7 @@ TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
     RunSettingsDialog();
 
     EXPECT_EQ(choice, 2);
+    EXPECT_EQ(filter, UiText(QM_TEXT_CHOOSER_FILTER));
     EXPECT_TRUE(focusBackOnFileButton);
     EXPECT_TRUE(messageShown) << "no refusal for a path the settings file cannot hold";
     const std::wstring kept = Utf8ToWide(BgmFile);
