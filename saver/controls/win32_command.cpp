@@ -45,6 +45,7 @@ public:
         releasing_ = false;
     }
     bool ReleasingCapture() const { return releasing_; }
+    HFONT Font() const { return font_; }
 
     // CommandHost
     void DrawSkin(Skin skin) override {
@@ -217,6 +218,7 @@ LRESULT CALLBACK CommandWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     }
     case WM_PAINT: button->Paint(); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(button->Font());  // its caption's, as a control tells it
     case WM_ERASEBKGND: return 1;
     case WM_NCDESTROY:
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);

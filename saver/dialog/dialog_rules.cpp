@@ -66,6 +66,13 @@ int DialogPixels(int pixelsAt96, int dpi) {
     return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
 }
 
+int CheckTextOffset(int dpi) { return DialogPixels(13, dpi) + DialogPixels(4, dpi); }
+
+std::pair<int, int> CheckBoxSpan(int textWidth, int dpi) {
+    const int width = CheckTextOffset(dpi) + textWidth;
+    return {std::min(DialogPixels(316, dpi), DialogPixels(481, dpi) - width), width};
+}
+
 namespace {
 
 // For each of n new pixels along one side, the source pixels it covers and by how much (shares

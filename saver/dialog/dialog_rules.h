@@ -55,6 +55,14 @@ std::pair<int, int> DialogPosition(int screenWidth, int screenHeight, int window
 // pixel, to the nearest pixel.
 int DialogPixels(int pixelsAt96, int dpi);
 
+// Where a check box's text begins, from its left edge: its square and a gap, at `dpi`.
+int CheckTextOffset(int dpi);
+
+// A check box on the dialog at `dpi` whose text is `textWidth` pixels wide: its left edge and
+// width (its square, a gap, then its text). It starts at the buttons' left edge, or as much
+// further left as keeps a longer text within their right edge.
+std::pair<int, int> CheckBoxSpan(int textWidth, int dpi);
+
 // A picture of w x h pixels (0xAARRGGBB, rows top down) scaled to dw x dh with an area-weighted
 // box filter: each new pixel is the mean of the source area it covers, colours weighted by their
 // alpha. Empty where either size is not positive.

@@ -592,8 +592,6 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int CheckTextOffset(int dpi) { return DialogPixels(13, dpi) + DialogPixels(4, dpi); }
-
 DialogLayout LayOutDialog(HDC measure, int dpi, LANGID language) {
     const auto px = [dpi](int pixelsAt96) { return DialogPixels(pixelsAt96, dpi); };
     const auto text = [language](int id) { return language ? UiTextIn(id, language) : UiText(id); };
@@ -633,13 +631,12 @@ DialogLayout LayOutDialog(HDC measure, int dpi, LANGID language) {
     fixed(kSetButton, 316, 200, 81, 25, text(QM_TEXT_SET));
     fixed(kCancelButton, 400, 200, 81, 25, text(QM_TEXT_CANCEL));
     // The check boxes: the screen mode's between the panel and the buttons, the monitors' below
-    // them; each the check's square, a gap, then its text as wide as it is, at the buttons' left
-    // edge, or as much further left as keeps a longer text within their right edge.
+    // them, each where its text's width puts it.
     const auto check = [&](int item, int y, const std::wstring& label) {
         SIZE extent = {};
         inked(label, extent);
-        const int width = CheckTextOffset(dpi) + extent.cx, left = std::min(px(316), px(481) - width);
-        l.box[item] = {left, px(y), left + width, px(y) + std::max<int>(extent.cy, px(13))};
+        const auto span = CheckBoxSpan(extent.cx, dpi);
+        l.box[item] = {span.first, px(y), span.first + span.second, px(y) + std::max<int>(extent.cy, px(13))};
         l.text[item] = label;
     };
     check(kScreenMode, 183, text(QM_TEXT_SCREEN_MODE));

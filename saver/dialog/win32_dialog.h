@@ -18,9 +18,6 @@ enum DialogItem {
 };
 constexpr bool InPanel(int item) { return item < kCredit; }
 
-// Where a check box's text begins, from its left edge: its square and a gap, at `dpi`.
-int CheckTextOffset(int dpi);
-
 struct DialogLayout {
     SIZE client = {};  // the dialog's client area
     RECT panel = {};   // in the dialog's client area

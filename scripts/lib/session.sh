@@ -71,6 +71,9 @@ qm_start_wine() {
   # No Mono or Gecko installers: nothing here needs them.
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
   export LANG=${QM_WINE_LANG:-ja_JP.UTF-8}
+  # LANG alone decides (a ring sets LC_MESSAGES itself where it wants another UI language): an
+  # LC_ALL or LC_MESSAGES from the caller's shell would override it for every ring.
+  unset LC_ALL LC_MESSAGES
   # A null sound device of our own (the machine may have no sound card): Wine then has one
   # wave-out device, and music plays into nothing, as far as the programs can tell.
   mkdir -p "$QM_ROOT/build"

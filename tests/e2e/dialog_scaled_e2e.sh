@@ -5,8 +5,8 @@
 # puts them. A screenshot of each is kept (dialog-DPI.png). At 96 and 144 DPI the check boxes are
 # clicked as a user would: the monitors' box greyed while the screen mode's is clear, 設定 stores
 # both, ｷｬﾝｾﾙ leaves the file alone, and unticked and stored they leave no key behind; and the
-# dialog in English, as large, its texts English, its screen mode's box ticked in its place
-# (dialog-en-DPI.png).
+# dialog in English, as large, its texts English, both boxes ticked in their places and stored
+# by OK byte for byte as 設定 stores them (dialog-en-DPI.png).
 #
 # usage: dialog_scaled_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe
 set -uo pipefail
@@ -111,7 +111,8 @@ for dpi in 96 120 144 192; do
   [ "$(grep -ac '=' "$ini")" = 3 ] || fail "$dpi DPI: the file does not hold the three music keys alone"
 
   # In English: the same size, every control's text in English (the layout's fit of the painted
-  # ones is the Win32 ring's), its first check box ticked where the longer text put it.
+  # ones is the Win32 ring's), both check boxes ticked where the longer texts put them, and OK
+  # writes the very file 設定 wrote above: the keys stay Japanese in every language.
   LANG=en_US.UTF-8 dialog_title="<Quillmoor>"
   rm -f "$ini"
   open_dialog_of "$install/クイルモア.scr" "$poke" || continue
@@ -121,9 +122,12 @@ for dpi in 96 120 144 192; do
   [ "$shown" = "...|Cancel|Keep the screen resolution|OK|Show on all monitors|" ] || fail "$dpi DPI, in English: $shown"
   import -window root -crop "${w}x${h}+$ox+$oy" +repage "$E2E_OUT/dialog-en-$dpi.png"
   ticked_en() { checks | grep -qx 'Keep the screen resolution=1'; }
+  all_ticked_en() { checks | grep -qx 'Show on all monitors=1'; }
   tick ticked_en
-  close_with 440 212 Cancel
-  [ ! -e "$ini" ] || fail "$dpi DPI, in English: Cancel wrote a settings file"
+  tick_all all_ticked_en
+  close_with 356 212 OK
+  cmp -s "$ini" "$E2E_OUT/dialog-screen-$dpi.ini" ||
+    fail "$dpi DPI, in English: OK wrote another file: $(od -An -c "$ini" | tr -d ' \n')"
   LANG=ja_JP.UTF-8 dialog_title=$title
 done
 

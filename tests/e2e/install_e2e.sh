@@ -6,9 +6,9 @@
 # list by string 1 in each language), with an uninstall entry named in the installer's language
 # and Quillmoor as the user's screen saver; the installed saver runs a session and opens its
 # settings from there; settings that cannot be kept beside the program go to the user's own file,
-# and where neither can be written the dialog says so and stays; a silent uninstall leaves nothing
-# of Quillmoor, a screen saver the user chose since stays chosen, and a link in C:\q_mora's place
-# is not deleted through.
+# and where neither can be written the dialog says so (in Japanese, and in English under an English
+# Windows) and stays; a silent uninstall leaves nothing of Quillmoor, a screen saver the user chose
+# since stays chosen, and a link in C:\q_mora's place is not deleted through.
 #
 # usage: install_e2e.sh SETUP.exe x86|x64 VERSION WIN_POKE.exe
 set -uo pipefail
@@ -152,6 +152,18 @@ for _ in $(seq 1 50); do message_shown || break; sleep 0.1; done
   fail "the dialog did not stay open"
 kill -0 "$pid" 2>/dev/null || fail "the saver ended"
 close_dialog_with 440 212 ｷｬﾝｾﾙ
+# The same message in English, where Windows speaks it.
+LANG=en_US.UTF-8 dialog_title="<Quillmoor>"
+open_settings
+english_shown() { wine "$poke" find "#32770|<Quillmoor>" >/dev/null; }
+click_until 356 212 "a message in English that nothing was stored" english_shown   # OK
+message=$(wine "$poke" text "#32770|<Quillmoor>" | tr -d '\r')
+grep -qxF 'The settings were not saved. These files cannot be written:' <<<"$message" &&
+  grep -qF 'Quillmoor\クイルモア.ini' <<<"$message" || fail "in English the message says: $message"
+wine "$poke" close "#32770|<Quillmoor>"
+for _ in $(seq 1 50); do english_shown || break; sleep 0.1; done
+close_dialog_with 440 212 Cancel
+LANG=ja_JP.UTF-8 dialog_title=$title
 
 echo "== both writable again: the file beside the program, as ever"
 rmdir "$beside" "$own_file"

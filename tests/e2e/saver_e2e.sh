@@ -23,6 +23,9 @@ run_saver() {  # folder, arguments...; sets pid
 
 echo "== a session or the dialog already open: every mode ends at once, nothing created"
 for holder in Quillmoor_Main "<クイルモア>" "<Quillmoor>"; do  # the dialog open in either language
+  # The background job empties the log only when it gets to run, which may be after the wait
+  # below has begun: the last holder's "holding" would let a start in before this window exists.
+  rm -f "$E2E_OUT/hold.log"
   wine "$poke" hold "$holder" 30 </dev/null >"$E2E_OUT/hold.log" 2>&1 &
   hold_pid=$!
   for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/hold.log" && break; sleep 0.1; done

@@ -138,6 +138,19 @@ TEST(DialogRules, LayoutScalesWithTheScreen) {
     EXPECT_EQ(DialogPixels(13, 144), 20);
     EXPECT_EQ(DialogPixels(-13, 144), -20);
     EXPECT_EQ(DialogPixels(246, 192), 492);
+    // A check box (its square and a gap, 17 pixels at 96 DPI, then its text) starts at the
+    // buttons' left edge (316) while its text ends within their right edge (481); a longer text
+    // moves it left, just far enough.
+    EXPECT_EQ(CheckBoxSpan(100, 96), (std::pair<int, int>{316, 117}));
+    EXPECT_EQ(CheckBoxSpan(250, 96), (std::pair<int, int>{214, 267}));
+    for (int dpi : {96, 120, 144, 192}) {
+        const int buttons = DialogPixels(316, dpi), edge = DialogPixels(481, dpi);
+        for (int text = 0; text <= DialogPixels(400, dpi); ++text) {
+            const auto [left, width] = CheckBoxSpan(text, dpi);
+            EXPECT_EQ(width, CheckTextOffset(dpi) + text);
+            EXPECT_TRUE(left <= buttons && left + width <= edge && (left == buttons || left + width == edge)) << text;
+        }
+    }
 }
 
 // Pictures scaled for the screen keep their colours where the source is even, mean what they

@@ -26,6 +26,8 @@ std::wstring caption;  // the dialog's
 std::vector<std::wstring> buttons;  // the texts of its skinned buttons and check boxes
 std::wstring focusClass, focusText;  // of the control with the focus (a combo box's own)
 HWND focused = nullptr, tabFromLast = nullptr;  // the first focus; where Tab from the last control lands
+LOGFONTW checkFont = {}, buttonFont = {};  // the fonts a check box and 設定 say they draw in
+std::wstring madeFace;  // the face the system made of the check box's font
 std::vector<std::wstring> tabStops;  // every control Tab reaches, in order from 設定
 
 BOOL CALLBACK CollectButton(HWND child, LPARAM) {
@@ -67,6 +69,21 @@ void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     focusText = text;
     focused = focus;
     HWND set = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", UiText(QM_TEXT_SET).c_str());
+    HWND check = FindWindowExW(dialog, nullptr, L"Button", nullptr);
+    const auto fontOf = [](HWND control, LOGFONTW& font) {
+        font = {};
+        const auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        GetObjectW(handle, sizeof font, &font);
+        return handle;
+    };
+    fontOf(set, buttonFont);
+    HDC dc = GetDC(check);
+    HGDIOBJ oldFont = SelectObject(dc, fontOf(check, checkFont));
+    wchar_t face[LF_FACESIZE] = L"";
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    madeFace = face;
+    SelectObject(dc, oldFont);
+    ReleaseDC(check, dc);
     // The last control: the monitors' check box where the screen mode lets it be used, else the
     // screen mode's.
     HWND last = FindWindowExW(dialog, nullptr, L"Button", UiText(QM_TEXT_ALL_MONITORS).c_str());
@@ -94,7 +111,8 @@ TEST(Win32Dialog, TheCaptionCarriesTheProgramsIcon) {
 }
 
 // The dialog as it opens speaks the user's language: its caption (what a second start looks
-// for), its buttons and check boxes, and the texts it paints.
+// for), its buttons and check boxes, and the texts it paints; in the language's font (in English
+// Tahoma, as the system makes it, not a stand-in for another character set), the buttons too.
 TEST(Win32Dialog, ItSpeaksTheUsersLanguage) {
     seen = false;
     SetTimer(nullptr, 0, 1000, LookThenClose);
@@ -117,6 +135,12 @@ TEST(Win32Dialog, ItSpeaksTheUsersLanguage) {
     const std::pair<int, int> labels[] = {{kTitle, QM_TEXT_MUSIC},     {kLabelNone, QM_TEXT_NONE},     {kLabelCd, QM_TEXT_CD},
                                           {kLabelFile, QM_TEXT_FILE}, {kRepeatLabel, QM_TEXT_REPEAT}, {kLink, QM_TEXT_LINK}};
     for (const auto& label : labels) EXPECT_EQ(painted.text[label.first], UiTextIn(label.second, users)) << label.first;
+    if (users == kEnglish) {
+        EXPECT_EQ(madeFace, L"Tahoma");
+    }
+    EXPECT_EQ(std::wstring(buttonFont.lfFaceName), checkFont.lfFaceName);
+    EXPECT_TRUE(buttonFont.lfHeight == checkFont.lfHeight && buttonFont.lfWeight == checkFont.lfWeight &&
+                buttonFont.lfCharSet == checkFont.lfCharSet);
 }
 
 // The focus at the opening is on the first control of the tab order that takes it: the repeat
@@ -398,13 +422,13 @@ TEST(Win32Dialog, LabelsAndTheLinkTakeWholeClicksOnThemselves) {
     EXPECT_EQ(kindAfterOnLabel, 0);
     EXPECT_EQ(opensAfterDrag, 0) << "a press elsewhere released over the link opened it";
     EXPECT_EQ(opens, 1);
-    EXPECT_EQ(opened.rfind(L"https://", 0), 0u) << "opened: " << opened.size() << " characters";
+    EXPECT_EQ(opened, UiText(QM_TEXT_LINK));  // the address of the user's language
     BgmKind = 0;
 }
 
 // The file chooser, driven as a user drives it: "..." pressed, a path typed into the chooser
 // and confirmed; a message box, if one comes, closed.
-std::wstring typed[2];
+std::wstring typed[2], filter;  // what is typed; the file types the chooser offers
 int choice = 0;
 bool focusBackOnFileButton = false, messageShown = false;
 void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
@@ -417,6 +441,9 @@ void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
     HWND chooser = FindWindowW(L"#32770", UiText(QM_TEXT_CHOOSER_TITLE).c_str());
     if (!chooser) return;
     const int name = GetDlgItem(chooser, 0x47c) ? 0x47c : 0x480;  // the file name's box
+    wchar_t types[128] = L"";
+    GetDlgItemTextW(chooser, 0x470, types, 128);  // the file types' box
+    filter = types;
     SetDlgItemTextW(chooser, name, typed[choice++].c_str());
     PostMessageW(chooser, WM_COMMAND, IDOK, 0);
     SetTimer(nullptr, 0, 700, AnswerChooser);  // for a message box that may follow
@@ -435,10 +462,11 @@ void CALLBACK ChooseTwiceThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
-// The settings file is written in the ANSI code page: a chosen path it cannot hold (a Japanese
-// folder under 1252, an accented one under 932) is kept by its short name, which it can, so
-// the path read back from the file still opens; a path with no short name (a file yet to be
-// made) is refused with a message and the earlier choice stays.
+// The chooser speaks the user's language: it is found by its title, and names its file types
+// there. The settings file is written in the ANSI code page: a chosen path it cannot hold (a
+// Japanese folder under 1252, an accented one under 932) is kept by its short name, which it
+// can, so the path read back from the file still opens; a path with no short name (a file yet
+// to be made) is refused with a message and the earlier choice stays.
 TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -457,6 +485,7 @@ TEST(Win32Dialog, AChosenPathIsKeptInAFormTheSettingsFileCanHold) {
     RunSettingsDialog();
 
     EXPECT_EQ(choice, 2);
+    EXPECT_EQ(filter, UiText(QM_TEXT_CHOOSER_FILTER));
     EXPECT_TRUE(focusBackOnFileButton);
     EXPECT_TRUE(messageShown) << "no refusal for a path the settings file cannot hold";
     const std::wstring kept = Utf8ToWide(BgmFile);
