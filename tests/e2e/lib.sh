@@ -67,6 +67,16 @@ wait_gone() {
   return 1
 }
 
+# True once the command succeeds, tried until $1 seconds have passed (each try as long as it takes).
+within() {  # seconds, command...
+  local end=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  until "$@"; do
+    [ "$(date +%s%N)" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
+
 # True once process $1 has ended.
 gone() { ! kill -0 "$1" 2>/dev/null; }
 

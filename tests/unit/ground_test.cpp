@@ -58,7 +58,7 @@ TEST(Wallpaper, StylesTilesPoliciesAndColoursAsTheRegistryHoldsThem) {
         const char* text;
         int r, g, b;
     } colours[] = {{"58 110 165", 58, 110, 165}, {" 0  0 255 ", 0, 0, 255}, {"255 255 255", 255, 255, 255},
-                   {"256 0 0", 0, 0, 0},         {"1 2", 0, 0, 0},          {"1 2 3 4", 0, 0, 0},
+                   {"256 9 9", 0, 0, 0},         {"1 2", 0, 0, 0},          {"1 2 3 4", 0, 0, 0},
                    {"1,2,3", 0, 0, 0},           {"", 0, 0, 0},             {"12a 1 1", 0, 0, 0}};
     for (const auto& c : colours) {
         const Rgb rgb = ParseBackground(c.text);
