@@ -25,7 +25,6 @@ W=960 H=600  # the desktops' size: 16:10, so that fill, fit and stretch of a 4:3
 pics="$E2E_OUT/ground"
 rm -rf "$pics"
 mkdir -p "$pics"
-win() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 # The wallpaper: four quarters of hues no desktop in the tests has, in several formats.
 convert -size 200x150 xc:'#d0208c' xc:'#20d0c0' +append \( -size 200x150 xc:'#f0e020' xc:'#7040e0' +append \) -append \
@@ -49,35 +48,10 @@ data = b''.join(pack.compress(row) for _ in range(h)) + pack.flush()
 with open(sys.argv[1], 'wb') as f:
     f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 8, 2, 0, 0, 0)) + chunk(b'IDAT', data) + chunk(b'IEND', b''))
 EOF
-wine "$make_jpeg" "$(win "$pics/huge.jpg")" 16000 16000 d0208c 20d0c0 f0e020 7040e0 </dev/null || fail "no 16000 x 16000 JPEG"
+wine "$make_jpeg" "$(windows_path "$pics/huge.jpg")" 16000 16000 d0208c 20d0c0 f0e020 7040e0 </dev/null || fail "no 16000 x 16000 JPEG"
 
 # The background colour the user chose (Wine's desktops show it too).
 background='200 40 120' bg_hex='#c82878'
-
-# The wallpaper's values, as the user's desktop keeps them (and the policy's, where given); the
-# prefix's own come back at the end.
-desktop_key='HKEY_CURRENT_USER\Control Panel\Desktop'
-policy_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\System'
-old_background=$(wine reg query 'HKCU\Control Panel\Colors' /v Background 2>/dev/null | tr -d '\r' |
-  sed -n 's/.*Background *REG_SZ *//p')
-wallpaper() {  # file (unix path, "" for none), style, tile, background "R G B", [the policy's style]
-  local file=""
-  [ -n "$1" ] && file=$(win "$1" | sed 's/\\/\\\\/g')
-  {
-    printf 'REGEDIT4\r\n\r\n[%s]\r\n"Wallpaper"="%s"\r\n"WallpaperStyle"="%s"\r\n"TileWallpaper"="%s"\r\n' \
-      "$desktop_key" "$file" "$2" "$3"
-    printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"Background"="%s"\r\n' "$4"
-    printf '\r\n[%s]\r\n' "$policy_key"
-    if [ -n "${5:-}" ]; then printf '"WallpaperStyle"="%s"\r\n' "$5"; else printf '"WallpaperStyle"=-\r\n'; fi
-  } >"$pics/values.reg"
-  wine regedit /S "$(win "$pics/values.reg")" </dev/null >/dev/null 2>&1
-}
-restore_values() {
-  wallpaper "" 0 0 "${old_background:-58 110 165}"
-  printf 'REGEDIT4\r\n\r\n[%s]\r\n"WallpaperStyle"=-\r\n"TileWallpaper"=-\r\n' "$desktop_key" >"$pics/values.reg"
-  wine regedit /S "$(win "$pics/values.reg")" </dev/null >/dev/null 2>&1
-}
-at_exit restore_values
 
 # A desktop of a name, W x H, held open by a window of the helper's, which a photograph of the
 # screen shows (a photograph inside Wine's desktop shows its own windows, not X windows over it).
@@ -141,38 +115,38 @@ placed() {  # ImageMagick's placement options, into $pics/expected.png
 
 echo "== Screen-saver: the wallpaper in every position, never the screen"
 open_desk Screen-saver
-wallpaper "$pics/wall.jpg" 10 0 "$background"
+set_wallpaper "$pics/wall.jpg" 10 0 "$background"
 ground_of fill && placed -resize ${W}x$H^ -gravity center -extent ${W}x$H && expect_like fill "$pics/expected.png" "filled"
-wallpaper "$pics/wall.png" 6 0 "$background"
+set_wallpaper "$pics/wall.png" 6 0 "$background"
 ground_of fit && placed -resize ${W}x$H -background "$bg_hex" -gravity center -extent ${W}x$H &&
   expect_like fit "$pics/expected.png" "fitted, the colour beside it"
-wallpaper "$pics/wall.gif" 2 0 "$background"
+set_wallpaper "$pics/wall.gif" 2 0 "$background"
 ground_of stretch && placed -resize ${W}x$H! && expect_like stretch "$pics/expected.png" "stretched"
-wallpaper "$pics/wall.bmp" 0 1 "$background"
+set_wallpaper "$pics/wall.bmp" 0 1 "$background"
 ground_of tile && convert -size ${W}x$H tile:"$pics/wall.png" "$pics/expected.png" &&
   expect_like tile "$pics/expected.png" "tiled from the top left corner"
-wallpaper "$pics/wall.tif" 10 0 "$background" 0  # the user fills; the administrator's policy centres
+set_wallpaper "$pics/wall.tif" 10 0 "$background" 0  # the user fills; the administrator's policy centres
 ground_of center && placed -background "$bg_hex" -gravity center -extent ${W}x$H &&
   expect_like center "$pics/expected.png" "centred by the policy"
-wallpaper "$pics/wall-large.jpg" 22 0 "$background"  # one monitor: spanned is filled
+set_wallpaper "$pics/wall-large.jpg" 22 0 "$background"  # one monitor: spanned is filled
 ground_of span && placed -resize ${W}x$H^ -gravity center -extent ${W}x$H && expect_like span "$pics/expected.png" "spanned"
 
 echo "== Screen-saver: a 16000 x 16000 JPEG, read at an eighth"
-wallpaper "$pics/huge.jpg" 10 0 "$background"
+set_wallpaper "$pics/huge.jpg" 10 0 "$background"
 convert \( -size 100x100 xc:'#d0208c' xc:'#20d0c0' +append \) \( -size 100x100 xc:'#f0e020' xc:'#7040e0' +append \) -append \
   -resize ${W}x$H^ -gravity center -extent ${W}x$H "$pics/expected-huge.png"
 ground_of huge && expect_like huge "$pics/expected-huge.png" "filled from 16000 x 16000"
 
 echo "== Screen-saver: a JPEG cut off halfway, a PNG over the bound, no wallpaper: the colour"
-wallpaper "$pics/cut.jpg" 10 0 "$background"
+set_wallpaper "$pics/cut.jpg" 10 0 "$background"
 ground_of cut && expect_plain cut "a JPEG cut off halfway"
-wallpaper "$pics/over.png" 10 0 "$background"
+set_wallpaper "$pics/over.png" 10 0 "$background"
 ground_of over && expect_plain over "a PNG of 8000 x 6000"
-wallpaper "" 10 0 "$background"
+set_wallpaper "" 10 0 "$background"
 ground_of none && expect_plain none "no wallpaper"
 
 echo "== Screen-saver: a whole session over the 16000 x 16000 JPEG, the saver's memory bounded"
-wallpaper "$pics/huge.jpg" 10 0 "$background"
+set_wallpaper "$pics/huge.jpg" 10 0 "$background"
 rm -rf "$QMORA"
 mkdir -p "$QMORA"
 start_in_desk "$real/クイルモア.scr" /s
@@ -205,7 +179,7 @@ close_desk
 
 echo "== the user's own desktop: the photograph; where it is one colour, the wallpaper"
 open_desk "qmUser$$"
-wallpaper "$pics/wall.jpg" 10 0 "$background"
+set_wallpaper "$pics/wall.jpg" 10 0 "$background"
 import -window root -crop ${W}x$H+0+0 "$pics/screen.png"
 ground_of own && expect_like own "$pics/screen.png" "but the screen as it is"
 close_desk
