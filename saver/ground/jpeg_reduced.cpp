@@ -170,30 +170,27 @@ uint8_t Clamp(float value) {
     return static_cast<uint8_t>(value <= 0 ? 0 : value >= 255 ? 255 : static_cast<int>(value + 0.5f));
 }
 
-// The reduced nx x ny samples of one block of dequantised coefficients (natural order, only the
-// rows flagged in `rows` other than zero), into `out`, rows `stride` apart.
-void ReduceBlock(const int32_t* coefficients, unsigned rows, int nx, int ny, const float basisX[8][8],
+// The reduced nx x ny samples of one block of dequantised coefficients (natural order, none
+// other than zero past `rows` rows and `columns` columns), into `out`, rows `stride` apart.
+void ReduceBlock(const int32_t* coefficients, int rows, int columns, int nx, int ny, const float basisX[8][8],
                  const float basisY[8][8], uint8_t* out, int stride) {
     if (nx == 1 && ny == 1) {
         *out = Clamp(coefficients[0] / 8.0f + 128);
         return;
     }
     float reduced[8][8];  // reduced[v][i]: each coefficient row reduced along its columns
-    for (int v = 0; v < 8; ++v) {
-        if (!(rows & (1u << v))) continue;
+    for (int v = 0; v < rows; ++v) {
         const int32_t* f = coefficients + v * 8;
         for (int i = 0; i < nx; ++i) {
             float sum = 0;
-            for (int u = 0; u < 8; ++u) sum += basisX[i][u] * static_cast<float>(f[u]);
+            for (int u = 0; u < columns; ++u) sum += basisX[i][u] * static_cast<float>(f[u]);
             reduced[v][i] = sum;
         }
     }
     for (int j = 0; j < ny; ++j) {
         for (int i = 0; i < nx; ++i) {
             float sum = 128;
-            for (int v = 0; v < 8; ++v) {
-                if (rows & (1u << v)) sum += basisY[j][v] * reduced[v][i];
-            }
+            for (int v = 0; v < rows; ++v) sum += basisY[j][v] * reduced[v][i];
             out[j * stride + i] = Clamp(sum);
         }
     }
@@ -321,12 +318,11 @@ ReducedJpeg Reader::Scan(const uint8_t* p, size_t length, size_t dataAt) {
     }
 
     BitReader bits(data_, size_, dataAt);
-    int32_t block[64];
+    int32_t block[64] = {};  // back to zeros after each block, where it was set
     // A block's coefficients into `block` (dequantised, natural order) and its reduced samples
     // into the plane at block column bx, row by; false where the bits are not a block.
     auto decodeBlock = [&](Component& c, int bx, int by) {
-        std::memset(block, 0, sizeof block);
-        unsigned rows = 1;  // the rows of the block with a coefficient other than zero
+        int rows = 1, columns = 1;  // the coefficients other than zero lie within these
         const int32_t* q = quant_[c.quant];
         const int size = bits.Decode(dc_[c.dcTable]);
         if (size < 0 || size > 15) return false;
@@ -344,12 +340,15 @@ ReducedJpeg Reader::Scan(const uint8_t* p, size_t length, size_t dataAt) {
             }
             k += run;
             if (k > 63) return false;
-            block[kZigzag[k]] = Extend(bits.Bits(s), s) * q[kZigzag[k]];
-            rows |= 1u << (kZigzag[k] >> 3);
+            const int at = kZigzag[k];
+            block[at] = Extend(bits.Bits(s), s) * q[at];
+            rows = std::max(rows, (at >> 3) + 1);
+            columns = std::max(columns, (at & 7) + 1);
             ++k;
         }
-        ReduceBlock(block, rows, c.nx, c.ny, basis[c.nx], basis[c.ny],
+        ReduceBlock(block, rows, columns, c.nx, c.ny, basis[c.nx], basis[c.ny],
                     &c.plane[size_t(by) * c.ny * c.planeWidth + size_t(bx) * c.nx], c.planeWidth);
+        for (int v = 0; v < rows; ++v) std::memset(block + v * 8, 0, columns * sizeof block[0]);
         return true;
     };
 
@@ -382,27 +381,34 @@ void Reader::Convert(BgrPicture& picture, int denominator) const {
     picture.width = (width_ + denominator - 1) / denominator;
     picture.height = (height_ + denominator - 1) / denominator;
     picture.bgr.resize(size_t(picture.width) * picture.height * 3);
-    // Each component's sample for a pixel of the picture (every plane has the picture's samples).
-    auto sample = [&](const Component& c, int x, int y) { return c.plane[size_t(y) * c.planeWidth + size_t(x)]; };
+    // JFIF's YCbCr as tables over the blue and red differences (16 fraction bits); every plane has
+    // the picture's samples.
+    int32_t blue[256], red[256], greenOfBlue[256], greenOfRed[256];
+    for (int i = 0; i < 256; ++i) {
+        blue[i] = static_cast<int32_t>(std::lround(1.772 * 65536 * (i - 128)));
+        red[i] = static_cast<int32_t>(std::lround(1.402 * 65536 * (i - 128)));
+        greenOfBlue[i] = static_cast<int32_t>(std::lround(-0.344136 * 65536 * (i - 128)));
+        greenOfRed[i] = static_cast<int32_t>(std::lround(-0.714136 * 65536 * (i - 128)));
+    }
+    auto clamp = [](int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
     uint8_t* out = picture.bgr.data();
     for (int y = 0; y < picture.height; ++y) {
+        const uint8_t* a = &components_[0].plane[size_t(y) * components_[0].planeWidth];
+        if (components_.size() == 1) {
+            for (int x = 0; x < picture.width; ++x, out += 3) out[0] = out[1] = out[2] = a[x];
+            continue;
+        }
+        const uint8_t* b = &components_[1].plane[size_t(y) * components_[1].planeWidth];
+        const uint8_t* c = &components_[2].plane[size_t(y) * components_[2].planeWidth];
         for (int x = 0; x < picture.width; ++x, out += 3) {
-            if (components_.size() == 1) {
-                out[0] = out[1] = out[2] = sample(components_[0], x, y);
-                continue;
-            }
-            const float a = sample(components_[0], x, y), b = sample(components_[1], x, y),
-                        c = sample(components_[2], x, y);
             if (rgb_) {
-                out[0] = static_cast<uint8_t>(c);
-                out[1] = static_cast<uint8_t>(b);
-                out[2] = static_cast<uint8_t>(a);
+                out[0] = c[x], out[1] = b[x], out[2] = a[x];
                 continue;
             }
-            // JFIF's YCbCr: a luma, b and c the blue and red differences about 128.
-            out[0] = Clamp(a + 1.772f * (b - 128));
-            out[1] = Clamp(a - 0.344136f * (b - 128) - 0.714136f * (c - 128));
-            out[2] = Clamp(a + 1.402f * (c - 128));
+            const int32_t luma = (int32_t(a[x]) << 16) + (1 << 15);
+            out[0] = clamp((luma + blue[b[x]]) >> 16);
+            out[1] = clamp((luma + greenOfBlue[b[x]] + greenOfRed[c[x]]) >> 16);
+            out[2] = clamp((luma + red[c[x]]) >> 16);
         }
     }
 }
