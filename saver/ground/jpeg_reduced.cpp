@@ -150,18 +150,18 @@ struct Component {
     std::vector<uint8_t> plane;  // the component at the reduced size
 };
 
-// For each of the n reduced samples of a block's side and each frequency u: C(u)/2 times the
+// For each frequency u and each of the n reduced samples i of a block's side: C(u)/2 times the
 // mean of cos((2x + 1) u pi / 16) over the full samples x it stands for. A block's reduced sample
-// (i, j) is then the sum over v, u of basis[j][v] * basis[i][u] * F(v, u), plus 128: the mean of
-// the full inverse transform over the samples it stands for.
+// (i, j) is then the sum over v, u of basis[v][j] * basis[u][i] * F(v, u), plus 128: the mean of
+// the full inverse transform over the samples it stands for. Samples past n are 0.
 void ReducedBasis(int n, float basis[8][8]) {
     const int span = 8 / n;
     const double pi = 3.14159265358979323846;
-    for (int i = 0; i < n; ++i) {
-        for (int u = 0; u < 8; ++u) {
+    for (int u = 0; u < 8; ++u) {
+        for (int i = 0; i < 8; ++i) {
             double sum = 0;
-            for (int x = i * span; x < (i + 1) * span; ++x) sum += std::cos((2 * x + 1) * u * pi / 16);
-            basis[i][u] = static_cast<float>((u == 0 ? std::sqrt(0.5) : 1.0) / 2 * sum / span);
+            for (int x = i * span; i < n && x < (i + 1) * span; ++x) sum += std::cos((2 * x + 1) * u * pi / 16);
+            basis[u][i] = static_cast<float>((u == 0 ? std::sqrt(0.5) : 1.0) / 2 * sum / span);
         }
     }
 }
@@ -170,29 +170,42 @@ uint8_t Clamp(float value) {
     return static_cast<uint8_t>(value <= 0 ? 0 : value >= 255 ? 255 : static_cast<int>(value + 0.5f));
 }
 
-// The reduced nx x ny samples of one block of dequantised coefficients (natural order, none
-// other than zero past `rows` rows and `columns` columns), into `out`, rows `stride` apart.
-void ReduceBlock(const int32_t* coefficients, int rows, int columns, int nx, int ny, const float basisX[8][8],
-                 const float basisY[8][8], uint8_t* out, int stride) {
+// A block's coefficients other than zero: where each lies (natural order) and its dequantised
+// value; the DC coefficient first.
+struct Coefficients {
+    int count = 0;
+    uint8_t at[64];
+    float value[64];
+    int rows = 1;  // rows of the block up to the last one with a coefficient
+};
+
+// The reduced nx x ny samples of one block, into `out`, rows `stride` apart. Each coefficient
+// adds its row's share along the columns (most of a block's 64 are zero, and cost nothing), then
+// the rows are summed down each column.
+void ReduceBlock(const Coefficients& coefficients, int nx, int ny, const float basisX[8][8], const float basisY[8][8],
+                 uint8_t* out, int stride) {
     if (nx == 1 && ny == 1) {
-        *out = Clamp(coefficients[0] / 8.0f + 128);
+        *out = Clamp(coefficients.value[0] / 8.0f + 128);
         return;
     }
-    float reduced[8][8];  // reduced[v][i]: each coefficient row reduced along its columns
+    const int rows = coefficients.rows;
+    float reduced[8][8];  // reduced[v][i]: coefficient row v reduced along its columns
     for (int v = 0; v < rows; ++v) {
-        const int32_t* f = coefficients + v * 8;
-        for (int i = 0; i < nx; ++i) {
-            float sum = 0;
-            for (int u = 0; u < columns; ++u) sum += basisX[i][u] * static_cast<float>(f[u]);
-            reduced[v][i] = sum;
-        }
+        for (int i = 0; i < 8; ++i) reduced[v][i] = 0;
+    }
+    for (int k = 0; k < coefficients.count; ++k) {
+        const int v = coefficients.at[k] >> 3, u = coefficients.at[k] & 7;
+        const float value = coefficients.value[k];
+        for (int i = 0; i < nx; ++i) reduced[v][i] += value * basisX[u][i];
     }
     for (int j = 0; j < ny; ++j) {
-        for (int i = 0; i < nx; ++i) {
-            float sum = 128;
-            for (int v = 0; v < rows; ++v) sum += basisY[j][v] * reduced[v][i];
-            out[j * stride + i] = Clamp(sum);
+        float sum[8];
+        for (int i = 0; i < 8; ++i) sum[i] = 128;
+        for (int v = 0; v < rows; ++v) {
+            const float weight = basisY[v][j];
+            for (int i = 0; i < 8; ++i) sum[i] += weight * reduced[v][i];
         }
+        for (int i = 0; i < nx; ++i) out[j * stride + i] = Clamp(sum[i]);
     }
 }
 
@@ -318,17 +331,19 @@ ReducedJpeg Reader::Scan(const uint8_t* p, size_t length, size_t dataAt) {
     }
 
     BitReader bits(data_, size_, dataAt);
-    int32_t block[64] = {};  // back to zeros after each block, where it was set
+    Coefficients block;
     // A block's coefficients into `block` (dequantised, natural order) and its reduced samples
     // into the plane at block column bx, row by; false where the bits are not a block.
     auto decodeBlock = [&](Component& c, int bx, int by) {
-        int rows = 1, columns = 1;  // the coefficients other than zero lie within these
         const int32_t* q = quant_[c.quant];
         const int size = bits.Decode(dc_[c.dcTable]);
         if (size < 0 || size > 15) return false;
         // The running DC value is held to a coefficient's range: a hostile file cannot overflow it.
         c.dc = std::max(-32767, std::min(32767, c.dc + Extend(bits.Bits(size), size)));
-        block[0] = c.dc * q[0];
+        block.count = 1;
+        block.at[0] = 0;
+        block.value[0] = static_cast<float>(c.dc * q[0]);
+        block.rows = 1;
         for (int k = 1; k < 64;) {
             const int rs = bits.Decode(ac_[c.acTable]);
             if (rs < 0) return false;
@@ -341,14 +356,13 @@ ReducedJpeg Reader::Scan(const uint8_t* p, size_t length, size_t dataAt) {
             k += run;
             if (k > 63) return false;
             const int at = kZigzag[k];
-            block[at] = Extend(bits.Bits(s), s) * q[at];
-            rows = std::max(rows, (at >> 3) + 1);
-            columns = std::max(columns, (at & 7) + 1);
+            block.at[block.count] = static_cast<uint8_t>(at);
+            block.value[block.count++] = static_cast<float>(Extend(bits.Bits(s), s) * q[at]);
+            block.rows = std::max(block.rows, (at >> 3) + 1);
             ++k;
         }
-        ReduceBlock(block, rows, columns, c.nx, c.ny, basis[c.nx], basis[c.ny],
+        ReduceBlock(block, c.nx, c.ny, basis[c.nx], basis[c.ny],
                     &c.plane[size_t(by) * c.ny * c.planeWidth + size_t(bx) * c.nx], c.planeWidth);
-        for (int v = 0; v < rows; ++v) std::memset(block + v * 8, 0, columns * sizeof block[0]);
         return true;
     };
 
