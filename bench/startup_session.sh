@@ -78,16 +78,7 @@ one_size() {  # WxH
   done
   # Medians over the runs: each step's time after the start, and what it took after the step before.
   echo "$1, medians of $runs runs (ms after 'wine クイルモア.scr /s'; in brackets: since the step before):"
-  tr ' ' '\n' <"$E2E_OUT/bench-runs-$1.txt" | awk -F= 'NF == 2 { v[$1] = v[$1] " " $2; if (!($1 in seen)) { seen[$1] = 1; order[++n] = $1 } }
-    END {
-      for (i = 1; i <= n; ++i) {
-        k = split(substr(v[order[i]], 2), a, " ")
-        for (x = 2; x <= k; ++x) for (y = x; y > 1 && a[y - 1] + 0 > a[y] + 0; --y) { t = a[y]; a[y] = a[y - 1]; a[y - 1] = t }
-        m = a[int((k + 1) / 2)]
-        if (order[i] ~ /^x\./) printf "  %-26s %6d\n", order[i], m
-        else { printf "  %-26s %6d  (%+d)\n", order[i], m, m - prev; prev = m }
-      }
-    }' 
+  awk -f bench/medians.awk "$E2E_OUT/bench-runs-$1.txt"
   kill "$desktop" 2>/dev/null
   wait "$desktop" 2>/dev/null
 }
