@@ -15,16 +15,11 @@ sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1920x1080 3840x2160)
 cd "$root"
 source scripts/lib/session.sh
+. bench/bench_wine.sh
 arch=$(qm_session_arch)
 
 one_size() {  # WxH
-  source scripts/lib/session.sh
-  QM_SCREEN="$1x24" qm_start_display
-  # The benchmarks' own prefix (bench/startup_session.sh says why).
-  export WINEPREFIX="$root/build/wineprefix-bench"
-  qm_start_wine
-  export QM_E2E_OUT="$root/out/bench"
-  . tests/e2e/lib.sh
+  bench_wine "$1"
   # A fresh server, which forgets the size of a Wine desktop of the size before.
   restart_wine
   local install="$WINEPREFIX/drive_c/qm_ground_bench"

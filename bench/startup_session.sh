@@ -18,17 +18,11 @@ sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1280x1024 1920x1080 3840x2160)
 cd "$root"
 source scripts/lib/session.sh
+. bench/bench_wine.sh
 dist=${QM_DIST:-$root/dist/$(qm_session_arch)}
 
 one_size() {  # WxH
-  source scripts/lib/session.sh
-  QM_SCREEN="$1x24" qm_start_display
-  # A prefix of the benchmarks' own: Wine keeps a monitor's last mode in its registry, and a
-  # mode a benchmark's renderer set on its screen must not meet the tests on theirs.
-  export WINEPREFIX="$root/build/wineprefix-bench"
-  qm_start_wine
-  export QM_E2E_OUT="$root/out/bench"
-  . tests/e2e/lib.sh
+  bench_wine "$1"
   local install="$WINEPREFIX/drive_c/qm_bench"
   install_programs "$install" "$dist/クイルモア.scr" "$dist/クイルモア.dll" "$dist/クイルモア.data"
   rm -f "$install/クイルモア.ini"
