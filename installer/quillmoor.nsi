@@ -55,24 +55,29 @@ Page custom OptionsPage OptionsLeave
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_LANGUAGE "Japanese"
+; The installer and the uninstaller speak the user's UI language where they have it and the
+; first one listed otherwise: English, for every Windows that does not speak Japanese.
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Japanese"
 
 LangString OptionsTitle ${LANG_JAPANESE} "スクリーンセーバーの設定"
 LangString OptionsTitle ${LANG_ENGLISH} "Screen saver"
 LangString OptionsText ${LANG_JAPANESE} "クイルモアをすべてのユーザーのスクリーンセーバー一覧に入れます。"
-LangString OptionsText ${LANG_ENGLISH} "Quillmoor goes into every user's list of screen savers."
+LangString OptionsText ${LANG_ENGLISH} "Quillmoor will be in every user's list of screen savers."
 ; The option's text around the account's name.
 LangString CurrentBefore ${LANG_JAPANESE} "クイルモアを "
 LangString CurrentBefore ${LANG_ENGLISH} "Make Quillmoor the screen saver of the account "
 LangString CurrentAfter ${LANG_JAPANESE} " のスクリーンセーバーにする"
-LangString CurrentAfter ${LANG_ENGLISH} " (the one this installer runs as)"
+LangString CurrentAfter ${LANG_ENGLISH} " (the account this installer runs as)"
 LangString NoRights ${LANG_JAPANESE} "クイルモアをインストールするには管理者の権限が必要です。$\r$\n$SYSDIR に書き込めません。"
 LangString NoRights ${LANG_ENGLISH} "Installing Quillmoor needs administrator rights.$\r$\n$SYSDIR cannot be written."
 LangString NoRightsUninstall ${LANG_JAPANESE} "クイルモアをアンインストールするには管理者の権限が必要です。$\r$\n$SYSDIR のファイルを削除できません。"
 LangString NoRightsUninstall ${LANG_ENGLISH} "Uninstalling Quillmoor needs administrator rights.$\r$\nThe files in $SYSDIR cannot be removed."
 LangString NotInstalled ${LANG_JAPANESE} "$SYSDIR にファイルを置けませんでした。クイルモアはインストールされていません。"
 LangString NotInstalled ${LANG_ENGLISH} "The files could not be placed in $SYSDIR. Quillmoor is not installed."
+; The uninstall entry, by its name in the Screen Saver list.
+LangString UninstallName ${LANG_JAPANESE} "クイルモア (${ARCH})"
+LangString UninstallName ${LANG_ENGLISH} "Quillmoor (${ARCH})"
 
 Var SaverFolder  ; where the system keeps savers of this architecture, as the system names it
 Var Account      ; the account this installer runs as, whose screen saver the option sets
@@ -155,7 +160,7 @@ Section "-Files" SaverFiles
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} (${ARCH})"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "$(UninstallName)"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SaverFolder\クイルモア.scr,0"

@@ -5,10 +5,18 @@
 #include "command_button.h"
 #include "saver/main/win32_platform.h"
 #include "saver/main/win32_text.h"
+#include "saver/main/win32_ui_text.h"
 
 namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
+
+// The caption label: 195 twips high, as wide as the face, where DrawSkin puts it.
+RECT CaptionLabel(int width, int height, double twipsPerPixel) {
+    RECT label = {0, static_cast<LONG>(CaptionTop(height * twipsPerPixel, 195.0) / twipsPerPixel), width, 0};
+    label.bottom = label.top + static_cast<LONG>(195.0 / twipsPerPixel + 0.5);
+    return label;
+}
 constexpr double kSourceTwipsPerPixel = 15.0;  // the skins are 960 x 375 twips at 64 x 25 pixels
 
 class Win32Command : public CommandHost {
@@ -58,7 +66,7 @@ public:
     }
     std::string CaptionText() override { return caption_; }
     void SetCaptionText(const std::string& text) override { Update(caption_, text); }
-    std::string CaptionFont() override { return "ＭＳ Ｐゴシック,9.75,400,128"; }
+    std::string CaptionFont() override { return WideToUtf8(UiText(QM_TEXT_FONT)); }
     void SetCaptionFont(const std::string&) override {}
     std::string AmbientFont() override { return CaptionFont(); }
 
@@ -130,9 +138,7 @@ private:
     void PaintCaption(HDC dc, int w, int h) {
         HGDIOBJ oldFont = SelectObject(dc, font_);
         SetBkMode(dc, TRANSPARENT);
-        const double labelHeight = 195.0 / twipsPerPixel_;
-        RECT label = {0, static_cast<LONG>(CaptionTop(h * twipsPerPixel_, 195.0) / twipsPerPixel_), w, 0};
-        label.bottom = label.top + static_cast<LONG>(labelHeight + 0.5);
+        RECT label = CaptionLabel(w, h, twipsPerPixel_);
         const std::wstring text = Utf8ToWide(caption_);
         if (captionEnabled_) {
             SetTextColor(dc, colour_);
@@ -258,3 +264,5 @@ bool CommandEnabled(HWND button) {
     Win32Command* b = Of(button);
     return b && b->Logic().mEnabled != 0;
 }
+
+RECT CommandCaptionRect(int width, int height, int dpi) { return CaptionLabel(width, height, 1440.0 / dpi); }

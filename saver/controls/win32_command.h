@@ -21,3 +21,7 @@ void SetCommandEnabled(HWND button, bool enabled);
 
 // Returns whether the button is enabled (its own state; the window itself stays enabled).
 bool CommandEnabled(HWND button);
+
+// Where a button of width x height pixels on a screen of `dpi` draws its caption, centred and
+// clipped: its caption label's rectangle in the button's client area.
+RECT CommandCaptionRect(int width, int height, int dpi);

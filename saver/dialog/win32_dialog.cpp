@@ -1,4 +1,4 @@
-// The settings dialog "<クイルモア>": a bluish gradient window with a brushed-metal panel of
+// The settings dialog ("<クイルモア>", "<Quillmoor>"): a bluish gradient window with a brushed-metal panel of
 // music controls, skinned buttons, a credit line and a link; modal; confirming writes the
 // settings file.
 #include "win32_dialog.h"
@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,10 +16,10 @@
 #include "saver/controls/win32_command.h"
 #include "saver/main/paths.h"
 #include "saver/main/settings.h"
-#include "saver/main/sub_main.h"
 #include "saver/main/win32_forms.h"
 #include "saver/main/win32_platform.h"
 #include "saver/main/win32_text.h"
+#include "saver/main/win32_ui_text.h"
 
 namespace {
 
@@ -28,7 +29,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kBandPicture = 5, kOptionOff = 6, kOptionOn = 7, kHandCursor = 20;
 const char kCreditText[] = "Quillmoor project    Ver.1.0.0";
-const char kLinkAddress[] = "https://quillmoor.example.org/";
 
 void OpenWithShell(HWND owner, const wchar_t* address) {
     ShellExecuteW(owner, L"open", address, L"", L"", SW_SHOWNORMAL);
@@ -41,8 +41,8 @@ struct Dialog {
     HWND fileButton = nullptr;
     HWND setButton = nullptr;
     HWND cancelButton = nullptr;
-    HWND screenMode = nullptr;   // the check box "画面の解像度を変えない"
-    HWND allMonitors = nullptr;  // the check box "すべてのモニターに表示", usable with the one above
+    HWND screenMode = nullptr;   // the check box that keeps the screen's resolution
+    HWND allMonitors = nullptr;  // the check box of a scene on every monitor, usable with the one above
     int dpi = 96;
     DialogLayout layout;
     HFONT font = nullptr;
@@ -172,6 +172,10 @@ void MakePanelBackground(int width, int height) {
     if (band) DeleteObject(band);
 }
 
+// A label that sizes itself to its text: all of its ink shows, that of smoothed letters which
+// spreads a little past their advance too (the layout leaves it room).
+constexpr UINT kSizedLabel = DT_LEFT | DT_SINGLELINE | DT_NOCLIP;
+
 void Text(HDC dc, const std::wstring& text, RECT rect, COLORREF colour, UINT format) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colour);
@@ -195,9 +199,9 @@ void PaintPanel(HWND panel) {
         const RECT& mark = l.box[kMarkNone + kind];
         BlitBitmap(dc, dialog.marks[kind == controls.selectedMark ? 1 : 0], mark.left, mark.top, dialog.markSide,
              dialog.markSide);
-        Text(dc, l.text[kLabelNone + kind], l.box[kLabelNone + kind], RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
+        Text(dc, l.text[kLabelNone + kind], l.box[kLabelNone + kind], RGB(0, 0, 0), kSizedLabel);
     }
-    Text(dc, l.text[kRepeatLabel], l.box[kRepeatLabel], RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
+    Text(dc, l.text[kRepeatLabel], l.box[kRepeatLabel], RGB(0, 0, 0), kSizedLabel);
     const RECT& file = l.box[kFileLabel];
     Rectangle(dc, file.left, file.top, file.right, file.bottom);  // the file label's border
     const RECT inside = {file.left + Scaled(3), file.top + Scaled(2), file.right - Scaled(2), file.bottom - Scaled(2)};
@@ -245,17 +249,19 @@ void ChooseFile() {
     wchar_t file[256] = L"";
     wchar_t title[256] = L"";
     const std::wstring folder = Utf8ToWide(BgmFolder);
+    const std::wstring chooserTitle = UiText(QM_TEXT_CHOOSER_TITLE);
+    const std::wstring filter = UiText(QM_TEXT_CHOOSER_FILTER) + L'\0' + L"*.MP3;*.WAV" + L'\0' + L'\0';
     OPENFILENAMEW chooser = {};
     chooser.lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // without the later fields (76 bytes in a 32-bit program)
     chooser.hwndOwner = dialog.window;
     chooser.hInstance = GetModuleHandleW(nullptr);
-    chooser.lpstrFilter = L"BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0\0";
+    chooser.lpstrFilter = filter.c_str();
     chooser.lpstrFile = file;
     chooser.nMaxFile = 255;
     chooser.lpstrFileTitle = title;
     chooser.nMaxFileTitle = 255;
     chooser.lpstrInitialDir = folder.c_str();
-    chooser.lpstrTitle = L"ﾌｧｲﾙを開く";
+    chooser.lpstrTitle = chooserTitle.c_str();
     if (GetOpenFileNameW(&chooser) > 0) {
         std::wstring chosen = file;
         // The settings file is written in the ANSI code page: a path it cannot hold is kept in
@@ -266,8 +272,8 @@ void ChooseFile() {
             chosen = length > 0 && length < MAX_PATH && FitsAnsiCodePage(shortPath) ? shortPath : L"";
         }
         if (chosen.empty()) {
-            MessageBoxW(dialog.window, L"このファイルの名前は設定ファイルに書けません。別のファイルを選んでください。",
-                        Utf8ToWide(kDialogTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+            MessageBoxW(dialog.window, UiText(QM_TEXT_PATH_REFUSED).c_str(), UiText(QM_TEXT_DIALOG_TITLE).c_str(),
+                        MB_OK | MB_ICONEXCLAMATION);
         } else {
             BgmFile = WideToUtf8(chosen);
             BgmFolder = FolderOfPath(BgmFile);
@@ -315,9 +321,9 @@ void Confirm() {
     ProfileWriter writer;
     if (ConfirmSettings(writer, WideToUtf8(text), files).empty()) {
         // Nothing was stored: the user is told where, and the dialog stays with the choice in it.
-        std::wstring message = L"設定を保存できませんでした。次のファイルに書き込めません。";
+        std::wstring message = UiText(QM_TEXT_NOT_SAVED);
         for (const std::string& file : files) message += L"\n" + Utf8ToWide(file);
-        MessageBoxW(dialog.window, message.c_str(), Utf8ToWide(kDialogTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(dialog.window, message.c_str(), UiText(QM_TEXT_DIALOG_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     Close();
@@ -517,9 +523,9 @@ void PaintDialog(HWND window) {
     GetClientRect(window, &client);
     BlitBitmap(dc, dialog.background, 0, 0, client.right, client.bottom);
     HGDIOBJ oldFont = SelectObject(dc, dialog.font);
-    Text(dc, l.text[kCredit], l.box[kCredit], RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
+    Text(dc, l.text[kCredit], l.box[kCredit], RGB(255, 255, 255), kSizedLabel);
     SelectObject(dc, dialog.linkFont);
-    Text(dc, l.text[kLink], l.box[kLink], RGB(255, 255, 255), DT_LEFT | DT_SINGLELINE);
+    Text(dc, l.text[kLink], l.box[kLink], RGB(255, 255, 255), kSizedLabel);
     SelectObject(dc, oldFont);
     EndPaint(window, &paint);
 }
@@ -588,51 +594,56 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int CheckTextOffset(int dpi) { return DialogPixels(13, dpi) + DialogPixels(4, dpi); }
 
-DialogLayout LayOutDialog(HDC measure, int dpi) {
+DialogLayout LayOutDialog(HDC measure, int dpi, LANGID language) {
     const auto px = [dpi](int pixelsAt96) { return DialogPixels(pixelsAt96, dpi); };
+    const auto text = [language](int id) { return language ? UiTextIn(id, language) : UiText(id); };
     DialogLayout l;
     const auto fixed = [&](int item, int x, int y, int width, int height, const std::wstring& text = L"") {
         l.box[item] = {px(x), px(y), px(x) + px(width), px(y) + px(height)};
         l.text[item] = text;
     };
+    // A text's width: its letters' advance, and a margin for the ink that smoothed letters spread
+    // a pixel or two past it, which a check box would cut and the next control must keep clear of.
+    const auto inked = [&](const std::wstring& text, SIZE& extent) {
+        GetTextExtentPoint32W(measure, text.c_str(), static_cast<int>(text.size()), &extent);
+        extent.cx += px(2);
+    };
     const auto sized = [&](int item, int x, int y, const std::wstring& text) {  // as large as its text
         SIZE extent = {};
-        GetTextExtentPoint32W(measure, text.c_str(), static_cast<int>(text.size()), &extent);
+        inked(text, extent);
         l.box[item] = {px(x), px(y), px(x) + extent.cx, px(y) + extent.cy};
         l.text[item] = text;
     };
     l.client = {px(492), px(246)};
     l.panel = {px(12), px(16), px(12) + px(469), px(16) + px(165)};
     fixed(kTitleFrame, 20, 20, 113, 21);
-    fixed(kTitle, 20, 24, 111, 13, L"BGM");
+    fixed(kTitle, 20, 24, 111, 13, text(QM_TEXT_MUSIC));
     fixed(kMarkCd, 28, 56, 13, 13);
     fixed(kMarkNone, 28, 76, 13, 13);
     fixed(kMarkFile, 28, 96, 13, 13);
-    sized(kLabelCd, 44, 56, L"音楽CD");
-    sized(kLabelNone, 44, 76, L"なし");
-    sized(kLabelFile, 44, 96, L"MP3、WAV");
+    sized(kLabelCd, 44, 56, text(QM_TEXT_CD));
+    sized(kLabelNone, 44, 76, text(QM_TEXT_NONE));
+    sized(kLabelFile, 44, 96, text(QM_TEXT_FILE));
     fixed(kRepeatBox, 112, 52, 41, 20);
-    sized(kRepeatLabel, 156, 56, L"曲目をﾘﾋﾟｰﾄ");
+    sized(kRepeatLabel, 156, 56, text(QM_TEXT_REPEAT));
     fixed(kFileButton, 28, 112, 41, 25, L"...");
     fixed(kFileLabel, 72, 116, 381, 33);
     sized(kCredit, 12, 192, Utf8ToWide(kCreditText));
-    sized(kLink, 12, 208, Utf8ToWide(kLinkAddress));
-    fixed(kSetButton, 316, 200, 81, 25, L"設定");
-    fixed(kCancelButton, 400, 200, 81, 25, L"ｷｬﾝｾﾙ");
-    // Between the panel and the buttons, over them: the check's square, a gap, then the text as
-    // wide as it is.
-    const std::wstring screenText = L"画面の解像度を変えない";
-    SIZE extent = {};
-    GetTextExtentPoint32W(measure, screenText.c_str(), static_cast<int>(screenText.size()), &extent);
-    l.box[kScreenMode] = {px(316), px(183), px(316) + CheckTextOffset(dpi) + extent.cx,
-                          px(183) + std::max<int>(extent.cy, px(13))};
-    l.text[kScreenMode] = screenText;
-    // Below the buttons, at the same left edge: the monitors' check box.
-    const std::wstring monitorsText = L"すべてのモニターに表示";
-    GetTextExtentPoint32W(measure, monitorsText.c_str(), static_cast<int>(monitorsText.size()), &extent);
-    l.box[kAllMonitors] = {px(316), px(229), px(316) + CheckTextOffset(dpi) + extent.cx,
-                           px(229) + std::max<int>(extent.cy, px(13))};
-    l.text[kAllMonitors] = monitorsText;
+    sized(kLink, 12, 208, text(QM_TEXT_LINK));
+    fixed(kSetButton, 316, 200, 81, 25, text(QM_TEXT_SET));
+    fixed(kCancelButton, 400, 200, 81, 25, text(QM_TEXT_CANCEL));
+    // The check boxes: the screen mode's between the panel and the buttons, the monitors' below
+    // them; each the check's square, a gap, then its text as wide as it is, at the buttons' left
+    // edge, or as much further left as keeps a longer text within their right edge.
+    const auto check = [&](int item, int y, const std::wstring& label) {
+        SIZE extent = {};
+        inked(label, extent);
+        const int width = CheckTextOffset(dpi) + extent.cx, left = std::min(px(316), px(481) - width);
+        l.box[item] = {left, px(y), left + width, px(y) + std::max<int>(extent.cy, px(13))};
+        l.text[item] = label;
+    };
+    check(kScreenMode, 183, text(QM_TEXT_SCREEN_MODE));
+    check(kAllMonitors, 229, text(QM_TEXT_ALL_MONITORS));
     return l;
 }
 
@@ -658,7 +669,7 @@ void RunSettingsDialog() {
     MakeResources(StartingDpi());
     const SIZE size = WindowSizeFor(dialog.dpi);
     const auto place = DialogPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), size.cx, size.cy);
-    dialog.window = CreateWindowExW(kExStyle, L"QuillmoorSettings", Utf8ToWide(kDialogTitle).c_str(), kStyle,
+    dialog.window = CreateWindowExW(kExStyle, L"QuillmoorSettings", UiText(QM_TEXT_DIALOG_TITLE).c_str(), kStyle,
                                     place.first, place.second, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
     if (!dialog.window) {
         FreeResources();

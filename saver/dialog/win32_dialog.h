@@ -12,8 +12,8 @@ enum DialogItem {
     kLabelNone, kLabelCd, kLabelFile,       // their labels
     kRepeatBox, kRepeatLabel, kFileButton, kFileLabel,
     kCredit, kLink, kSetButton, kCancelButton,  // on the dialog itself; the others are in the panel
-    kScreenMode,                            // the check box "画面の解像度を変えない"
-    kAllMonitors,                           // the check box "すべてのモニターに表示"
+    kScreenMode,                            // the check box that keeps the screen's resolution
+    kAllMonitors,                           // the check box of a scene on every monitor
     kDialogItems
 };
 constexpr bool InPanel(int item) { return item < kCredit; }
@@ -28,9 +28,10 @@ struct DialogLayout {
     std::wstring text[kDialogItems];  // what a label or button shows (the file label: empty)
 };
 
-// The layout at `dpi` (96 is the design's own pixels); `measure` has the dialog's font selected,
-// and the labels that size themselves are as large as their texts in it.
-DialogLayout LayOutDialog(HDC measure, int dpi);
+// The layout at `dpi` (96 is the design's own pixels) with the texts of `language` (0: the
+// user's, as the resource loader picks them); `measure` has the dialog's font for that language
+// selected, and the labels that size themselves are as large as their texts in it.
+DialogLayout LayOutDialog(HDC measure, int dpi, LANGID language = 0);
 
 // How the link opens its address; the shell's "open" unless replaced.
 using LinkOpener = void (*)(HWND owner, const wchar_t* address);

@@ -3,16 +3,19 @@
 #include "command_line.h"
 
 const char* const kSessionTitle = "Quillmoor_Main";
-const char* const kDialogTitle = "<クイルモア>";
 const char* const kExchangeFolder = "C:\\q_mora";
 const char* const kRendererName = "\\クイルモア.dll";
-const char* const kMissingRendererMessage = "クイルモア.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 
 std::optional<int32_t> CursorCount;
 
 void SubMain(StartupPlatform& platform) {
-    // A session or the settings dialog already open: end at once, whatever the mode.
-    if (platform.TopLevelWindowExists(kSessionTitle) || platform.TopLevelWindowExists(kDialogTitle)) return;
+    // A session or the settings dialog already open: end at once, whatever the mode. The
+    // dialog's title is that of the language it opened in, which need not be this start's (the
+    // user's language changed meanwhile): the title in each language is looked for.
+    if (platform.TopLevelWindowExists(kSessionTitle)) return;
+    for (const std::string& title : platform.TextInEveryLanguage(QM_TEXT_DIALOG_TITLE)) {
+        if (platform.TopLevelWindowExists(title)) return;
+    }
 
     const std::string arguments = platform.CommandArguments();
     const std::string mode = ModeLetter(arguments);
@@ -24,7 +27,7 @@ void SubMain(StartupPlatform& platform) {
     platform.CreateFolder(kExchangeFolder);
     LoadSettings(platform);
     if (!platform.FileExists(platform.ProgramFolder() + kRendererName)) {
-        platform.ShowMessage(kMissingRendererMessage);
+        platform.ShowMessage(platform.Text(QM_TEXT_MISSING_RENDERER));
         return;
     }
     if (mode == "C") {

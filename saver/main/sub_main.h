@@ -5,14 +5,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "resources/texts.h"
 #include "settings.h"
 
 extern const char* const kSessionTitle;    // "Quillmoor_Main": a session is running
-extern const char* const kDialogTitle;     // "<クイルモア>": the settings dialog is open
 extern const char* const kExchangeFolder;  // "C:\q_mora"
 extern const char* const kRendererName;    // "\クイルモア.dll", appended to the program's folder
-extern const char* const kMissingRendererMessage;
 
 // The display count ShowCursor returned when run mode hid the cursor; empty in other modes.
 extern std::optional<int32_t> CursorCount;
@@ -28,6 +28,10 @@ public:
     virtual void CreateFolder(const std::string& path) = 0;
     // A message box with OK only, no icon, the program's title as caption; returns when closed.
     virtual void ShowMessage(const std::string& text) = 0;
+    // One of the program's texts (resources/texts.h) in the user's language.
+    virtual std::string Text(int id) = 0;
+    // One of the program's texts in every language the program speaks.
+    virtual std::vector<std::string> TextInEveryLanguage(int id) = 0;
     // ShowCursor(FALSE); returns the new display count.
     virtual int32_t HideCursor() = 0;
     // The forms the modes hand over to.

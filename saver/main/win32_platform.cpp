@@ -2,11 +2,14 @@
 
 #include <shlobj.h>
 
+#include <cmath>
 #include <vector>
 
+#include "form_font.h"
 #include "paths.h"
 #include "settings.h"
 #include "win32_text.h"
+#include "win32_ui_text.h"
 
 int16_t ZoomOriginX = 0;
 int16_t ZoomOriginY = 0;
@@ -126,9 +129,14 @@ bool LoadResourceBitmap(int id, ResourceBitmap& bitmap) {
     return true;
 }
 
-HFONT CreateFormFont(int dpi, bool underline) {
-    return CreateFontW(-MulDiv(975, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+HFONT CreateFormFont(int dpi, bool underline, LANGID language) {
+    FormFont font;
+    const std::wstring described = language ? UiTextIn(QM_TEXT_FONT, language) : UiText(QM_TEXT_FONT);
+    if (!ReadFormFont(WideToUtf8(described), font)) ReadFormFont(kDesignFont, font);
+    const int hundredths = static_cast<int>(std::lround(font.points * 100));
+    return CreateFontW(-MulDiv(hundredths, dpi, 7200), 0, 0, 0, font.weight, FALSE, underline, FALSE,
+                       static_cast<BYTE>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH, Utf8ToWide(font.name).c_str());
 }
 
 void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height) {

@@ -56,9 +56,10 @@ extern int16_t ZoomOriginY;
 void ZoomFromPoint(HWND window);
 void ZoomToPoint(HWND window);
 
-// The forms' font, "ＭＳ Ｐゴシック" at 9.75 points on a screen of `dpi` (Japanese character set);
-// the caller deletes it.
-HFONT CreateFormFont(int dpi, bool underline);
+// The forms' font on a screen of `dpi`, as the texts of `language` (0: the user's, as the
+// resource loader picks them) describe it: "ＭＳ Ｐゴシック" at 9.75 points in Japanese, the
+// system's dialog font at its own size in English. The caller deletes it.
+HFONT CreateFormFont(int dpi, bool underline, LANGID language = 0);
 
 // Copies `bitmap` (width x height from its origin) to (x, y) of `dc`; nothing without a bitmap.
 void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int width, int height);

@@ -7,16 +7,9 @@
 #include "win32_forms.h"
 #include "win32_platform.h"
 #include "win32_text.h"
+#include "win32_ui_text.h"
 
 namespace {
-
-// The program's title, shown as the caption of its message boxes and by the system's
-// screen-saver settings page (string resource 1).
-std::wstring ProgramTitle() {
-    wchar_t title[128] = L"";
-    LoadStringW(GetModuleHandleW(nullptr), 1, title, 128);
-    return title;
-}
 
 class Win32StartupPlatform final : public Win32Settings<StartupPlatform> {
 public:
@@ -27,7 +20,13 @@ public:
     // The exchange folder: private to the user from the start.
     void CreateFolder(const std::string& path) override { CreatePrivateFolder(Utf8ToWide(path)); }
     void ShowMessage(const std::string& text) override {
-        MessageBoxW(nullptr, Utf8ToWide(text).c_str(), ProgramTitle().c_str(), MB_OK);
+        MessageBoxW(nullptr, Utf8ToWide(text).c_str(), UiText(QM_TEXT_NAME).c_str(), MB_OK);
+    }
+    std::string Text(int id) override { return WideToUtf8(UiText(id)); }
+    std::vector<std::string> TextInEveryLanguage(int id) override {
+        std::vector<std::string> texts;
+        for (LANGID language : UiLanguages()) texts.push_back(WideToUtf8(UiTextIn(id, language)));
+        return texts;
     }
     int32_t HideCursor() override { return ShowCursor(FALSE); }
     void ShowPreview(int32_t parentWindow) override { RunPreviewForm(parentWindow); }

@@ -93,6 +93,14 @@ qm_start_wine() {
     wineserver -w </dev/null >/dev/null 2>&1 || true
     touch "$WINEPREFIX/.qm-booted"
   fi
+  # Wine's own fonts (Debian's fonts-wine) where its programs find them: Tahoma, the English
+  # dialog's font, as Windows has it.
+  local font
+  for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
+    if [ -f "$font" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ]; then
+      cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
+  done
   # Starts the persistent server, or leaves the one already serving this prefix.
   local fresh=1
   qm_prefix_server_running && fresh=""

@@ -4,7 +4,9 @@
 # the gradient, the band, the selected option mark and the buttons are where the scaled layout
 # puts them. A screenshot of each is kept (dialog-DPI.png). At 96 and 144 DPI the check boxes are
 # clicked as a user would: the monitors' box greyed while the screen mode's is clear, 設定 stores
-# both, ｷｬﾝｾﾙ leaves the file alone, and unticked and stored they leave no key behind.
+# both, ｷｬﾝｾﾙ leaves the file alone, and unticked and stored they leave no key behind; and the
+# dialog in English, as large, its texts English, its screen mode's box ticked in its place
+# (dialog-en-DPI.png).
 #
 # usage: dialog_scaled_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe
 set -uo pipefail
@@ -73,7 +75,7 @@ for dpi in 96 120 144 192; do
 
   ini="$install/クイルモア.ini"
   rm -f "$ini"
-  checks() { wine "$poke" checks "QuillmoorSettings|$title" | tr -d '\r'; }
+  checks() { wine "$poke" checks "QuillmoorSettings|$dialog_title" | tr -d '\r'; }
   ticked() { checks | grep -qx '画面の解像度を変えない=1'; }
   unticked() { checks | grep -qx '画面の解像度を変えない=0'; }
   all_ticked() { checks | grep -qx 'すべてのモニターに表示=1'; }
@@ -107,6 +109,22 @@ for dpi in 96 120 144 192; do
   [ -s "$ini" ] && ! grep -qa "$(printf '\x89\xe6\x96\xca')" "$ini" && ! grep -qa "$(printf '\xd3\xc6\xc0\xb0')" "$ini" ||
     fail "$dpi DPI: unticked, a key stayed: $(value 画面ﾓｰﾄﾞ), $(value ﾓﾆﾀｰ)"
   [ "$(grep -ac '=' "$ini")" = 3 ] || fail "$dpi DPI: the file does not hold the three music keys alone"
+
+  # In English: the same size, every control's text in English (the layout's fit of the painted
+  # ones is the Win32 ring's), its first check box ticked where the longer text put it.
+  LANG=en_US.UTF-8 dialog_title="<Quillmoor>"
+  rm -f "$ini"
+  open_dialog_of "$install/クイルモア.scr" "$poke" || continue
+  found=$(wine "$poke" find "$dialog_title" | tr -d '\r')
+  [ "$found" = "class=QuillmoorSettings client=${w}x${h} visible=1" ] || fail "$dpi DPI, in English: $found"
+  shown=$(wine "$poke" text "QuillmoorSettings|$dialog_title" | tr -d '\r' | sort | tr '\n' '|')
+  [ "$shown" = "...|Cancel|Keep the screen resolution|OK|Show on all monitors|" ] || fail "$dpi DPI, in English: $shown"
+  import -window root -crop "${w}x${h}+$ox+$oy" +repage "$E2E_OUT/dialog-en-$dpi.png"
+  ticked_en() { checks | grep -qx 'Keep the screen resolution=1'; }
+  tick ticked_en
+  close_with 440 212 Cancel
+  [ ! -e "$ini" ] || fail "$dpi DPI, in English: Cancel wrote a settings file"
+  LANG=ja_JP.UTF-8 dialog_title=$title
 done
 
 echo "$failures failures"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The installer as a user and an administrator meet it, in a Wine prefix of its own made fresh:
-# a silent install puts the three files where the Screen Saver list of that architecture looks
-# (Wine has no Screen Saver control panel: "listed" is checked by place), with an uninstall entry
+# its page in Japanese, English and (for want of German) English, naming the account; a silent
+# install puts the three files where the Screen Saver list of that architecture looks
+# (Wine has no Screen Saver control panel: "listed" is checked by place, and the name it would
+# list by string 1 in each language), with an uninstall entry named in the installer's language
 # and Quillmoor as the user's screen saver; the installed saver runs a session and opens its
 # settings from there; settings that cannot be kept beside the program go to the user's own file,
 # and where neither can be written the dialog says so and stays; a silent uninstall leaves nothing
@@ -52,20 +54,26 @@ uninstall() {
   done
 }
 
-echo "== the page names whose screen saver the option sets: the account the installer runs as"
+echo "== the page, in the user's language, names whose screen saver the option sets: the account the installer runs as"
 account=$(wine cmd /c echo %USERNAME% </dev/null 2>/dev/null | tr -d '\r')
-timeout 60 wine "$setup" </dev/null >/dev/null 2>&1 &
-pid=$!
-if [ -n "$(x_window 'Quillmoor セットアップ' 150)" ]; then
-  sleep 0.5
-  option=$(wine "$poke" checks "Quillmoor セットアップ" | tr -d '\r' | grep 'スクリーンセーバーにする')
-  echo "the option: $option"
-  [ "$option" = "クイルモアを $account のスクリーンセーバーにする=1" ] || fail "the option does not name the account $account: '$option'"
-else
-  fail "no installer window"
-fi
-wine taskkill /f /im "$(basename "$setup")" </dev/null >/dev/null 2>&1
-reap "$pid" "the installer left on its page"
+installer_page() {  # LANG, the window's title, the option's text
+  LANG=$1 timeout 60 wine "$setup" </dev/null >/dev/null 2>&1 &
+  pid=$!
+  if [ -n "$(x_window "$2" 150)" ]; then
+    sleep 0.5
+    option=$(wine "$poke" checks "$2" | tr -d '\r' | grep -F " $account ")
+    echo "the option under $1: $option"
+    [ "$option" = "$3=1" ] || fail "under $1 the option is not '$3': '$option'"
+  else
+    fail "no installer window '$2' under $1"
+  fi
+  wine taskkill /f /im "$(basename "$setup")" </dev/null >/dev/null 2>&1
+  reap "$pid" "the installer left on its page under $1"
+}
+installer_page ja_JP.UTF-8 'Quillmoor セットアップ' "クイルモアを $account のスクリーンセーバーにする"
+english_option="Make Quillmoor the screen saver of the account $account (the account this installer runs as)"
+installer_page en_US.UTF-8 'Quillmoor Setup' "$english_option"
+installer_page de_DE.UTF-8 'Quillmoor Setup' "$english_option"  # no German: English
 
 echo "== without the rights to write the system folder: the install says so and fails"
 if chattr +i "$folder" 2>/dev/null; then
@@ -86,7 +94,7 @@ for f in クイルモア.scr クイルモア.dll クイルモア.data; do
   [ -s "$folder/$f" ] || fail "$f is not in $system"
 done
 [ -f "$prefix/drive_c/$programs/Quillmoor/uninstall.exe" ] || fail "no uninstaller in $programs\\Quillmoor"
-[ "$(reg_value "$uninstall_key" DisplayName $view)" = "Quillmoor ($arch)" ] || fail "uninstall entry: name '$(reg_value "$uninstall_key" DisplayName $view)'"
+[ "$(reg_value "$uninstall_key" DisplayName $view)" = "クイルモア ($arch)" ] || fail "uninstall entry: name '$(reg_value "$uninstall_key" DisplayName $view)'"
 [ "$(reg_value "$uninstall_key" DisplayVersion $view)" = "$version" ] || fail "uninstall entry: version"
 [ "$(reg_value "$uninstall_key" Publisher $view)" = Quillmoor ] || fail "uninstall entry: publisher"
 same_path "$(reg_value "$uninstall_key" DisplayIcon $view)" "$saver_win,0" || fail "uninstall entry: icon '$(reg_value "$uninstall_key" DisplayIcon $view)'"
@@ -94,6 +102,13 @@ size=$(reg_value "$uninstall_key" EstimatedSize $view)
 [ $((size)) -ge $(( $(du -ck "$folder"/クイルモア.* | tail -n 1 | cut -f1) * 9 / 10 )) ] || fail "uninstall entry: size $size"
 [ -n "$(reg_value "$uninstall_key" UninstallString $view)" ] || fail "uninstall entry: no uninstall command"
 same_path "$(reg_value "$desktop_key" SCRNSAVE.EXE)" "$saver_win" || fail "SCRNSAVE.EXE is '$(reg_value "$desktop_key" SCRNSAVE.EXE)'"
+
+echo "== the Screen Saver list's name for it, in each user's language"
+for listed in "ja_JP.UTF-8 クイルモア" "en_US.UTF-8 Quillmoor" "de_DE.UTF-8 Quillmoor"; do
+  read -r lang name <<<"$listed"
+  shown=$(LANG=$lang wine "$poke" name "$saver_win" | tr -d '\r')
+  [ "$shown" = "$name" ] || fail "under $lang the list names it '$shown', not '$name'"
+done
 
 echo "== the installed saver runs a session"
 rm -rf "$QMORA"
@@ -178,11 +193,14 @@ uninstall
 [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "the uninstall entry is left"
 [ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "SCRNSAVE.EXE still names '$(reg_value "$desktop_key" SCRNSAVE.EXE)'"
 
-echo "== another screen saver chosen: /CURRENT=0 and the uninstall leave it"
+echo "== another screen saver chosen: /CURRENT=0 (an English install) and the uninstall leave it"
 other='C:\windows\system32\other.scr'
 wine reg add "$desktop_key" /v SCRNSAVE.EXE /d "$other" /f </dev/null >/dev/null 2>&1
-timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 || fail "the installer failed (status $?; 124: still running after 60 s)"
+LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 ||
+  fail "the installer failed (status $?; 124: still running after 60 s)"
 [ -s "$folder/クイルモア.scr" ] || fail "the second install placed nothing"
+[ "$(reg_value "$uninstall_key" DisplayName $view)" = "Quillmoor ($arch)" ] ||
+  fail "installed in English, the uninstall entry is named '$(reg_value "$uninstall_key" DisplayName $view)'"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "/CURRENT=0 changed the screen saver"
 uninstall
 [ "$(installed_files)" = 0 ] || fail "files left after the second uninstall"

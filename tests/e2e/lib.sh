@@ -185,6 +185,10 @@ audio_to_file_config() {  # config path, audio file
     "$2" >"$1"
 }
 
+# The settings dialog's title: Japanese, as the tests' Wine speaks it (LANG); a test that starts
+# the saver in another language sets the English one.
+dialog_title="<クイルモア>"
+
 # Opens the settings dialog (/c) of the saver $1 as a user would, with the tool $2 that finds
 # windows (win_poke), the pointer out of its way; sets pid, dialog (its X window) and ox, oy
 # (the client area's place on the screen). True when it opened.
@@ -193,14 +197,21 @@ open_dialog_of() {  # saver, win_poke
   xdotool mousemove 0 0  # the pointer away from where the dialog opens: its buttons at rest
   wine "$1" /c </dev/null >/dev/null 2>&1 &
   pid=$!
-  dialog=$(x_window "<クイルモア>" 150)
+  dialog=$(x_window "$dialog_title" 150)
   if [ -z "$dialog" ]; then
     fail "no settings dialog"
     reap "$pid" "a saver without its dialog" 1
     return 1
   fi
   sleep 1
-  read -r ox oy < <(wine "$2" origin "QuillmoorSettings|<クイルモア>" | tr -d '\r')
+  # The window is on the X display before Wine lists it to another program on a busy machine.
+  local _
+  for _ in $(seq 1 50); do
+    read -r ox oy < <(wine "$2" origin "QuillmoorSettings|$dialog_title" | tr -d '\r') && [ -n "$oy" ] && return 0
+    sleep 0.1
+  done
+  fail "the settings dialog's place could not be read"
+  return 1
 }
 
 # Clicks (x, y) of the client area of the dialog opened by open_dialog_of until CHECK holds.
@@ -228,11 +239,11 @@ source_chosen() {
 }
 
 # The dialog's repeat box shows exactly $1.
-repeat_shows() { wine "$poke_tool" text "QuillmoorSettings|<クイルモア>" | tr -d '\r' | grep -qxF -- "$1"; }
+repeat_shows() { wine "$poke_tool" text "QuillmoorSettings|$dialog_title" | tr -d '\r' | grep -qxF -- "$1"; }
 
 # Chooses the audio CD and types track $1 into the repeat box, each step until it shows.
 choose_cd_track() {
-  click_until $((12 + 60)) $((16 + 62)) "the audio CD to be chosen" source_chosen 1   # the label "音楽CD"
+  click_until $((12 + 60)) $((16 + 62)) "the audio CD to be chosen" source_chosen 1   # its label
   send_until "$dialog" "the repeat box to show $1" repeat_shows "$1" -- run type_into_repeat "$1"
 }
 type_into_repeat() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The screen saver as the system starts it: a second instance refused, the missing renderer
-# reported, an unknown mode ending quietly, and the renderer found under a Western code page.
+# reported, an unknown mode ending quietly, and the renderer found under a Western code page (its
+# absence told in English there).
 #
 # usage: saver_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
@@ -21,7 +22,7 @@ run_saver() {  # folder, arguments...; sets pid
 }
 
 echo "== a session or the dialog already open: every mode ends at once, nothing created"
-for holder in Quillmoor_Main "<クイルモア>"; do
+for holder in Quillmoor_Main "<クイルモア>" "<Quillmoor>"; do  # the dialog open in either language
   wine "$poke" hold "$holder" 30 </dev/null >"$E2E_OUT/hold.log" 2>&1 &
   hold_pid=$!
   for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/hold.log" && break; sleep 0.1; done
@@ -64,13 +65,15 @@ for lang in ja_JP.UTF-8 en_US.UTF-8; do
   [ -d "$QMORA" ] || fail "/a under $lang did not create C:\\q_mora"
 done
 
-echo "== under a Western code page the renderer's absence is still noticed"
+echo "== under a Western code page the renderer's absence is still noticed, and told in English"
 LANG=en_US.UTF-8 run_saver "$nodll" /a
-box=$(x_window "$title" 100)
+box=$(x_window Quillmoor 100)
 if [ -n "$box" ]; then
+  text=$(wine "$poke" text Quillmoor | tr -d '\r')
+  grep -qxF "クイルモア.dll is missing from this screen saver's folder." <<<"$text" || fail "the English box says '$text'"
   send_until "$box" "the saver to end after OK" gone "$pid" -- key Return
 else
-  fail "no message under en_US without the renderer"
+  fail "no message captioned Quillmoor under en_US without the renderer"
 fi
 reap "$pid" "the saver under en_US without the renderer"
 

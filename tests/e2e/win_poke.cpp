@@ -20,6 +20,8 @@
 //        win_poke acl PATH           prints the owner and access list of a file or folder, as
 //                                    the system reads them back (SDDL)
 //        win_poke holdfile PATH SECONDS  keeps the file open for writing (sharing reads) a while
+//        win_poke name PATH          prints a screen saver's name as the Screen Saver list reads
+//                                    it: string 1 of the file loaded as data, in the user's language
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -135,6 +137,19 @@ int HoldFile(const wchar_t* path, int seconds) {
     return 0;
 }
 
+// String 1 of a screen saver, the way the system's settings page lists it.
+int PrintSaverName(const wchar_t* path) {
+    HMODULE saver = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!saver) return 1;
+    wchar_t name[256] = L"";
+    const int length = LoadStringW(saver, 1, name, 256);
+    FreeLibrary(saver);
+    if (length <= 0) return 1;
+    PrintUtf8(name);
+    std::fflush(stdout);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: win_poke find|text|close|syscommand|hold TITLE [N]\n");
@@ -155,6 +170,7 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[1], "acl") == 0) return PrintAcl(wide[2]);
     if (std::strcmp(argv[1], "holdfile") == 0 && argc == 4) return HoldFile(wide[2], std::atoi(argv[3]));
+    if (std::strcmp(argv[1], "name") == 0) return PrintSaverName(wide[2]);
     // "CLASS|TITLE" names the window's class too (a message box beside a window of its title).
     wchar_t* title = wide[2];
     const wchar_t* className = nullptr;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "saver/main/command_line.h"
+#include "saver/main/form_font.h"
 #include "saver/main/paths.h"
 #include "saver/main/settings.h"
 #include "saver/main/sub_main.h"
@@ -79,6 +80,28 @@ TEST(Paths, ZoomOriginKeepsItsValueWhereACoordinateDoesNotFit) {
     }
 }
 
+// Each language's texts describe the forms' font in one text; one that cannot be read is
+// refused whole, and the caller keeps the design's font.
+TEST(FormFontText, ReadWholeOrNotAtAll) {
+    FormFont font;
+    ASSERT_TRUE(ReadFormFont(kDesignFont, font));
+    EXPECT_EQ(font.name, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(font.points, 9.75);
+    EXPECT_EQ(font.weight, 400);
+    EXPECT_EQ(font.charset, 128);
+    for (const char* bad : {"", "Tahoma", "Tahoma,8.25,400", "Tahoma,8.25,400,1,2", ",8.25,400,1", "Tahoma,0,400,1",
+                            "Tahoma,73,400,1", "Tahoma,8.25,0,1", "Tahoma,8.25,1001,1", "Tahoma,8.25,400.5,1",
+                            "Tahoma,8.25,400,256", "Tahoma,8.25,400,-1", "Tahoma,big,400,1"}) {
+        EXPECT_FALSE(ReadFormFont(bad, font)) << bad;
+    }
+    EXPECT_EQ(font.name, "ＭＳ Ｐゴシック") << "a refused text changed the font";
+    ASSERT_TRUE(ReadFormFont("Tahoma,8.25,700,1", font));
+    EXPECT_EQ(font.name, "Tahoma");
+    EXPECT_EQ(font.points, 8.25);
+    EXPECT_EQ(font.weight, 700);
+    EXPECT_EQ(font.charset, 1);
+}
+
 // The platform as the entry and the settings load see it; records every call in order.
 class FakePlatform : public StartupPlatform {
 public:
@@ -114,6 +137,10 @@ public:
     }
     void CreateFolder(const std::string& path) override { calls.push_back("mkdir " + path); }
     void ShowMessage(const std::string& text) override { calls.push_back("message " + text); }
+    std::string Text(int id) override { return id == QM_TEXT_MISSING_RENDERER ? "クイルモア.dll が同じﾌｫﾙﾀﾞに見つかりません！" : ""; }
+    std::vector<std::string> TextInEveryLanguage(int id) override {
+        return id == QM_TEXT_DIALOG_TITLE ? std::vector<std::string>{"<Quillmoor>", "<クイルモア>"} : std::vector<std::string>{};
+    }
     int32_t HideCursor() override {
         calls.push_back("hide cursor");
         return -1;
@@ -223,7 +250,7 @@ TEST_F(Settings, AMusicFileSourceWithNoFileIsNone) {
 
 TEST_F(Settings, EntryStepsInOrderForEachMode) {
     const std::string dll = "exists C:\\Saver\\クイルモア.dll";
-    const std::vector<std::string> head = {"find Quillmoor_Main", "find <クイルモア>", "mkdir C:\\q_mora",
+    const std::vector<std::string> head = {"find Quillmoor_Main", "find <Quillmoor>", "find <クイルモア>", "mkdir C:\\q_mora",
                                            "read Section C:\\Saver\\クイルモア.ini",
                                            "read Section C:\\Saver\\クイルモア.ini",
                                            "read Section C:\\Saver\\クイルモア.ini",
@@ -244,7 +271,7 @@ TEST_F(Settings, EntryStepsInOrderForEachMode) {
         {"/c:1234", with({"dialog"}), false},
         {"/a", with({}), false},
         {"/", with({}), false},
-        {"/p 1234", {"find Quillmoor_Main", "find <クイルモア>", "preview 1234"}, false},
+        {"/p 1234", {"find Quillmoor_Main", "find <Quillmoor>", "find <クイルモア>", "preview 1234"}, false},
     };
     for (const auto& c : cases) {
         FakePlatform p;
@@ -258,7 +285,8 @@ TEST_F(Settings, EntryStepsInOrderForEachMode) {
 }
 
 TEST_F(Settings, SecondInstanceAndMissingRenderer) {
-    for (const char* title : {"Quillmoor_Main", "<クイルモア>"}) {
+    // The dialog open in either language.
+    for (const char* title : {"Quillmoor_Main", "<クイルモア>", "<Quillmoor>"}) {
         for (const char* arguments : {"/s", "/c", "/p 5", ""}) {
             FakePlatform p;
             p.windows = {title};

@@ -4,24 +4,37 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "saver/controls/win32_command.h"
 #include "saver/dialog/dialog_rules.h"
 #include "saver/dialog/win32_dialog.h"
 #include "saver/main/settings.h"
-#include "saver/main/sub_main.h"
+#include "saver/main/win32_forms.h"
 #include "saver/main/win32_platform.h"
 #include "saver/main/win32_text.h"
-#include "saver/main/win32_forms.h"
+#include "saver/main/win32_ui_text.h"
+#include "win32_test_languages.h"
 
 namespace {
 
 bool seen = false;
 LRESULT bigIcon = 0, smallIcon = 0;
+std::wstring caption;  // the dialog's
+std::vector<std::wstring> buttons;  // the texts of its skinned buttons and check boxes
 std::wstring focusClass, focusText;  // of the control with the focus (a combo box's own)
 HWND focused = nullptr, tabFromLast = nullptr;  // the first focus; where Tab from the last control lands
 std::vector<std::wstring> tabStops;  // every control Tab reaches, in order from 設定
+
+BOOL CALLBACK CollectButton(HWND child, LPARAM) {
+    wchar_t text[128] = L"", name[64] = L"";
+    GetClassNameW(child, name, 64);
+    GetWindowTextW(child, text, 128);
+    if (std::wstring(name) == L"QuillmoorCommand" || std::wstring(name) == L"Button") buttons.push_back(text);
+    return TRUE;
+}
 
 void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
@@ -31,6 +44,11 @@ void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
         return;
     }
     seen = true;
+    wchar_t title[64] = L"";
+    GetWindowTextW(dialog, title, 64);
+    caption = title;
+    buttons.clear();
+    EnumChildWindows(dialog, CollectButton, 0);
     bigIcon = SendMessageW(dialog, WM_GETICON, ICON_BIG, 0);
     smallIcon = SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0);
     HWND focus = GetFocus();
@@ -48,11 +66,11 @@ void CALLBACK LookThenClose(HWND, UINT, UINT_PTR id, DWORD) {
     focusClass = name;
     focusText = text;
     focused = focus;
-    HWND set = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"設定");
+    HWND set = FindWindowExW(dialog, nullptr, L"QuillmoorCommand", UiText(QM_TEXT_SET).c_str());
     // The last control: the monitors' check box where the screen mode lets it be used, else the
     // screen mode's.
-    HWND last = FindWindowExW(dialog, nullptr, L"Button", L"すべてのモニターに表示");
-    if (!IsWindowEnabled(last)) last = FindWindowExW(dialog, nullptr, L"Button", L"画面の解像度を変えない");
+    HWND last = FindWindowExW(dialog, nullptr, L"Button", UiText(QM_TEXT_ALL_MONITORS).c_str());
+    if (!IsWindowEnabled(last)) last = FindWindowExW(dialog, nullptr, L"Button", UiText(QM_TEXT_SCREEN_MODE).c_str());
     tabFromLast = GetNextDlgTabItem(dialog, last, FALSE);
     tabStops.clear();
     for (HWND at = set; at && tabStops.size() < 8;) {
@@ -75,21 +93,48 @@ TEST(Win32Dialog, TheCaptionCarriesTheProgramsIcon) {
     EXPECT_NE(smallIcon, 0);
 }
 
+// The dialog as it opens speaks the user's language: its caption (what a second start looks
+// for), its buttons and check boxes, and the texts it paints.
+TEST(Win32Dialog, ItSpeaksTheUsersLanguage) {
+    seen = false;
+    SetTimer(nullptr, 0, 1000, LookThenClose);
+    RunSettingsDialog();
+    ASSERT_TRUE(seen);
+    const LANGID users = UsersTexts();
+    EXPECT_EQ(caption, UiTextIn(QM_TEXT_DIALOG_TITLE, users));
+    std::sort(buttons.begin(), buttons.end());
+    std::vector<std::wstring> expected = {L"...", UiTextIn(QM_TEXT_SET, users), UiTextIn(QM_TEXT_CANCEL, users),
+                                          UiTextIn(QM_TEXT_SCREEN_MODE, users), UiTextIn(QM_TEXT_ALL_MONITORS, users)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(buttons, expected);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFormFont(96, false);
+    HGDIOBJ old = SelectObject(dc, font);
+    const DialogLayout painted = LayOutDialog(dc, 96);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    const std::pair<int, int> labels[] = {{kTitle, QM_TEXT_MUSIC},     {kLabelNone, QM_TEXT_NONE},     {kLabelCd, QM_TEXT_CD},
+                                          {kLabelFile, QM_TEXT_FILE}, {kRepeatLabel, QM_TEXT_REPEAT}, {kLink, QM_TEXT_LINK}};
+    for (const auto& label : labels) EXPECT_EQ(painted.text[label.first], UiTextIn(label.second, users)) << label.first;
+}
+
 // The focus at the opening is on the first control of the tab order that takes it: the repeat
 // box with the audio CD, "..." with a music file, 設定 with none. Tab follows the same rule: it
 // passes over the controls of the sources not chosen (the disabled box, "..." looking disabled)
 // and over the monitors' check box while the screen mode is off, and comes round from the last
 // control, a check box, to where the focus started.
 TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
+    const std::wstring set = UiText(QM_TEXT_SET), cancel = UiText(QM_TEXT_CANCEL), screen = UiText(QM_TEXT_SCREEN_MODE);
     const struct {
         int16_t kind, screenMode;
         const wchar_t* focusClass;
-        const wchar_t* focusText;
+        std::wstring focusText;
         std::vector<std::wstring> stops;
-    } cases[] = {{1, 0, L"ComboBox", nullptr, {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"(repeat)"}},
-                 {2, 0, L"QuillmoorCommand", L"...", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"..."}},
-                 {0, 0, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない"}},
-                 {0, 1, L"QuillmoorCommand", L"設定", {L"設定", L"ｷｬﾝｾﾙ", L"画面の解像度を変えない", L"すべてのモニターに表示"}}};
+    } cases[] = {{1, 0, L"ComboBox", L"", {set, cancel, screen, L"(repeat)"}},
+                 {2, 0, L"QuillmoorCommand", L"...", {set, cancel, screen, L"..."}},
+                 {0, 0, L"QuillmoorCommand", set, {set, cancel, screen}},
+                 {0, 1, L"QuillmoorCommand", set, {set, cancel, screen, UiText(QM_TEXT_ALL_MONITORS)}}};
     for (const auto& c : cases) {
         BgmKind = c.kind;
         ScreenMode = c.screenMode;
@@ -99,7 +144,7 @@ TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
         RunSettingsDialog();
         ASSERT_TRUE(seen);
         EXPECT_EQ(focusClass, c.focusClass) << "source " << c.kind;
-        if (c.focusText) {
+        if (!c.focusText.empty()) {
             EXPECT_EQ(focusText, c.focusText) << "source " << c.kind;
         }
         EXPECT_EQ(tabStops, c.stops) << "source " << c.kind;
@@ -108,25 +153,72 @@ TEST(Win32Dialog, FocusStartsOnTheFirstEnabledTabStop) {
     BgmKind = ScreenMode = 0;
 }
 
-// At each scale of the screen every text fits its control in the control's own font, every
-// control lies inside its container, and no two overlap (the panel's title inside its frame
-// apart): a label the font outgrows is cut, and one that sizes itself must not run into the
-// next control.
-TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
-    for (int dpi : {96, 120, 144, 192}) {
+// `text` drawn in `font` with `format` into a width x height box: whether it is whole there
+// (drawn clipped to the box, as a control of a fixed size draws it, and drawn unclipped, the two
+// pictures are the same: a text cut short, or a letter's foot cut off, would differ), and where
+// its ink lies, from the box's top-left.
+struct Drawn {
+    bool whole = false;
+    RECT ink = {};
+};
+Drawn DrawIn(const std::wstring& text, HFONT font, UINT format, int width, int height) {
+    constexpr int pad = 60;
+    const int w = width + 2 * pad, h = height + 2 * pad;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> drawn[2];
+    for (UINT clip : {0u, static_cast<UINT>(DT_NOCLIP)}) {
+        void* bits = nullptr;
         HDC dc = CreateCompatibleDC(nullptr);
-        HFONT font = CreateFormFont(dpi, false), linkFont = CreateFormFont(dpi, true);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ oldBitmap = SelectObject(dc, bitmap), oldFont = SelectObject(dc, font);
+        RECT all = {0, 0, w, h}, box = {pad, pad, pad + width, pad + height};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, text.c_str(), -1, &box, format | DT_NOPREFIX | clip);
+        GdiFlush();
+        drawn[clip ? 1 : 0].assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size_t(w) * size_t(h));
+        SelectObject(dc, oldFont);
+        SelectObject(dc, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    Drawn result;
+    result.whole = drawn[0] == drawn[1];
+    RECT ink = {w, h, 0, 0};
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if ((drawn[1][size_t(y) * size_t(w) + size_t(x)] & 0xffffff) == 0xffffff) continue;
+            ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x + 1),
+                   std::max<LONG>(ink.bottom, y + 1)};
+        }
+    }
+    if (ink.right > ink.left) result.ink = {ink.left - pad, ink.top - pad, ink.right - pad, ink.bottom - pad};
+    return result;
+}
+
+// In each language, at each scale of the screen, every text fits its control in the control's
+// own font, whole, every control lies inside its container, those on the dialog within the
+// panel's right edge, and no two overlap (the panel's title inside its frame apart): a label the
+// font outgrows is cut, one that sizes itself must not run into the next control, and the
+// English texts are the longer.
+TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
+    for (LANGID language : {kJapanese, kEnglish}) {
+    for (int dpi : {96, 120, 144, 192}) {
+        const std::string at = (language == kJapanese ? "Japanese at " : "English at ") + std::to_string(dpi) + " DPI";
+        HDC dc = CreateCompatibleDC(nullptr);
+        HFONT font = CreateFormFont(dpi, false, language), linkFont = CreateFormFont(dpi, true, language);
         HGDIOBJ old = SelectObject(dc, font);
-        const DialogLayout l = LayOutDialog(dc, dpi);
+        const DialogLayout l = LayOutDialog(dc, dpi, language);
         const RECT panel = {0, 0, l.panel.right - l.panel.left - 2, l.panel.bottom - l.panel.top - 2};  // in its border
-        const RECT form = {0, 0, l.client.cx, l.client.cy};
+        const RECT form = {0, 0, l.panel.right, l.client.cy};
         RECT inForm;
-        EXPECT_TRUE(IntersectRect(&inForm, &l.panel, &form) && EqualRect(&inForm, &l.panel)) << dpi;
+        EXPECT_TRUE(IntersectRect(&inForm, &l.panel, &form) && EqualRect(&inForm, &l.panel)) << at;
         for (int item = 0; item < kDialogItems; ++item) {
             const RECT& box = l.box[item];
             RECT inside;
             EXPECT_TRUE(IntersectRect(&inside, &box, InPanel(item) ? &panel : &form) && EqualRect(&inside, &box))
-                << "item " << item << " leaves its container at " << dpi << " DPI";
+                << "item " << item << " leaves its place, " << at;
             if (!l.text[item].empty()) {
                 SelectObject(dc, item == kLink ? linkFont : font);
                 SIZE extent = {};
@@ -136,29 +228,53 @@ TEST(Win32Dialog, EachTextFitsItsControlAtEveryScale) {
                 TEXTMETRICW metrics = {};
                 GetTextMetricsW(dc, &metrics);
                 extent.cy = metrics.tmHeight - metrics.tmInternalLeading;
-                // A button's caption keeps clear of its skin's border. (The check box draws its own
-                // square before its text: it is looked at as drawn, below.)
+                // A button's caption keeps clear of its skin's border, and is drawn in its caption
+                // label. (The check box draws its own square before its text: it is looked at as
+                // drawn, below.)
                 const bool button = item == kFileButton || item == kSetButton || item == kCancelButton;
                 const int border = button ? 2 * DialogPixels(4, dpi) : 0;
+                const int width = box.right - box.left, height = box.bottom - box.top;
                 if (item != kScreenMode && item != kAllMonitors) {
-                    EXPECT_LE(extent.cx + border, box.right - box.left) << "item " << item << " at " << dpi << " DPI";
+                    EXPECT_LE(extent.cx + border, width) << "item " << item << ", " << at;
+                    // The panel's title and the buttons' captions are clipped to their places: whole
+                    // there. A label that sizes itself draws all its ink: inside its container, clear
+                    // of every other control.
+                    const bool fitted = button || item == kTitle;
+                    const RECT label = button ? CommandCaptionRect(width, height, dpi) : RECT{0, 0, width, height};
+                    const Drawn drawn = DrawIn(l.text[item], item == kLink ? linkFont : font,
+                                               (fitted ? DT_CENTER : DT_LEFT) | DT_SINGLELINE, label.right - label.left,
+                                               label.bottom - label.top);
+                    if (fitted) {
+                        EXPECT_TRUE(drawn.whole) << "item " << item << " is cut, " << at;
+                    } else {
+                        RECT ink = drawn.ink, inside;
+                        OffsetRect(&ink, box.left, box.top);
+                        EXPECT_TRUE(IntersectRect(&inside, &ink, InPanel(item) ? &panel : &form) && EqualRect(&inside, &ink))
+                            << "item " << item << "'s ink leaves its place, " << at;
+                        for (int other = 0; other < kDialogItems; ++other) {
+                            if (other != item && InPanel(other) == InPanel(item)) {
+                                EXPECT_FALSE(IntersectRect(&inside, &ink, &l.box[other]))
+                                    << "item " << item << "'s ink runs into item " << other << ", " << at;
+                            }
+                        }
+                    }
                 }
-                EXPECT_LE(extent.cy + border, box.bottom - box.top) << "item " << item << " at " << dpi << " DPI";
+                EXPECT_LE(extent.cy + border, height) << "item " << item << ", " << at;
             }
             RECT both;
             if (!InPanel(item)) {
-                EXPECT_FALSE(IntersectRect(&both, &box, &l.panel)) << "item " << item << " lies over the panel at " << dpi;
+                EXPECT_FALSE(IntersectRect(&both, &box, &l.panel)) << "item " << item << " lies over the panel, " << at;
             }
             for (int other = item + 1; other < kDialogItems; ++other) {
                 if (InPanel(item) != InPanel(other) || (item == kTitleFrame && other == kTitle)) continue;
-                EXPECT_FALSE(IntersectRect(&both, &box, &l.box[other]))
-                    << "items " << item << " and " << other << " overlap at " << dpi << " DPI";
+                EXPECT_FALSE(IntersectRect(&both, &box, &l.box[other])) << "items " << item << " and " << other << " overlap, " << at;
             }
         }
         SelectObject(dc, old);
         DeleteObject(font);
         DeleteObject(linkFont);
         DeleteDC(dc);
+    }
     }
 }
 
@@ -188,16 +304,17 @@ std::vector<COLORREF> DrawnCheckBox(const std::wstring& text, HFONT font, int wi
     return pixels;
 }
 
-// The check boxes show their whole texts in their places at every scale, as the system draws
-// them: drawn in its laid-out box and again far wider, the two agree over the box, and the wider
-// one shows nothing past it (a text cut short, or moved to make room, would).
+// The check boxes show their whole texts in their places in each language at every scale, as
+// the system draws them: drawn in its laid-out box and again far wider, the two agree over the
+// box, and the wider one shows nothing past it (a text cut short, or moved to make room, would).
 TEST(Win32Dialog, TheCheckBoxesShowTheirWholeTextsAtEveryScale) {
+    for (LANGID language : {kJapanese, kEnglish}) {
     for (int dpi : {96, 120, 144, 192}) {
     for (int item : {kScreenMode, kAllMonitors}) {
         HDC dc = CreateCompatibleDC(nullptr);
-        HFONT font = CreateFormFont(dpi, false);
+        HFONT font = CreateFormFont(dpi, false, language);
         HGDIOBJ old = SelectObject(dc, font);
-        const DialogLayout l = LayOutDialog(dc, dpi);
+        const DialogLayout l = LayOutDialog(dc, dpi, language);
         SelectObject(dc, old);
         DeleteDC(dc);
         const RECT& box = l.box[item];
@@ -212,9 +329,12 @@ TEST(Win32Dialog, TheCheckBoxesShowTheirWholeTextsAtEveryScale) {
                 else beyond += GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 160;  // ink, not the background
             }
         }
-        EXPECT_EQ(differ, 0) << dpi << " DPI, item " << item << ": the text is drawn otherwise in its own box";
-        EXPECT_EQ(beyond, 0) << dpi << " DPI, item " << item << ": the text runs past its box";
+        const std::string at = (language == kJapanese ? "Japanese, " : "English, ") + std::to_string(dpi) + " DPI, item " +
+                               std::to_string(item);
+        EXPECT_EQ(differ, 0) << at << ": the text is drawn otherwise in its own box";
+        EXPECT_EQ(beyond, 0) << at << ": the text runs past its box";
         DeleteObject(font);
+    }
     }
     }
 }
@@ -289,12 +409,12 @@ int choice = 0;
 bool focusBackOnFileButton = false, messageShown = false;
 void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    if (HWND box = FindWindowW(L"#32770", Utf8ToWide(kDialogTitle).c_str())) {  // the refusal
+    if (HWND box = FindWindowW(L"#32770", UiText(QM_TEXT_DIALOG_TITLE).c_str())) {  // the refusal
         messageShown = true;
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         return;
     }
-    HWND chooser = FindWindowW(L"#32770", L"ﾌｧｲﾙを開く");
+    HWND chooser = FindWindowW(L"#32770", UiText(QM_TEXT_CHOOSER_TITLE).c_str());
     if (!chooser) return;
     const int name = GetDlgItem(chooser, 0x47c) ? 0x47c : 0x480;  // the file name's box
     SetDlgItemTextW(chooser, name, typed[choice++].c_str());
@@ -373,7 +493,8 @@ void CALLBACK MoveToAScaledMonitor(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog, panel;
     if (!FindOpenDialog(id, dialog, panel)) return;
     SetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), L"7");
-    SendMessageW(FindWindowExW(dialog, nullptr, L"Button", L"画面の解像度を変えない"), BM_SETCHECK, BST_CHECKED, 0);
+    const std::wstring screenMode = UiText(QM_TEXT_SCREEN_MODE);
+    SendMessageW(FindWindowExW(dialog, nullptr, L"Button", screenMode.c_str()), BM_SETCHECK, BST_CHECKED, 0);
     SIZE size = SizeOf(dialog);
     size = {size.cx * 3 / 2, size.cy * 3 / 2};  // the system's own proposal: in proportion
     if (SendMessageW(dialog, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&size))) asked = size;
@@ -388,13 +509,12 @@ void CALLBACK MoveToAScaledMonitor(HWND, UINT, UINT_PTR id, DWORD) {
     cornerAfter[0] = GetPixel(dc, client.right - 1, 2);
     cornerAfter[1] = GetPixel(dc, client.right - 1, client.bottom - 2);
     ReleaseDC(dialog, dc);
-    setButtonAfter = SizeOf(FindWindowExW(dialog, nullptr, L"QuillmoorCommand", L"設定"));
+    setButtonAfter = SizeOf(FindWindowExW(dialog, nullptr, L"QuillmoorCommand", UiText(QM_TEXT_SET).c_str()));
     panel = FindWindowExW(dialog, nullptr, L"QuillmoorPanel", nullptr);
     wchar_t text[16] = L"", name[32] = L"";
     GetWindowTextW(FindWindowExW(panel, nullptr, L"ComboBox", nullptr), text, 16);
     repeatAfter = text;
-    tickedAfter = SendMessageW(FindWindowExW(dialog, nullptr, L"Button", L"画面の解像度を変えない"), BM_GETCHECK, 0, 0) ==
-                  BST_CHECKED;
+    tickedAfter = SendMessageW(FindWindowExW(dialog, nullptr, L"Button", screenMode.c_str()), BM_GETCHECK, 0, 0) == BST_CHECKED;
     if (HWND focus = GetFocus()) GetClassNameW(GetParent(focus) == panel ? focus : GetParent(focus), name, 32);
     focusAfter = name;
     // The pointer over the link (its text starts at 18, 312 now): the hand at 150 %.
