@@ -49,9 +49,9 @@ public:
         Read();
         const Picture* picture = PictureOf(m);
         if (!picture) return false;
-        const Placement placement =
-            PlaceWallpaper(setup_.position, picture->full, monitors_[m], allMonitors_, setup_.tileOrigin);
         const PixelRect& monitor = monitors_[m];
+        const Placement placement =
+            PlaceWallpaper(setup_.position, picture->full, monitor, allMonitors_, setup_.tileOrigin);
         ground = ComposeGround(&picture->decoded, placement, setup_.background, monitor.width, monitor.height);
         return !ground.empty();
     }

@@ -6,6 +6,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "renderer/image/mapped_file.h"
 #include "saver/main/win32_text.h"
@@ -36,7 +37,12 @@ public:
     }
     Com(const Com&) = delete;
     Com& operator=(const Com&) = delete;
-    T** operator&() { return &p_; }
+    // For a function that hands one out: whatever was held is let go first.
+    T** operator&() {
+        if (p_) p_->Release();
+        p_ = nullptr;
+        return &p_;
+    }
     T* operator->() const { return p_; }
     T* get() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
@@ -70,16 +76,16 @@ bool ReadUserValue(const wchar_t* key, const wchar_t* name, std::string& text) {
     if (!found) return false;
     if (type == REG_DWORD && size == sizeof(DWORD)) {
         DWORD number;
-        memcpy(&number, bytes.data(), sizeof number);
+        std::memcpy(&number, bytes.data(), sizeof number);
         text = std::to_string(number);
         return true;
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
     std::wstring value(reinterpret_cast<const wchar_t*>(bytes.data()));
     if (type == REG_EXPAND_SZ) {
-        wchar_t expanded[32768];
-        const DWORD length = ExpandEnvironmentStringsW(value.c_str(), expanded, 32768);
-        if (length > 0 && length <= 32768) value = expanded;
+        std::vector<wchar_t> expanded(32768);
+        const DWORD length = ExpandEnvironmentStringsW(value.c_str(), expanded.data(), DWORD(expanded.size()));
+        if (length > 0 && length <= expanded.size()) value = expanded.data();
     }
     text = WideToUtf8(value);
     return true;
@@ -87,8 +93,10 @@ bool ReadUserValue(const wchar_t* key, const wchar_t* name, std::string& text) {
 
 WallpaperValues ReadWallpaperValues() {
     WallpaperValues values;
-    wchar_t file[32768] = L"";
-    if (SystemParametersInfoW(SPI_GETDESKWALLPAPER, 32768, file, 0)) values.file = WideToUtf8(file);
+    std::vector<wchar_t> file(32768, L'\0');
+    if (SystemParametersInfoW(SPI_GETDESKWALLPAPER, UINT(file.size() - 1), file.data(), 0)) {
+        values.file = WideToUtf8(file.data());
+    }
     ReadUserValue(kDesktopKey, L"WallpaperStyle", values.style);
     ReadUserValue(kDesktopKey, L"TileWallpaper", values.tile);
     ReadUserValue(kColoursKey, L"Background", values.background);
@@ -176,7 +184,7 @@ bool CopyWhole(IWICImagingFactory* factory, IWICBitmapSource* frame, BgrPicture&
         const int rows = std::min(kBand, picture.height - y);
         const WICRect part = {0, y, picture.width, rows};
         if (FAILED(converter->CopyPixels(&part, stride, stride * rows, band.data()))) return false;
-        for (size_t i = 0; i < size_t(picture.width) * rows; ++i, out += 3) memcpy(out, &band[i * 4], 3);
+        for (size_t i = 0; i < size_t(picture.width) * rows; ++i, out += 3) std::memcpy(out, &band[i * 4], 3);
     }
     return true;
 }
