@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <stb_image.h>
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
 #include <cmath>
