@@ -30,8 +30,20 @@ bool DriveIsLocal(char letter) {
 
 MappedFile::Result MappedFile::Open(const char* path, Reach reach) {
     Close();
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return Map(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+               reach);
+}
+
+MappedFile::Result MappedFile::Open(const wchar_t* path, Reach reach) {
+    Close();
+    return Map(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+               reach);
+}
+
+MappedFile::Result MappedFile::Map(void* opened, Reach reach) {
+    HANDLE file = static_cast<HANDLE>(opened);
     if (file == INVALID_HANDLE_VALUE) return Result::Missing;
     file_ = file;
     // A console, a pipe or a device opened by a name: not a picture or a model to read.
