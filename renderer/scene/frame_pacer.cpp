@@ -42,6 +42,12 @@ FramePacer::FramePacer(int64_t ticksPerSecond, int refreshHz, bool displayHoldsS
     retryWait_ = ticksPerSecond_ / 2;
 }
 
+void FramePacer::Retune(int refreshHz, bool displayHoldsSwaps) {
+    const int64_t taken = taken_;
+    *this = FramePacer(ticksPerSecond_, refreshHz, displayHoldsSwaps);
+    taken_ = taken;
+}
+
 void FramePacer::RestartGrid(int64_t now) {
     gridStart_ = now;
     gridFrame_ = 1;

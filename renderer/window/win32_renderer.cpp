@@ -117,18 +117,20 @@ void PlaceWindow() {
     SetWindowPos(windowHandle, nullptr, w.left, w.top, w.Width(), w.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The display's refresh rate as it is now (after the mode change): 0 or 1 where unknown.
-int RefreshRate() { return GetDeviceCaps(deviceContext, VREFRESH); }
-
-bool SwapsHeld = false;  // the driver took the swap interval
+// The display's refresh rate when the swap interval was last asked for (after the mode change,
+// and after each change of display): 0 or 1 where unknown.
+int RefreshHz = 0;
+bool SwapsHeld = false;  // the driver took that interval
+bool DisplayChanged = false;  // since the loop last looked: the rate may be another now
 
 // Asks the driver to hold each swap for the whole number of refreshes that keeps frames at 60
-// a second or more (frame_pacer.h), where the driver can.
+// a second or more at the display's rate as it is now (frame_pacer.h), where the driver can.
 void RequestSwapInterval() {
     using SwapIntervalProc = BOOL(WINAPI*)(int);
     auto swapInterval = reinterpret_cast<SwapIntervalProc>(
         reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
-    SwapsHeld = swapInterval && swapInterval(SwapIntervalFor(RefreshRate()));
+    RefreshHz = GetDeviceCaps(deviceContext, VREFRESH);
+    SwapsHeld = swapInterval && swapInterval(SwapIntervalFor(RefreshHz));
 }
 
 int64_t Now() {
@@ -264,6 +266,7 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         }
         return 0;
     case WM_DISPLAYCHANGE:
+        DisplayChanged = true;
         if (FullScreen) {
             // The mode the session set has gone: it ends as on Escape.
             if (FullScreenModeLost(ModeWidth, ModeHeight, ModeBits, LOWORD(lParam), HIWORD(lParam), int(wParam))) {
@@ -410,7 +413,7 @@ int RendererMain(const char* arguments) {
     int status = 0;
     unsigned long swappedFrames = 0;  // for the trace only
     const int64_t ticksPerSecond = TicksPerSecond();
-    FramePacer pacer(ticksPerSecond, RefreshRate(), SwapsHeld);
+    FramePacer pacer(ticksPerSecond, RefreshHz, SwapsHeld);
     const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
     void* const displayWatch = WatchDisplayPower(windowHandle);
     bool displayWasOff = false;
@@ -442,6 +445,17 @@ int RendererMain(const char* arguments) {
         if (displayWasOff) {
             WaitMessage();
             continue;
+        }
+        // The display changed (a monitor of another rate, another mode): the swap interval and
+        // the pace are taken anew for it, and marked with the rate and the interval.
+        if (DisplayChanged) {
+            DisplayChanged = false;
+            RequestSwapInterval();
+            pacer.Retune(RefreshHz, SwapsHeld);
+            char mark[80];
+            std::snprintf(mark, sizeof mark, "renderer.display-changed-%dhz-interval-%d", RefreshHz,
+                          pacer.SwapInterval());
+            TraceStartup(mark);
         }
         // Too soon for the next frame: sleep until it is due or a message comes, whichever is
         // first, so that a key is handled at once.
