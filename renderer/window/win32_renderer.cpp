@@ -149,7 +149,8 @@ DisplayPower Power;  // the display's power, as reported to the window
 
 // Asks the system to report the display's power to the window, by the setting this version of
 // Windows reports it by (display_power.h). The calls are looked up, not linked, so that the
-// renderer still starts where they do not exist (before Vista). Returns the registration, or null.
+// renderer still starts where they do not exist (before Vista). Returns the registration, or null;
+// marks the setting asked for and the system's answer ("renderer.display-watch-console-registered").
 void* WatchDisplayPower(HWND window) {
     using RegisterProc = void*(WINAPI*)(HANDLE, const GUID*, DWORD);
     using VersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
@@ -159,11 +160,20 @@ void* WatchDisplayPower(HWND window) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
     OSVERSIONINFOW windows = {};
     windows.dwOSVersionInfoSize = sizeof windows;
-    if (!registerFor || !version || version(&windows) != 0) return nullptr;
+    if (!registerFor || !version || version(&windows) != 0) {
+        TraceStartup("renderer.display-watch-unavailable");
+        return nullptr;
+    }
+    const PowerSettingId& chosen = DisplayPowerSetting(windows.dwMajorVersion, windows.dwMinorVersion);
     GUID setting;
     static_assert(sizeof setting == sizeof(PowerSettingId), "a GUID as laid out in memory");
-    std::memcpy(&setting, &DisplayPowerSetting(windows.dwMajorVersion, windows.dwMinorVersion), sizeof setting);
-    return registerFor(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+    std::memcpy(&setting, &chosen, sizeof setting);
+    void* const registration = registerFor(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+    char mark[64];
+    std::snprintf(mark, sizeof mark, "renderer.display-watch-%s-%s", chosen == kConsoleDisplayState ? "console" : "monitor",
+                  registration ? "registered" : "refused");
+    TraceStartup(mark);
+    return registration;
 }
 
 void StopWatchingDisplayPower(void* registration) {
@@ -417,6 +427,7 @@ int RendererMain(const char* arguments) {
     const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
     void* const displayWatch = WatchDisplayPower(windowHandle);
     bool displayWasOff = false;
+    bool displayBack = false;  // the display came back: the next frame's steps are marked
     timeBeginPeriod(1);  // waits of a millisecond, not of the 15.6 ms default tick
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -439,6 +450,7 @@ int RendererMain(const char* arguments) {
             } else {
                 timeBeginPeriod(1);
                 pacer.Resume();
+                displayBack = true;
             }
             TraceDisplay(displayWasOff ? "off" : "on", swappedFrames, pacer.Steps());
         }
@@ -470,6 +482,13 @@ int RendererMain(const char* arguments) {
         for (AreaScene& m : Scenes) m.shown.Advance(plan.steps, WindowActive);  // minimised: the camera cycles go on
         if (WindowActive) DrawScenes(plan.blend);
         SwapBuffers(deviceContext);  // also while minimised
+        if (displayBack) {
+            // The time off dropped: one step, not the quarter second a stall may take.
+            displayBack = false;
+            char mark[48];
+            std::snprintf(mark, sizeof mark, "renderer.display-back-steps-%d", plan.steps);
+            TraceStartup(mark);
+        }
         for (int64_t step = stepsBefore / 100 + 1; step <= pacer.Steps() / 100; ++step) {
             char mark[40];
             std::snprintf(mark, sizeof mark, "renderer.step-%lld", static_cast<long long>(step * 100));
