@@ -61,14 +61,17 @@ std::vector<Monitor> TakenOnce(std::vector<Monitor> monitors, const ScreenRect& 
         primaryScreen.Width() > 0 && primaryScreen.Height() > 0) {
         monitors.insert(monitors.begin(), {primaryScreen, true});
     }
-    // Joined pairwise until no two overlap (a union may reach a third).
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        for (size_t j = i + 1; j < monitors.size(); ++j) {
-            if (!Overlap(monitors[i].rect, monitors[j].rect)) continue;
-            monitors[i].rect = Union(monitors[i].rect, monitors[j].rect);
-            monitors[i].primary = monitors[i].primary || monitors[j].primary;
-            monitors.erase(monitors.begin() + static_cast<std::ptrdiff_t>(j));
-            j = i;  // the grown one against all the others again
+    // Joined pairwise until no two overlap: a union may reach any other, one listed before it too.
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = 0; i < monitors.size() && !joined; ++i) {
+            for (size_t j = i + 1; j < monitors.size() && !joined; ++j) {
+                if (!Overlap(monitors[i].rect, monitors[j].rect)) continue;
+                monitors[i].rect = Union(monitors[i].rect, monitors[j].rect);
+                monitors[i].primary = monitors[i].primary || monitors[j].primary;
+                monitors.erase(monitors.begin() + static_cast<std::ptrdiff_t>(j));
+                joined = true;  // the grown one against all the others again, from the first
+            }
         }
     }
     std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });

@@ -133,6 +133,8 @@ TEST(MonitorLayout, EachMonitorTakenOnce) {
     // The union of two reaches a third.
     EXPECT_EQ(taken({M(0, 0, 1920, 1080, true), M(1900, 0, 100, 100), M(1990, 50, 500, 500), M(-800, 0, 800, 600)}),
               (Names{"2490x1080@0,0 primary", "800x600@-800,0"}));
+    // ... and one listed before them: the primary, which neither reaches alone.
+    EXPECT_EQ(taken({M(0, 0, 100, 100, true), M(150, 0, 100, 160), M(50, 150, 150, 50)}), Names{"250x200@0,0 primary"});
     EXPECT_EQ(taken({M(1920, 0, 1280, 1024), M(5000, 5, 0, 700), M(7000, 0, 800, 0)}),
               (Names{"1920x1080@0,0 primary", "1280x1024@1920,0"}));
     EXPECT_TRUE(TakenOnce({}, {0, 0, 0, 1080}).empty());
