@@ -290,7 +290,7 @@ bool WriteExchangeFiles(std::wstring& folderArgument) {
     // scene is on the primary alone now) are not kept.
     std::vector<std::wstring> current;
     for (const MonitorPicture& monitor : files.monitors) current.push_back(monitor.name);
-    exchange.RemoveOthers(Utf8ToWide(kMonitorPicturePattern).c_str(), current);
+    exchange.RemoveOthers(current);
     if (exchange.IsUsersOwn()) folderArgument = FolderForRenderer(exchange.Path());
     return !exchange.IsUsersOwn() || !folderArgument.empty();
 }
