@@ -68,8 +68,8 @@ GLuint TextureFromImage(RgbImage* image) {
     return name;
 }
 
-// An exchange picture, read as texture files are (textures.h).
-RgbImage* LoadExchangePicture(const char* path) { return LoadImageFile(path, MappedFile::Reach::LocalDisk); }
+// An exchange picture, read as texture files are, but never through a link (textures.h).
+RgbImage* LoadExchangePicture(const char* path) { return LoadImageFile(path, MappedFile::Reach::LocalDiskNotLink); }
 
 // An exchange picture into its slot; true when the picture loaded.
 bool LoadSceneTexture(const char* path, unsigned int& slot, const char* decodedStep, const char* mipmappedStep) {

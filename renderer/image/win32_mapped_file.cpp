@@ -20,6 +20,12 @@ bool OnLocalDisk(HANDLE file) {
     return drive != 0 && DriveIsLocal(drive);
 }
 
+// True when the open file is a reparse point (or cannot be told): a link, opened as itself.
+bool IsReparsePoint(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return !GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 }  // namespace
 
 bool DriveIsLocal(char letter) {
@@ -30,12 +36,16 @@ bool DriveIsLocal(char letter) {
 
 MappedFile::Result MappedFile::Open(const char* path, Reach reach) {
     Close();
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const bool notLink = reach == Reach::LocalDiskNotLink;
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | (notLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Result::Missing;
     file_ = file;
-    // A console, a pipe or a device opened by a name: not a picture or a model to read.
-    if (GetFileType(file) != FILE_TYPE_DISK || (reach == Reach::LocalDisk && !OnLocalDisk(file))) {
+    // A console, a pipe or a device opened by a name: not a picture or a model to read; nor a link
+    // opened where none may be (the link itself, not where it leads), nor a file off this
+    // computer's disks where it must be on them.
+    if (GetFileType(file) != FILE_TYPE_DISK || (notLink && IsReparsePoint(file)) ||
+        (reach != Reach::Anywhere && !OnLocalDisk(file))) {
         Close();
         return Result::Missing;
     }

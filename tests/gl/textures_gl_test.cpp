@@ -138,6 +138,10 @@ TEST_F(GlTextures, OnePictureIsEnoughAndNoneFails) {
     ASSERT_EQ(std::remove(kGroundPicturePath), 0);
     EXPECT_FALSE(LoadSceneTextures());
     EXPECT_EQ(SceneTextures[1], 0u);
+    // A link in a picture's place (the saver never writes one) is not followed.
+    ASSERT_TRUE(WriteBytes("linked.bmp", StripePicture(10, 10, 0, 5)));
+    ASSERT_EQ(symlink("linked.bmp", kGroundPicturePath), 0);
+    EXPECT_FALSE(LoadSceneTextures());
 }
 
 TEST_F(GlTextures, AnEmptyGroundPictureIsReportedAndSkipped) {
