@@ -106,6 +106,10 @@ unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int 
     return own ? own : none;
 }
 
+void ReleaseGroundTexture(unsigned int ground, unsigned int none) {
+    if (ground != 0 && ground != none && ground != SceneTextures[1]) glDeleteTextures(1, &ground);
+}
+
 unsigned int TextureFromPixels(int width, int height, const unsigned char* rgb) {
     GLuint name = 0;
     glGenTextures(1, &name);

@@ -62,6 +62,10 @@ unsigned int LoadExchangeTexture(const std::string& path);
 // photograph, or `none` where that cannot be loaded.
 unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int width, int height, unsigned int none);
 
+// Gives back a ground GroundTextureAt made, once no scene shows it (its monitor went): a texture
+// of a monitor's own photograph; SceneTextures[1] and `none` stay.
+void ReleaseGroundTexture(unsigned int ground, unsigned int none);
+
 // Returns a new texture name holding a width x height picture (RGB rows packed, bottom row first)
 // with its full mipmap chain, filtered as every picture of the scene is (linear magnification,
 // nearest-mipmap minification): one pixel of black is the ground where no photograph is known.

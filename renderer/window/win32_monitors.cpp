@@ -15,12 +15,14 @@ LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info = {};
+    MONITORINFOEXW info = {};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info)) return TRUE;
     const RECT& r = info.rcMonitor;
+    char device[4 * CCHDEVICENAME] = "";  // "\\.\DISPLAY1": the same through changes of mode and place
+    if (WideCharToMultiByte(CP_UTF8, 0, info.szDevice, -1, device, sizeof device, nullptr, nullptr) <= 0) device[0] = '\0';
     reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
-        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0, device});
     return TRUE;
 }
 

@@ -10,7 +10,8 @@
 #include "monitor_layout.h"
 
 // Every monitor whose information can be read, in the virtual screen's pixels (both programs are
-// DPI-aware), each as the system lists it; TakenOnce makes them the layout's.
+// DPI-aware), each as the system lists it, named by its display device; TakenOnce makes them the
+// layout's.
 std::vector<Monitor> ListMonitors();
 
 // The primary screen: its size at 0, 0.

@@ -64,8 +64,8 @@ int ClientWidth = 0, ClientHeight = 0;
 // The monitors the scenes are to cover, as they are now.
 std::vector<Monitor> ReadMonitors() {
     switch (ScenePlacement) {
-    case Placement::RequestedSize: return {{{0, 0, ClientWidth, ClientHeight}, true}};
-    case Placement::PrimaryScreen: return {{PrimaryScreen(), true}};
+    case Placement::RequestedSize: return {{{0, 0, ClientWidth, ClientHeight}, true, {}}};
+    case Placement::PrimaryScreen: return {{PrimaryScreen(), true, {}}};
     case Placement::EveryMonitor: break;
     }
     return TakenOnce(ListMonitors(), PrimaryScreen());
@@ -81,20 +81,22 @@ void CoverMonitors(const std::vector<ScreenRect>& monitors) {
 
 // Lays the scenes over the monitors as they are now. At the start each scene is new, over its
 // monitor's photograph; later a scene whose monitor stays goes on with its ground, and one on a
-// monitor new to the scenes starts over black (its desktop was never photographed).
+// monitor new to the scenes starts over its photograph where the session took one at its place
+// and size (a monitor that slept and woke), otherwise over black (its desktop was never
+// photographed). The grounds of the scenes whose monitors went are given back.
 void PlaceScenes(bool startingUp) {
     const MonitorLayout next = LayOutMonitors(ReadMonitors(), Limits);
     const std::vector<int> from = ScenesCarriedOver(Layout, next);
+    std::vector<bool> goesOn(Scenes.size(), false);
     std::vector<AreaScene> scenes(next.scenes.size());
     for (size_t i = 0; i < scenes.size(); ++i) {
         AreaScene& m = scenes[i];
         if (from[i] >= 0) {
             m = Scenes[static_cast<size_t>(from[i])];
+            goesOn[static_cast<size_t>(from[i])] = true;
         } else {
             const ScreenRect& r = next.scenes[i].monitor;
-            m.pictures = {startingUp ? GroundTextureAt(Exchange, r.left, r.top, r.Width(), r.Height(), BlackGround)
-                                     : BlackGround,
-                          SceneTextures[2]};
+            m.pictures = {GroundTextureAt(Exchange, r.left, r.top, r.Width(), r.Height(), BlackGround), SceneTextures[2]};
             // Each monitor its own sequence: at the start the primary's begins at 1, as a single
             // scene's does.
             m.shown.scene.random.SeedRandom(static_cast<uint32_t>(i + 1) +
@@ -104,6 +106,9 @@ void PlaceScenes(bool startingUp) {
         }
         const Viewport& a = next.scenes[i].area;
         m.area = {a.x, a.y, a.width, a.height};
+    }
+    for (size_t j = 0; j < Scenes.size(); ++j) {
+        if (!goesOn[j]) ReleaseGroundTexture(Scenes[j].pictures.ground, BlackGround);
     }
     Scenes = std::move(scenes);
     Layout = next;
