@@ -18,17 +18,11 @@ sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1280x1024 1920x1080 3840x2160)
 cd "$root"
 source scripts/lib/session.sh
+. bench/bench_wine.sh
 dist=${QM_DIST:-$root/dist/$(qm_session_arch)}
 
 one_size() {  # WxH
-  source scripts/lib/session.sh
-  QM_SCREEN="$1x24" qm_start_display
-  # A prefix of the benchmarks' own: Wine keeps a monitor's last mode in its registry, and a
-  # mode a benchmark's renderer set on its screen must not meet the tests on theirs.
-  export WINEPREFIX="$root/build/wineprefix-bench"
-  qm_start_wine
-  export QM_E2E_OUT="$root/out/bench"
-  . tests/e2e/lib.sh
+  bench_wine "$1"
   local install="$WINEPREFIX/drive_c/qm_bench"
   install_programs "$install" "$dist/クイルモア.scr" "$dist/クイルモア.dll" "$dist/クイルモア.data"
   rm -f "$install/クイルモア.ini"
@@ -78,16 +72,7 @@ one_size() {  # WxH
   done
   # Medians over the runs: each step's time after the start, and what it took after the step before.
   echo "$1, medians of $runs runs (ms after 'wine クイルモア.scr /s'; in brackets: since the step before):"
-  tr ' ' '\n' <"$E2E_OUT/bench-runs-$1.txt" | awk -F= 'NF == 2 { v[$1] = v[$1] " " $2; if (!($1 in seen)) { seen[$1] = 1; order[++n] = $1 } }
-    END {
-      for (i = 1; i <= n; ++i) {
-        k = split(substr(v[order[i]], 2), a, " ")
-        for (x = 2; x <= k; ++x) for (y = x; y > 1 && a[y - 1] + 0 > a[y] + 0; --y) { t = a[y]; a[y] = a[y - 1]; a[y - 1] = t }
-        m = a[int((k + 1) / 2)]
-        if (order[i] ~ /^x\./) printf "  %-26s %6d\n", order[i], m
-        else { printf "  %-26s %6d  (%+d)\n", order[i], m, m - prev; prev = m }
-      }
-    }' 
+  awk -f bench/medians.awk "$E2E_OUT/bench-runs-$1.txt"
   kill "$desktop" 2>/dev/null
   wait "$desktop" 2>/dev/null
 }

@@ -28,6 +28,10 @@ public:
 
     // Opens `path` for reading, letting others only read it meanwhile, and maps all of it.
     Result Open(const char* path, Reach reach = Reach::Anywhere);
+#ifdef _WIN32
+    // The same for a name in UTF-16, whatever the system's code page can write.
+    Result Open(const wchar_t* path, Reach reach = Reach::Anywhere);
+#endif
     // Releases the view, the mapping and the file, in that order.
     void Close();
 
@@ -35,6 +39,10 @@ public:
     size_t Size() const { return size_; }
 
 private:
+#ifdef _WIN32
+    // Maps the file just opened (INVALID_HANDLE_VALUE where it did not open).
+    Result Map(void* file, Reach reach);
+#endif
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
 #ifdef _WIN32

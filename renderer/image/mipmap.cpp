@@ -31,14 +31,20 @@ struct AxisSpans {
     std::vector<int> weightAt;  // where the output's weights start in `weights`
     std::vector<int16_t> weights;
     int widest = 0;             // the largest count
+    int base = 0;               // the input index the firsts count from
 
-    AxisSpans(int in, int out) : first(out), count(out), weightAt(out) {
-        const double scale = static_cast<double>(in) / out;
+    // `out` pixels over the stretch of the input from `offset`, `length` pixels long (by default
+    // all of it); the stretch lies within the input. The firsts count from the stretch's first
+    // whole pixel.
+    AxisSpans(int in, int out, double offset = 0, double length = 0) : first(out), count(out), weightAt(out) {
+        const double scale = (length > 0 ? length : in) / out;
+        base = std::min(in - 1, std::max(0, static_cast<int>(std::floor(offset))));
+        const int avail = in - base;  // input pixels from the first one on
         for (int j = 0; j < out; ++j) {
-            const double lo = j * scale;
-            const double hi = (j + 1) * scale;
-            const int begin = std::min(in - 1, static_cast<int>(std::floor(lo)));
-            const int end = std::max(begin + 1, std::min(in, static_cast<int>(std::ceil(hi))));
+            const double lo = std::max(0.0, offset - base + j * scale);
+            const double hi = std::min(static_cast<double>(avail), offset - base + (j + 1) * scale);
+            const int begin = std::min(avail - 1, static_cast<int>(std::floor(lo)));
+            const int end = std::max(begin + 1, std::min(avail, static_cast<int>(std::ceil(hi))));
             first[j] = begin;
             count[j] = end - begin;
             weightAt[j] = static_cast<int>(weights.size());
@@ -64,9 +70,11 @@ void PutQuad(uint8_t* out, int32_t r, int32_t g, int32_t b) {
     out[3] = 255;
 }
 
-// The covered input rows of one output row, weighted and summed (7 fraction bits).
-void SumRows(const uint8_t* src, size_t rowBytes, const AxisSpans& rows, int y, int16_t* sum, int32_t* wide) {
-    const uint8_t* a = src + static_cast<size_t>(rows.first[y]) * rowBytes;
+// The covered input rows of one output row, weighted and summed (7 fraction bits): `rowBytes`
+// bytes of each, the rows `stride` bytes apart.
+void SumRows(const uint8_t* src, size_t stride, size_t rowBytes, const AxisSpans& rows, int y, int16_t* sum,
+             int32_t* wide) {
+    const uint8_t* a = src + static_cast<size_t>(rows.first[y]) * stride;
     const int16_t* w = &rows.weights[rows.weightAt[y]];
     constexpr int32_t half = 1 << (kRowShift - 1);
     const int count = rows.count[y];
@@ -76,8 +84,8 @@ void SumRows(const uint8_t* src, size_t rowBytes, const AxisSpans& rows, int y, 
         return;
     }
     if (count == 2 || count == 3) {
-        const uint8_t* b = a + rowBytes;
-        const uint8_t* c = count == 3 ? b + rowBytes : nullptr;
+        const uint8_t* b = a + stride;
+        const uint8_t* c = count == 3 ? b + stride : nullptr;
         const int32_t w0 = w[0], w1 = w[1], w2 = count == 3 ? w[2] : 0;
 #ifdef __SSE2__
         // Sixteen channels at a time: (a, b) pairs multiplied and added in one step, c beside.
@@ -113,7 +121,7 @@ void SumRows(const uint8_t* src, size_t rowBytes, const AxisSpans& rows, int y, 
     }
     for (k = 0; k < rowBytes; ++k) wide[k] = w[0] * a[k];
     for (int r = 1; r < count; ++r) {
-        const uint8_t* row = a + r * rowBytes;
+        const uint8_t* row = a + r * stride;
         const int32_t wr = w[r];
         for (k = 0; k < rowBytes; ++k) wide[k] += wr * row[k];
     }
@@ -191,11 +199,20 @@ void ScaleRgbToQuads(const uint8_t* src, int sw, int sh, uint8_t* dst, int dw, i
         HalveRgbToQuads(src, sw, sh, dst);
         return;
     }
-    // Separable: the covered input rows are summed into one row, then each output pixel sums
-    // the covered columns of that row.
-    const AxisSpans columns(sw, dw);
-    const AxisSpans rows(sh, dh);
-    const size_t rowBytes = static_cast<size_t>(sw) * 3;
+    ScaleRgbWindowToQuads(src, sw, sh, {0, 0, static_cast<double>(sw), static_cast<double>(sh)}, dst, dw, dh,
+                          static_cast<size_t>(dw) * 4);
+}
+
+void ScaleRgbWindowToQuads(const uint8_t* src, int sw, int sh, const PictureWindow& window, uint8_t* dst, int dw,
+                           int dh, size_t dstStride) {
+    // Separable: the covered input rows are summed into one row (of the columns the window
+    // covers), then each output pixel sums the covered columns of that row.
+    const AxisSpans columns(sw, dw, window.x, window.width);
+    const AxisSpans rows(sh, dh, window.y, window.height);
+    const int used = columns.first[dw - 1] + columns.count[dw - 1];  // columns from the first one on
+    const size_t stride = static_cast<size_t>(sw) * 3;
+    const size_t rowBytes = static_cast<size_t>(used) * 3;
+    src += static_cast<size_t>(rows.base) * stride + static_cast<size_t>(columns.base) * 3;
     // Room past the row's end for reading eight channels from the last column.
     std::vector<int16_t> sum(rowBytes + 8, 0);
     std::vector<int32_t> wide(rows.widest > 3 ? rowBytes : 0);
@@ -208,8 +225,8 @@ void ScaleRgbToQuads(const uint8_t* src, int sw, int sh, uint8_t* dst, int dw, i
         }
     }
     for (int y = 0; y < dh; ++y) {
-        SumRows(src, rowBytes, rows, y, sum.data(), wide.data());
-        uint8_t* out = dst + static_cast<size_t>(y) * dw * 4;
+        SumRows(src, stride, rowBytes, rows, y, sum.data(), wide.data());
+        uint8_t* out = dst + static_cast<size_t>(y) * dstStride;
         if (columns.widest <= 2) {
             // Scaling up, or down by less than half a pixel a pixel.
             SumColumnPairs(sum.data(), columns.first, pairs.data(), dw, out);

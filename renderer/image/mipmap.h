@@ -28,6 +28,17 @@ MipmapSize MipmapBaseSize(int width, int height, int maxTextureSize);
 // covered pixels weighted by the part covered, rounded down (fixed point, 14-bit weights).
 void ScaleRgbToQuads(const uint8_t* src, int sw, int sh, uint8_t* dst, int dw, int dh);
 
+// A part of a picture, in its pixels, fractions allowed: from (x, y), width x height.
+struct PictureWindow {
+    double x, y, width, height;
+};
+
+// The same filter over a window of the picture (lying within it): the window scaled to dw x dh
+// four-byte pixels, the output rows `dstStride` bytes apart (a part of a larger picture). Three
+// channels are scaled alike, whatever their order.
+void ScaleRgbWindowToQuads(const uint8_t* src, int sw, int sh, const PictureWindow& window, uint8_t* dst, int dw,
+                           int dh, size_t dstStride);
+
 // Halves four-byte pixels: a w x h level (power-of-two sides, not both 1) becomes
 // max(w/2,1) x max(h/2,1): each pixel the mean of the 2 x 2 pixels above it, rounded to
 // nearest; where a side is 1, the mean of 2 neighbours, rounded down.

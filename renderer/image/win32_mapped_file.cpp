@@ -26,6 +26,12 @@ bool IsReparsePoint(HANDLE file) {
     return !GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+// How a file is opened: a link where none may be is opened as itself, not followed.
+DWORD OpenFlags(MappedFile::Reach reach) {
+    return FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN |
+           (reach == MappedFile::Reach::LocalDiskNotLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+}
+
 }  // namespace
 
 bool DriveIsLocal(char letter) {
@@ -36,9 +42,19 @@ bool DriveIsLocal(char letter) {
 
 MappedFile::Result MappedFile::Open(const char* path, Reach reach) {
     Close();
+    return Map(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, OpenFlags(reach), nullptr),
+               reach);
+}
+
+MappedFile::Result MappedFile::Open(const wchar_t* path, Reach reach) {
+    Close();
+    return Map(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, OpenFlags(reach), nullptr),
+               reach);
+}
+
+MappedFile::Result MappedFile::Map(void* opened, Reach reach) {
+    HANDLE file = static_cast<HANDLE>(opened);
     const bool notLink = reach == Reach::LocalDiskNotLink;
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | (notLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Result::Missing;
     file_ = file;
     // A console, a pipe or a device opened by a name: not a picture or a model to read; nor a link

@@ -6,8 +6,17 @@
 namespace {
 
 // How far a frame may come from a whole number of the display's frames and still be on its
-// beat: a quarter of a frame (4 ms at 60 Hz) takes in a late wake-up and the timer's noise.
+// beat: a quarter of a frame (4 ms at 60 Hz), and never less than the timer's noise and a late
+// wake-up take (up to 2 ms either side of the beat; a quarter of a 110 Hz frame is 2.3 ms), yet
+// under half a frame, so that a frame on the beat still tells how many frames it spans.
 constexpr double kBeat = 0.25;
+constexpr double kBeatLeastSeconds = 0.003;
+constexpr double kBeatMost = 0.4;
+
+double BeatWindow(double frame, int64_t ticksPerSecond) {
+    return std::min(std::max(frame * kBeat, kBeatLeastSeconds * double(ticksPerSecond)), frame * kBeatMost);
+}
+
 // How far from 60 steps a second a display's frames may be for the scene to follow them.
 constexpr double kFollow = 0.002;
 // The display's pace is judged once this many of its frames have been measured.
@@ -40,6 +49,12 @@ FramePacer::FramePacer(int64_t ticksPerSecond, int refreshHz, bool displayHoldsS
     gridDen_ = onSteps_ ? kStepsPerSecond : refreshHz;
     beatFrame_ = frame_;
     retryWait_ = ticksPerSecond_ / 2;
+}
+
+void FramePacer::Retune(int refreshHz, bool displayHoldsSwaps) {
+    const int64_t taken = taken_;
+    *this = FramePacer(ticksPerSecond_, refreshHz, displayHoldsSwaps);
+    taken_ = taken;
 }
 
 void FramePacer::RestartGrid(int64_t now) {
@@ -102,7 +117,7 @@ int FramePacer::StepsOnSteps(int64_t spacing) {
     const double frame = paced ? frame_ : double(gridNum_) / double(gridDen_);
     const double frames = double(spacing) / frame;
     const double whole = std::floor(frames + 0.5);
-    const bool onBeat = std::fabs(frames - whole) <= kBeat;
+    const bool onBeat = std::fabs(double(spacing) - whole * frame) <= BeatWindow(frame, ticksPerSecond_);
     // A frame on the beat of a display that holds the swaps counts as the frames it spans.
     const bool displayFrame = displayPaces_ && onBeat && whole >= 1.0;
     if (displayFrame) {
@@ -139,7 +154,7 @@ int FramePacer::StepsBetweenSteps(int64_t now) {
     const double whole = std::max(1.0, std::floor(since / frame + 0.5));
     const double off = since - whole * frame;
     const double before = beat_;
-    if (std::fabs(off) <= frame * kBeat) {
+    if (std::fabs(off) <= BeatWindow(frame, ticksPerSecond_)) {
         beat_ += whole * frame + off / 8.0;
         if (displayPaces_) beatFrame_ = std::clamp(beatFrame_ + off / (128.0 * whole), frame_ * 0.98, frame_ * 1.02);
     } else {

@@ -59,6 +59,11 @@ public:
     // and the time between is dropped.
     void Resume() { started_ = false; }
 
+    // The display changed (another mode, another monitor): its rate and whether it holds the
+    // swaps are taken anew, and the next frame begins afresh as after a pause. The steps taken so
+    // far are kept.
+    void Retune(int refreshHz, bool displayHoldsSwaps);
+
     // Steps taken so far.
     int64_t Steps() const { return taken_; }
 

@@ -122,18 +122,20 @@ void PlaceWindow() {
     SetWindowPos(windowHandle, nullptr, w.left, w.top, w.Width(), w.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The display's refresh rate as it is now (after the mode change): 0 or 1 where unknown.
-int RefreshRate() { return GetDeviceCaps(deviceContext, VREFRESH); }
-
-bool SwapsHeld = false;  // the driver took the swap interval
+// The display's refresh rate when the swap interval was last asked for (after the mode change,
+// and after each change of display): 0 or 1 where unknown.
+int RefreshHz = 0;
+bool SwapsHeld = false;  // the driver took that interval
+bool DisplayChanged = false;  // since the loop last looked: the rate may be another now
 
 // Asks the driver to hold each swap for the whole number of refreshes that keeps frames at 60
-// a second or more (frame_pacer.h), where the driver can.
+// a second or more at the display's rate as it is now (frame_pacer.h), where the driver can.
 void RequestSwapInterval() {
     using SwapIntervalProc = BOOL(WINAPI*)(int);
     auto swapInterval = reinterpret_cast<SwapIntervalProc>(
         reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
-    SwapsHeld = swapInterval && swapInterval(SwapIntervalFor(RefreshRate()));
+    RefreshHz = GetDeviceCaps(deviceContext, VREFRESH);
+    SwapsHeld = swapInterval && swapInterval(SwapIntervalFor(RefreshHz));
 }
 
 int64_t Now() {
@@ -152,7 +154,8 @@ DisplayPower Power;  // the display's power, as reported to the window
 
 // Asks the system to report the display's power to the window, by the setting this version of
 // Windows reports it by (display_power.h). The calls are looked up, not linked, so that the
-// renderer still starts where they do not exist (before Vista). Returns the registration, or null.
+// renderer still starts where they do not exist (before Vista). Returns the registration, or null;
+// marks the setting asked for and the system's answer ("renderer.display-watch-console-registered").
 void* WatchDisplayPower(HWND window) {
     using RegisterProc = void*(WINAPI*)(HANDLE, const GUID*, DWORD);
     using VersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
@@ -162,11 +165,20 @@ void* WatchDisplayPower(HWND window) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
     OSVERSIONINFOW windows = {};
     windows.dwOSVersionInfoSize = sizeof windows;
-    if (!registerFor || !version || version(&windows) != 0) return nullptr;
+    if (!registerFor || !version || version(&windows) != 0) {
+        TraceStartup("renderer.display-watch-unavailable");
+        return nullptr;
+    }
+    const PowerSettingId& chosen = DisplayPowerSetting(windows.dwMajorVersion, windows.dwMinorVersion);
     GUID setting;
     static_assert(sizeof setting == sizeof(PowerSettingId), "a GUID as laid out in memory");
-    std::memcpy(&setting, &DisplayPowerSetting(windows.dwMajorVersion, windows.dwMinorVersion), sizeof setting);
-    return registerFor(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+    std::memcpy(&setting, &chosen, sizeof setting);
+    void* const registration = registerFor(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+    char mark[64];
+    std::snprintf(mark, sizeof mark, "renderer.display-watch-%s-%s", chosen == kConsoleDisplayState ? "console" : "monitor",
+                  registration ? "registered" : "refused");
+    TraceStartup(mark);
+    return registration;
 }
 
 void StopWatchingDisplayPower(void* registration) {
@@ -269,6 +281,7 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         }
         return 0;
     case WM_DISPLAYCHANGE:
+        DisplayChanged = true;
         if (FullScreen) {
             // The mode the session set has gone: it ends as on Escape.
             if (FullScreenModeLost(ModeWidth, ModeHeight, ModeBits, LOWORD(lParam), HIWORD(lParam), int(wParam))) {
@@ -415,10 +428,11 @@ int RendererMain(const char* arguments) {
     int status = 0;
     unsigned long swappedFrames = 0;  // for the trace only
     const int64_t ticksPerSecond = TicksPerSecond();
-    FramePacer pacer(ticksPerSecond, RefreshRate(), SwapsHeld);
+    FramePacer pacer(ticksPerSecond, RefreshHz, SwapsHeld);
     const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
     void* const displayWatch = WatchDisplayPower(windowHandle);
     bool displayWasOff = false;
+    bool displayBack = false;  // the display came back: the next frame's steps are marked
     timeBeginPeriod(1);  // waits of a millisecond, not of the 15.6 ms default tick
     for (;;) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -441,12 +455,24 @@ int RendererMain(const char* arguments) {
             } else {
                 timeBeginPeriod(1);
                 pacer.Resume();
+                displayBack = true;
             }
             TraceDisplay(displayWasOff ? "off" : "on", swappedFrames, pacer.Steps());
         }
         if (displayWasOff) {
             WaitMessage();
             continue;
+        }
+        // The display changed (a monitor of another rate, another mode): the swap interval and
+        // the pace are taken anew for it, and marked with the rate and the interval.
+        if (DisplayChanged) {
+            DisplayChanged = false;
+            RequestSwapInterval();
+            pacer.Retune(RefreshHz, SwapsHeld);
+            char mark[80];
+            std::snprintf(mark, sizeof mark, "renderer.display-changed-%dhz-interval-%d", RefreshHz,
+                          pacer.SwapInterval());
+            TraceStartup(mark);
         }
         // Too soon for the next frame: sleep until it is due or a message comes, whichever is
         // first, so that a key is handled at once.
@@ -461,6 +487,13 @@ int RendererMain(const char* arguments) {
         for (AreaScene& m : Scenes) m.shown.Advance(plan.steps, WindowActive);  // minimised: the camera cycles go on
         if (WindowActive) DrawScenes(plan.blend);
         SwapBuffers(deviceContext);  // also while minimised
+        if (displayBack) {
+            // The time off dropped: one step, not the quarter second a stall may take.
+            displayBack = false;
+            char mark[48];
+            std::snprintf(mark, sizeof mark, "renderer.display-back-steps-%d", plan.steps);
+            TraceStartup(mark);
+        }
         for (int64_t step = stepsBefore / 100 + 1; step <= pacer.Steps() / 100; ++step) {
             char mark[40];
             std::snprintf(mark, sizeof mark, "renderer.step-%lld", static_cast<long long>(step * 100));

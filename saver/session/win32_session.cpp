@@ -8,6 +8,7 @@
 #include "renderer/common/startup_trace.h"
 #include "renderer/image/dib_decode.h"
 #include "renderer/image/exchange_names.h"
+#include "saver/ground/win32_ground.h"
 #include "saver/main/settings.h"
 #include "saver/main/sub_main.h"
 #include "saver/main/win32_forms.h"
@@ -66,61 +67,36 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
 
 // 32 bits on a true-colour screen of 32 bits, otherwise 24: the screen's depth, as far as an
 // uncompressed picture the renderer reads can hold it.
-int ScreenDepth(HDC screen) { return GetDeviceCaps(screen, BITSPIXEL) == 32 ? 32 : 24; }
-
-// An area of the screen (the virtual screen's coordinates: the primary monitor's top left is 0, 0,
-// and a monitor left of or above it lies at negative ones), one pixel per pixel, mirrored left to
-// right: the leftmost column of the picture is the area's rightmost column. The screen is copied
-// as it is and mirrored in memory, which is exact on every system. Empty where it cannot be had.
-std::vector<uint8_t> ScreenPicture(const RECT& area) {
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    if (width <= 0 || height <= 0) return {};
-    HWND desktop = GetDesktopWindow();
-    HDC screen = GetDC(desktop);
-    const int depth = ScreenDepth(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // rows from the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP surface = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(screen);
-    std::vector<uint8_t> file;
-    if (surface && memory) {
-        HGDIOBJ old = SelectObject(memory, surface);
-        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);  // black where it fails
-        GdiFlush();
-        TraceStartup("saver.captured");
-        file = EncodeMirroredCapture(static_cast<const uint8_t*>(bits), width, height, depth);
-        TraceStartup("saver.ground-encoded");
-        SelectObject(memory, old);
-    }
-    if (memory) DeleteDC(memory);
-    if (surface) DeleteObject(surface);
-    ReleaseDC(desktop, screen);
-    return file;
+int ScreenDepth() {
+    HDC screen = GetDC(nullptr);
+    const int depth = GetDeviceCaps(screen, BITSPIXEL) == 32 ? 32 : 24;
+    ReleaseDC(nullptr, screen);
+    return depth;
 }
 
-// A photograph of each monitor other than the primary, named by its place (MonitorPictureName).
+// A monitor's ground picture, named by its place (MonitorPictureName) where it is not the
+// primary's.
 struct MonitorPicture {
     std::wstring name;
     std::vector<uint8_t> file;
 };
 
-// The monitors as the renderer takes them (each once), but the primary's place, whose photograph
-// is the ground picture.
-std::vector<MonitorPicture> PhotographMonitors() {
-    std::vector<MonitorPicture> pictures;
+// The monitors as the renderer takes them (each once), but the primary's place, whose picture is
+// the ground picture; with the names of their pictures.
+struct OtherMonitors {
+    std::vector<RECT> areas;
+    std::vector<std::wstring> names;
+};
+
+OtherMonitors ListOtherMonitors() {
+    OtherMonitors others;
     for (const Monitor& m : TakenOnce(ListMonitors(), PrimaryScreen())) {
         const ScreenRect& r = m.rect;
         if (IsPrimaryPlace(r.left, r.top)) continue;
-        std::vector<uint8_t> file = ScreenPicture({r.left, r.top, r.right, r.bottom});
-        // A monitor that cannot be photographed has no ground picture; the others go on.
-        if (!file.empty()) pictures.push_back({Utf8ToWide(MonitorPictureName(r.left, r.top, r.Width(), r.Height())), std::move(file)});
+        others.areas.push_back({r.left, r.top, r.right, r.bottom});
+        others.names.push_back(Utf8ToWide(MonitorPictureName(r.left, r.top, r.Width(), r.Height())));
     }
-    return pictures;
+    return others;
 }
 
 // The built-in 64 x 64 smoke picture, in the screen's depth; empty where it cannot be had.
@@ -129,9 +105,7 @@ std::vector<uint8_t> SmokePicture() {
     if (!LoadResourceBitmap(kSmokeResource, bitmap)) return {};
     RgbImage* smoke = nullptr;
     if (DecodeDib(bitmap.file, bitmap.size, &smoke) != DibError::None) return {};
-    HDC screen = GetDC(nullptr);
-    const int depth = ScreenDepth(screen);
-    ReleaseDC(nullptr, screen);
+    const int depth = ScreenDepth();
     const std::vector<uint8_t> file = EncodeBmp(smoke->width, smoke->height, depth, [&](int x, int y, uint8_t rgb[3]) {
         const unsigned char* p = smoke->data + (static_cast<size_t>(smoke->height - 1 - y) * smoke->width + x) * 3;
         rgb[0] = p[0];
@@ -153,9 +127,23 @@ struct ExchangeFiles {
 bool SceneOnEveryMonitor() { return ScreenMode == 1 && AllMonitors == 1; }
 
 bool MakeExchangeFiles(ExchangeFiles& files) {
-    files.ground = ScreenPicture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    // The primary monitor's ground, and with a scene on every monitor each other monitor's.
+    OtherMonitors others;
+    if (SceneOnEveryMonitor()) others = ListOtherMonitors();
+    std::vector<RECT> areas = {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}};
+    areas.insert(areas.end(), others.areas.begin(), others.areas.end());
+    const int depth = ScreenDepth();
+    // Each mirrored and written as a photograph of the monitor is, however it was made.
+    MakeGrounds(areas, [&](size_t m, const uint8_t* bgrx, int width, int height) {
+        std::vector<uint8_t> file = EncodeMirroredCapture(bgrx, width, height, depth);
+        if (m == 0) {
+            files.ground = std::move(file);
+            TraceStartup("saver.ground-encoded");
+        } else if (!file.empty()) {
+            files.monitors.push_back({others.names[m - 1], std::move(file)});
+        }
+    });
     if (files.ground.empty()) return false;
-    if (SceneOnEveryMonitor()) files.monitors = PhotographMonitors();
     files.smoke = SmokePicture();
     return !files.smoke.empty() && ReadWholeFile(Utf8ToWide(ProgramFolder() + "\\クイルモア.data"), files.model);
 }
@@ -193,8 +181,13 @@ void StartRenderer(const std::wstring& folder) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process = {};
-    if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
+    // Started held, so that it may take the foreground (this program, started by the system, is
+    // the foreground one: the keyboard must reach the scene, on Windows' own desktop too) before it
+    // runs; its own SetForegroundWindow then takes it.
+    if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                       &startup, &process)) {
+        AllowSetForegroundWindow(process.dwProcessId);
+        ResumeThread(process.hThread);
         rendererProcess = process.hProcess;
         CloseHandle(process.hThread);
     }

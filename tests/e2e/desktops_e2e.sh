@@ -133,14 +133,17 @@ else
 fi
 reap "$pid" "the virtual desktop's starter"
 
-echo "== the screen as it is at 1280 x 1024, changed to 1024 x 768 and back during the scene: window and scene follow"
+echo "== the screen as it is at 1280 x 1024, changed to 1024 x 768 and back during the scene: window, scene and pace follow"
 in_desk "$poke" mode 1280 1024
-if session_in_desk; then
+trace="$E2E_OUT/desktops-trace.txt"
+rm -f "$trace"
+retuned() { grep -s '^renderer.display-changed-' "$trace" | wc -l; }
+if QUILLMOOR_STARTUP_TRACE=$(winepath -w "$trace" | tr -d '\r') session_in_desk; then
   sleep 1
   rect=$(in_desk "$poke" rect Quillmoor_VC)
   [ "$rect" = "0 0 1280 1024" ] || fail "the renderer's window does not cover the 1280x1024 screen: $rect"
   for size in 1024x768 1280x1024; do
-    w=${size%x*} h=${size#*x}
+    w=${size%x*} h=${size#*x} before=$(retuned)
     # Within a second of the switch, the window over the new screen and the scene over all of it,
     # as the helper that switches sees them on the screen (its words: the desktop's starter does not
     # pass its status on); a picture of it then.
@@ -152,7 +155,11 @@ if session_in_desk; then
     during=$(sky "$E2E_OUT/desktops-changed-$size.png" "$w") far=$(corner "$E2E_OUT/desktops-changed-$size.png" "$w" "$h")
     awk -v d="$during" -v c="$far" 'BEGIN { exit !(d < 0.02 && c > 0.1) }' ||
       fail "the picture does not show the scene over the screen switched to $size (sky $during, far corner $far)"
+    # The pace taken anew for the display as it is now: the renderer marks its rate and interval.
+    for _ in $(seq 1 20); do [ "$(retuned)" -gt "$before" ] && break; sleep 0.1; done
+    [ "$(retuned)" -gt "$before" ] || fail "the pace was not taken anew for the display switched to $size"
   done
+  grep '^renderer.display-changed-' "$trace"
   send_until - "the saver to end" saver_left -- run in_desk "$poke" key Quillmoor_VC 0x1B
 else
   fail "no renderer window in the virtual desktop (the screen changed)"

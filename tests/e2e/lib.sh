@@ -67,6 +67,16 @@ wait_gone() {
   return 1
 }
 
+# True once the command succeeds, tried until $1 seconds have passed (each try as long as it takes).
+within() {  # seconds, command...
+  local end=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  until "$@"; do
+    [ "$(date +%s%N)" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
+
 # True once process $1 has ended.
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
@@ -349,6 +359,35 @@ network_drive() {  # folder
   wine reg add "$drives" /v n: /d network /f </dev/null >/dev/null 2>&1
   at_exit "rm -f '$WINEPREFIX/dosdevices/n:'; wine reg delete '$drives' /v n: /f </dev/null >/dev/null 2>&1; rm -rf '$1'"
 }
+
+# The Windows path of a file of this machine (Z:\...).
+windows_path() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+
+# The user's wallpaper as their desktop keeps it: the file (a path here, "" for none), the
+# WallpaperStyle and TileWallpaper values, the background colour ("R G B"), and the policy's
+# WallpaperStyle where given. Written in one registry import; the first call arranges that the
+# prefix's own values come back when the script ends, however it ends.
+set_wallpaper() {  # file, style, tile, background, [policy style]
+  local file="" reg="$E2E_OUT/wallpaper-values.reg"
+  if [ -z "${qm_background_before+set}" ]; then
+    qm_background_before=$(wine reg query 'HKCU\Control Panel\Colors' /v Background 2>/dev/null | tr -d '\r' |
+      sed -n 's/.*Background *REG_SZ *//p')
+    at_exit qm_restore_wallpaper
+  fi
+  [ -n "$1" ] && file=$(windows_path "$1" | sed 's/\\/\\\\/g')
+  {
+    printf 'REGEDIT4\r\n\r\n[%s]\r\n"Wallpaper"="%s"\r\n' "$qm_desktop_key" "$file"
+    if [ -n "$2" ]; then printf '"WallpaperStyle"="%s"\r\n"TileWallpaper"="%s"\r\n' "$2" "$3"; else
+      printf '"WallpaperStyle"=-\r\n"TileWallpaper"=-\r\n'; fi
+    printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n"Background"="%s"\r\n' "$4"
+    printf '\r\n[%s]\r\n' "$qm_policy_key"
+    if [ -n "${5:-}" ]; then printf '"WallpaperStyle"="%s"\r\n' "$5"; else printf '"WallpaperStyle"=-\r\n'; fi
+  } >"$reg"
+  wine regedit /S "$(windows_path "$reg")" </dev/null >/dev/null 2>&1
+}
+qm_desktop_key='HKEY_CURRENT_USER\Control Panel\Desktop'
+qm_policy_key='HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Policies\System'
+qm_restore_wallpaper() { set_wallpaper "" "" "" "${qm_background_before:-58 110 165}"; }
 
 # Ends the persistent Wine server and starts it again, on $DISPLAY with its own monitors and with
 # the registry as it now stands (the screen's DPI is read once, when the server starts).

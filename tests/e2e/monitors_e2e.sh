@@ -9,7 +9,8 @@
 # mirrored photograph of each, Escape ends them all and the monitors are as they were (a
 # photograph that is a link to a network drive is never read: that monitor's scene lies over
 # black); with it off, the other monitors are black during the session, as ever, and show the
-# desktop again after.
+# desktop again after. A monitor with nothing on it (its photograph one colour) shows its part of
+# the spanned wallpaper.
 #
 # usage: monitors_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
@@ -48,7 +49,7 @@ nest() {  # primary, WxH[@X,Y]...
   local primary=$1 i x=0 y size screen
   shift
   [ -n "${nested:-}" ] && kill "$nested" 2>/dev/null
-  mon_x=() mon_y=() mon_w=() mon_h=() mon_left=() mon_top=()
+  mon_x=() mon_y=() mon_w=() mon_h=() mon_left=() mon_top=() desktop_pids=()
   local screens=()
   for screen in "$@"; do
     size=${screen%@*} y=0
@@ -67,6 +68,7 @@ nest() {  # primary, WxH[@X,Y]...
     convert -size "${mon_w[i]}x${mon_h[i]}" -define gradient:direction=east gradient:"${hues[$i]}"-"${light[$i]}" \
       "$E2E_OUT/monitors-desktop-$i.png"
     display -geometry "+${mon_x[i]}+${mon_y[i]}" "$E2E_OUT/monitors-desktop-$i.png" &
+    desktop_pids+=($!)
     mon_left+=($((mon_x[i] - mon_x[primary]))) mon_top+=($((mon_y[i] - mon_y[primary])))
   done
   sleep 1.5
@@ -201,6 +203,35 @@ near=$(share_in "$E2E_OUT/monitors-two-network.png" 1 "${hues[1]}")
 echo "the linked photograph's hue on its monitor: $far; the primary's own: $near"
 awk -v f="$far" -v n="$near" 'BEGIN { exit !(f < 0.01 && n > 0.1) }' ||
   fail "a photograph on a network drive was read, or the primary's was not (hues $far, $near)"
+
+echo "== two monitors, the setting on, the left one's desktop blank: its part of the wallpaper spanned over both"
+# The wallpaper exactly the size of the box around the monitors (2304 x 1024), of hues no
+# desktop here has: spanned, the left monitor shows its left 1280 x 1024 as it is. A blank
+# monitor's photograph is one colour, and counts as none.
+convert -size 1280x1024 xc:'#e08020' -size 1024x1024 xc:'#20a0a0' +append -fill '#f0f0f0' \
+  -draw 'circle 1280,512 1280,700' -draw 'rectangle 100,100 400,300' -depth 8 PNG24:"$E2E_OUT/monitors-wallpaper.png"
+set_wallpaper "$E2E_OUT/monitors-wallpaper.png" 22 0 '0 0 0'
+kill "${desktop_pids[0]}"
+sleep 1
+import -window root "$E2E_OUT/monitors-desktop.png"
+session monitors-two-spanned
+picture="$QMORA/Quillmoor1_m-1280_0_1280x1024.bmp"
+if [ -s "$picture" ]; then
+  convert "$picture" -flop -depth 8 "rgb:$E2E_OUT/monitors-written.rgb"
+  convert "$E2E_OUT/monitors-wallpaper.png" -crop 1280x1024+0+0 +repage -depth 8 "rgb:$E2E_OUT/monitors-expected.rgb"
+  cmp -s "$E2E_OUT/monitors-written.rgb" "$E2E_OUT/monitors-expected.rgb" ||
+    fail "the blank monitor's ground is not its part of the spanned wallpaper"
+else
+  fail "no ground picture for the blank monitor"
+fi
+sky=$(sky_in "$E2E_OUT/monitors-two-spanned.png" 0) own=$(share_in "$E2E_OUT/monitors-two-spanned.png" 0 '#e08020')
+echo "monitors-two-spanned, the blank monitor: sky $sky, the wallpaper's hue $own"
+awk -v s="$sky" -v o="$own" 'BEGIN { exit !(s < 0.05 && o > 0.1) }' || fail "the blank monitor shows no scene over the wallpaper"
+# The primary still has its own photograph.
+convert "$QMORA/Quillmoor1.bmp" -depth 8 "rgb:$E2E_OUT/monitors-written.rgb"
+convert "$E2E_OUT/monitors-desktop.png" -crop 1024x768+1280+0 +repage -flop -depth 8 "rgb:$E2E_OUT/monitors-expected.rgb"
+cmp -s "$E2E_OUT/monitors-written.rgb" "$E2E_OUT/monitors-expected.rgb" || fail "the primary's ground is not its photograph"
+set_wallpaper "" "" "" '0 0 0'
 
 echo "== the setting on without the screen kept as it is: the primary alone, the other black"
 settings 0 1

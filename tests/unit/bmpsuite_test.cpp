@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+// stb_image for the whole unit test program: PNG here, JPEG for the wallpaper reading test.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
 #include <stb_image.h>
 
 #include "renderer/image/image_file.h"

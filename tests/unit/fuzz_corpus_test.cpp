@@ -1,5 +1,6 @@
 // The fuzzers' kept inputs, replayed on every run: the smallest set of files that reached every
-// branch the fuzzers found in the decoder and the model reader, plus each finding ever made.
+// branch the fuzzers found in the decoder, the model reader and the wallpaper reader, plus each
+// finding ever made.
 // Under the sanitizer tree an out-of-bounds access here stops the run.
 #include <gtest/gtest.h>
 #include <dirent.h>
@@ -10,6 +11,8 @@
 
 #include "renderer/image/dib_decode.h"
 #include "renderer/model/mesh_model.h"
+#include "saver/ground/jpeg_reduced.h"
+#include "saver/ground/picture_header.h"
 #include "tests/common/files.h"
 
 namespace {
@@ -54,6 +57,28 @@ TEST(FuzzCorpus, PicturesDecodeWholeOrAreRefused) {
     // The set holds both kinds; a decoder that refused everything would pass the loop above.
     EXPECT_GT(decoded, 0);
     EXPECT_LT(decoded, int(files.size()));
+}
+
+TEST(FuzzCorpus, WallpapersAreReadAtTheirSizeOrRefused) {
+    const auto files = FilesIn(kCorpus + "wallpaper");
+    ASSERT_GE(files.size(), 20u) << "the kept wallpapers are missing";
+    int read = 0;
+    for (const auto& path : files) {
+        const std::vector<uint8_t> bytes = ReadBytes(path);
+        const PictureHeader header = ReadPictureHeader(bytes.data(), bytes.size());
+        for (int d : {2, 4, 8}) {
+            BgrPicture picture;
+            if (ReadJpegReduced(bytes.data(), bytes.size(), d, picture) != ReducedJpeg::Read) continue;
+            ++read;
+            ASSERT_EQ(picture.width, (header.size.width + d - 1) / d) << path;
+            ASSERT_EQ(picture.height, (header.size.height + d - 1) / d) << path;
+            unsigned sum = 0;
+            for (uint8_t b : picture.bgr) sum += b;  // every pixel, for the sanitizers
+            (void)sum;
+        }
+    }
+    EXPECT_GT(read, 0);
+    EXPECT_LT(read, int(files.size()) * 3);
 }
 
 TEST(FuzzCorpus, ModelsHoldOnlyIndicesInsideTheirTables) {

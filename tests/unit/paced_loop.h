@@ -94,6 +94,15 @@ public:
         return frames_;
     }
 
+    // The display becomes another (a mode or a monitor of another rate), as the renderer hears
+    // of it: the pacer is retuned to its reported rate.
+    void ChangeDisplay(double hz, int reportedHz) {
+        display_.hz = hz;
+        display_.reportedHz = reportedHz;
+        lastRefresh_ = -1;
+        pacer_.Retune(reportedHz, display_.holdsSwaps && hz > 0);
+    }
+
     FramePacer& Pacer() { return pacer_; }
     int64_t Now() const { return now_; }
     // The clock moves on without a frame (the display off).
