@@ -52,3 +52,32 @@ HWND CreateCover(const RECT& area) {
     if (cover) ShowWindow(cover, SW_SHOWNOACTIVATE);
     return cover;
 }
+
+void Covers::Lay(const std::vector<ScreenRect>& areas) {
+    if (areas == areas_ && windows_.size() == areas_.size()) return;
+    for (HWND cover : windows_) DestroyWindow(cover);
+    windows_.clear();
+    areas_ = areas;
+    for (const ScreenRect& r : areas) {
+        if (HWND cover = CreateCover({r.left, r.top, r.right, r.bottom})) windows_.push_back(cover);
+    }
+}
+
+void OtherMonitorCovers::Begin(const std::vector<Monitor>& monitors) {
+    covering_ = true;
+    Follow(monitors);
+}
+
+void OtherMonitorCovers::Follow(const std::vector<Monitor>& monitors) {
+    if (!covering_) return;
+    std::vector<ScreenRect> others;
+    for (const Monitor& m : monitors) {
+        if (!m.primary) others.push_back(m.rect);
+    }
+    covers_.Lay(others);
+}
+
+void OtherMonitorCovers::End() {
+    covering_ = false;
+    covers_.Lay({});
+}

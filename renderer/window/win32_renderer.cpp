@@ -57,7 +57,7 @@ LayoutLimits Limits = {0, 0, kMaxWindowPixels};  // the viewport's, once a conte
 // over the whole of it, where there is one), the primary monitor's first.
 MonitorLayout Layout;
 std::vector<AreaScene> Scenes;
-std::vector<HWND> Covers;      // black over the monitors the window leaves out
+Covers LeftOut;                // black over the monitors the window leaves out
 unsigned int BlackGround = 0;  // the ground where a monitor's photograph is not known
 int ClientWidth = 0, ClientHeight = 0;
 
@@ -69,14 +69,6 @@ std::vector<Monitor> ReadMonitors() {
     case Placement::EveryMonitor: break;
     }
     return TakenOnce(ListMonitors(), PrimaryScreen());
-}
-
-void CoverMonitors(const std::vector<ScreenRect>& monitors) {
-    for (HWND cover : Covers) DestroyWindow(cover);
-    Covers.clear();
-    for (const ScreenRect& r : monitors) {
-        if (HWND cover = CreateCover({r.left, r.top, r.right, r.bottom})) Covers.push_back(cover);
-    }
 }
 
 // Lays the scenes over the monitors as they are now. At the start each scene is new, over its
@@ -112,7 +104,7 @@ void PlaceScenes(bool startingUp) {
     }
     Scenes = std::move(scenes);
     Layout = next;
-    CoverMonitors(Layout.covered);
+    LeftOut.Lay(Layout.covered);
 }
 
 // The window over the scenes' monitors (not where it is of the size asked for).
@@ -229,7 +221,7 @@ void DrawScenes(float blend) {
 }
 
 void DestroySceneWindow() {
-    CoverMonitors({});
+    LeftOut.Lay({});
     if (FullScreen) ChangeDisplaySettingsA(nullptr, 0);
     if (CursorHidden) {
         ShowCursor(TRUE);
