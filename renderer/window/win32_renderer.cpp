@@ -75,9 +75,11 @@ std::vector<Monitor> ReadMonitors() {
 // monitor's photograph; later a scene whose monitor stays goes on with its ground, and one on a
 // monitor new to the scenes starts over its photograph where the session took one at its place
 // and size (a monitor that slept and woke), otherwise over black (its desktop was never
-// photographed). The grounds of the scenes whose monitors went are given back.
+// photographed). The grounds of the scenes whose monitors went are given back. Where the layout is
+// the one the scenes stand on, all stays as it is.
 void PlaceScenes(bool startingUp) {
     const MonitorLayout next = LayOutMonitors(ReadMonitors(), Limits);
+    if (!startingUp && next == Layout) return;
     const std::vector<int> from = ScenesCarriedOver(Layout, next);
     std::vector<bool> goesOn(Scenes.size(), false);
     std::vector<AreaScene> scenes(next.scenes.size());
@@ -243,6 +245,16 @@ void DestroySceneWindow() {
     UnregisterClassA(kClassName, instanceHandle);
 }
 
+// The monitors may have changed (a mode, a monitor come, gone or moved): the window and its scenes
+// are laid over them as they are once the changes settle. A dock or a waking monitor sends a burst
+// of changes, each of which restarts the wait, so that the layout is taken once, after the last.
+constexpr UINT_PTR kLayoutTimer = 1;
+constexpr UINT kLayoutSettleMs = 250;
+
+void FollowMonitors() {
+    if (ScenePlacement != Placement::RequestedSize) SetTimer(windowHandle, kLayoutTimer, kLayoutSettleMs, nullptr);
+}
+
 LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ACTIVATE:
@@ -279,12 +291,22 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             if (FullScreenModeLost(ModeWidth, ModeHeight, ModeBits, LOWORD(lParam), HIWORD(lParam), int(wParam))) {
                 PostQuitMessage(0);
             }
-        } else if (ScenePlacement != Placement::RequestedSize) {
-            // A mode changed, a monitor came or went: the window and its scenes over them as they are.
-            PlaceScenes(false);
-            PlaceWindow();
+        } else {
+            FollowMonitors();
         }
         return 0;
+    case WM_SETTINGCHANGE:
+        // A monitor that comes may tell only the change of the work area.
+        if (wParam == SPI_SETWORKAREA && !FullScreen) FollowMonitors();
+        break;
+    case WM_TIMER:
+        if (wParam == kLayoutTimer) {
+            KillTimer(window, kLayoutTimer);
+            PlaceScenes(false);
+            PlaceWindow();
+            return 0;
+        }
+        break;
     case WM_POWERBROADCAST:
         if (wParam == PBT_POWERSETTINGCHANGE && lParam) {
             const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
