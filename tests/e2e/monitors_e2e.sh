@@ -224,9 +224,9 @@ if [ -s "$picture" ]; then
 else
   fail "no ground picture for the blank monitor"
 fi
-sky=$(sky_in "$E2E_OUT/monitors-two-spanned.png" 0) own=$(share_in "$E2E_OUT/monitors-two-spanned.png" 0 '#e08020')
-echo "monitors-two-spanned, the blank monitor: sky $sky, the wallpaper's hue $own"
-awk -v s="$sky" -v o="$own" 'BEGIN { exit !(s < 0.05 && o > 0.1) }' || fail "the blank monitor shows no scene over the wallpaper"
+sky=$(sky_in "$E2E_OUT/monitors-two-spanned.png" 0) hue=$(share_in "$E2E_OUT/monitors-two-spanned.png" 0 '#e08020')
+echo "monitors-two-spanned, the blank monitor: sky $sky, the wallpaper's hue $hue"
+awk -v s="$sky" -v o="$hue" 'BEGIN { exit !(s < 0.05 && o > 0.1) }' || fail "the blank monitor shows no scene over the wallpaper"
 # The primary still has its own photograph.
 convert "$QMORA/Quillmoor1.bmp" -depth 8 "rgb:$E2E_OUT/monitors-written.rgb"
 convert "$E2E_OUT/monitors-desktop.png" -crop 1024x768+1280+0 +repage -flop -depth 8 "rgb:$E2E_OUT/monitors-expected.rgb"
