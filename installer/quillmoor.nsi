@@ -197,16 +197,27 @@ FunctionEnd
 
 ; The session files in FOLDER, and FOLDER where nothing else is left in it; nothing where FOLDER is
 ; a link (any user may make C:\q_mora a junction before an administrator uninstalls): nothing is
-; deleted through it, and the link stays.
+; deleted through it, and the link stays. The folder itself (not where a link leads) is held open
+; from the check to the last file, without letting anyone delete or rename it, so that no link can
+; take its place in between. Old monitor photographs by the form of their names,
+; Quillmoor1_m<left>_<top>_<width>x<height>.bmp, as closely as a wildcard can say it.
 !macro RemoveSessionFiles FOLDER
+  ; FILE_READ_ATTRIBUTES, shared for reading and writing only, OPEN_EXISTING,
+  ; FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT.
+  System::Call 'kernel32::CreateFileW(w "${FOLDER}", i 0x80, i 3, p 0, i 3, i 0x02200000, p 0) p .r1'
   ${GetFileAttributes} "${FOLDER}" "REPARSE_POINT" $0
-  ${If} $0 == 0
-    Delete "${FOLDER}\Quillmoor1.bmp"
-    Delete "${FOLDER}\Quillmoor1_m*.bmp"  ; the other monitors' photographs
-    Delete "${FOLDER}\Quillmoor2.bmp"
-    Delete "${FOLDER}\Quillmoor.data"
-    Delete "${FOLDER}\~Quillmoor*.tmp"
-    RMDir "${FOLDER}"
+  ${If} $1 != -1
+    ${If} $0 == 0
+      Delete "${FOLDER}\Quillmoor1.bmp"
+      Delete "${FOLDER}\Quillmoor1_m*_*_*x*.bmp"  ; the other monitors' photographs
+      Delete "${FOLDER}\Quillmoor2.bmp"
+      Delete "${FOLDER}\Quillmoor.data"
+      Delete "${FOLDER}\~Quillmoor*.tmp"
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+    ${If} $0 == 0
+      RMDir "${FOLDER}"
+    ${EndIf}
   ${EndIf}
 !macroend
 

@@ -9,9 +9,14 @@
 // monitor it draws on, in whatever order the system lists the monitors.
 std::string MonitorPictureName(int left, int top, int width, int height);
 
+// True for a name MonitorPictureName gives (in any letter case, as the file system matches
+// names), and for no other: what a search by kMonitorPicturePattern finds beside the session's
+// photographs (the user's "Quillmoor1_mine.bmp") is not one of them.
+bool IsMonitorPictureName(const std::string& name);
+
 // True for the primary monitor's place on the virtual screen, its top left at 0, 0 (whatever its
 // size): its photograph is the ground picture, Quillmoor1.bmp, and no other monitor's is.
 bool IsPrimaryPlace(int left, int top);
 
-// What every such name matches, as FindFirstFile takes it.
+// What every such name matches, as FindFirstFile takes it (and some other names).
 constexpr char kMonitorPicturePattern[] = "Quillmoor1_m*.bmp";

@@ -20,9 +20,11 @@ public:
         Unmappable,
     };
 
-    // Where the file may lie: anywhere a name can lead, or on a disk of this computer only (a
-    // file that turns out, once open, to lie on a share counts as missing).
-    enum class Reach { Anywhere, LocalDisk };
+    // Where the file may lie: anywhere a name can lead; on a disk of this computer only (a
+    // file that turns out, once open, to lie on a share counts as missing); or there, and the
+    // name not a link itself (nor any other reparse point): a link in its place counts as
+    // missing, not followed (for the files the saver writes, which are never links).
+    enum class Reach { Anywhere, LocalDisk, LocalDiskNotLink };
 
     // Opens `path` for reading, letting others only read it meanwhile, and maps all of it.
     Result Open(const char* path, Reach reach = Reach::Anywhere);

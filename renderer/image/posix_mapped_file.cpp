@@ -8,9 +8,10 @@
 
 bool DriveIsLocal(char) { return true; }
 
-MappedFile::Result MappedFile::Open(const char* path, Reach) {
+MappedFile::Result MappedFile::Open(const char* path, Reach reach) {
     Close();
-    fd_ = ::open(path, O_RDONLY | O_NONBLOCK);  // a FIFO must not hold the open
+    // A FIFO must not hold the open; a link where none may be is not followed.
+    fd_ = ::open(path, O_RDONLY | O_NONBLOCK | (reach == Reach::LocalDiskNotLink ? O_NOFOLLOW : 0));
     if (fd_ < 0) return Result::Missing;
     struct stat st;
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {

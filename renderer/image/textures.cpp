@@ -68,8 +68,8 @@ GLuint TextureFromImage(RgbImage* image) {
     return name;
 }
 
-// An exchange picture, read as texture files are (textures.h).
-RgbImage* LoadExchangePicture(const char* path) { return LoadImageFile(path, MappedFile::Reach::LocalDisk); }
+// An exchange picture, read as texture files are, but never through a link (textures.h).
+RgbImage* LoadExchangePicture(const char* path) { return LoadImageFile(path, MappedFile::Reach::LocalDiskNotLink); }
 
 // An exchange picture into its slot; true when the picture loaded.
 bool LoadSceneTexture(const char* path, unsigned int& slot, const char* decodedStep, const char* mipmappedStep) {
@@ -104,6 +104,10 @@ unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int 
     if (IsPrimaryPlace(left, top)) return SceneTextures[1];
     const unsigned int own = LoadExchangeTexture(GroundPicturePath(files, left, top, width, height));
     return own ? own : none;
+}
+
+void ReleaseGroundTexture(unsigned int ground, unsigned int none) {
+    if (ground != 0 && ground != none && ground != SceneTextures[1]) glDeleteTextures(1, &ground);
 }
 
 unsigned int TextureFromPixels(int width, int height, const unsigned char* rgb) {

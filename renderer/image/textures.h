@@ -52,14 +52,19 @@ bool GlContextIsCurrent();
 
 // Returns a new texture name holding the exchange picture at `path` with its full mipmap chain,
 // or 0 when it cannot be loaded (silently where it counts as missing). Like a texture file, it is
-// read only where it lies on a disk of this computer, judged by the open file itself: a name in
-// the exchange folder may be a link that someone left there.
+// read only where it lies on a disk of this computer, judged by the open file itself; and a name
+// in the exchange folder that is a link (someone left it there: the saver writes none) is not
+// followed at all.
 unsigned int LoadExchangeTexture(const std::string& path);
 
 // The ground of the scene on the monitor at this place (GroundPicturePath): SceneTextures[1] for
 // the primary's place, as LoadSceneTextures left it; for another, a new texture of its own
 // photograph, or `none` where that cannot be loaded.
 unsigned int GroundTextureAt(const ExchangePaths& files, int left, int top, int width, int height, unsigned int none);
+
+// Gives back a ground GroundTextureAt made, once no scene shows it (its monitor went): a texture
+// of a monitor's own photograph; SceneTextures[1] and `none` stay.
+void ReleaseGroundTexture(unsigned int ground, unsigned int none);
 
 // Returns a new texture name holding a width x height picture (RGB rows packed, bottom row first)
 // with its full mipmap chain, filtered as every picture of the scene is (linear magnification,
@@ -71,5 +76,6 @@ unsigned int TextureFromPixels(int width, int height, const unsigned char* rgb);
 // lies on a disk of this computer, judged by the open file itself.
 unsigned int LoadTextureFile(const char* path);
 
-// Loads both exchange pictures into SceneTextures[1] and [2]; true when at least one loaded.
+// Loads both exchange pictures (as LoadExchangeTexture reads them) into SceneTextures[1] and
+// [2]; true when at least one loaded.
 bool LoadSceneTextures(const ExchangePaths& files = ExchangePathsFor(""));

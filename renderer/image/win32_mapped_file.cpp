@@ -20,6 +20,18 @@ bool OnLocalDisk(HANDLE file) {
     return drive != 0 && DriveIsLocal(drive);
 }
 
+// True when the open file is a reparse point (or cannot be told): a link, opened as itself.
+bool IsReparsePoint(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return !GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// How a file is opened: a link where none may be is opened as itself, not followed.
+DWORD OpenFlags(MappedFile::Reach reach) {
+    return FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN |
+           (reach == MappedFile::Reach::LocalDiskNotLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+}
+
 }  // namespace
 
 bool DriveIsLocal(char letter) {
@@ -30,24 +42,26 @@ bool DriveIsLocal(char letter) {
 
 MappedFile::Result MappedFile::Open(const char* path, Reach reach) {
     Close();
-    return Map(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+    return Map(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, OpenFlags(reach), nullptr),
                reach);
 }
 
 MappedFile::Result MappedFile::Open(const wchar_t* path, Reach reach) {
     Close();
-    return Map(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr),
+    return Map(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, OpenFlags(reach), nullptr),
                reach);
 }
 
 MappedFile::Result MappedFile::Map(void* opened, Reach reach) {
     HANDLE file = static_cast<HANDLE>(opened);
+    const bool notLink = reach == Reach::LocalDiskNotLink;
     if (file == INVALID_HANDLE_VALUE) return Result::Missing;
     file_ = file;
-    // A console, a pipe or a device opened by a name: not a picture or a model to read.
-    if (GetFileType(file) != FILE_TYPE_DISK || (reach == Reach::LocalDisk && !OnLocalDisk(file))) {
+    // A console, a pipe or a device opened by a name: not a picture or a model to read; nor a link
+    // opened where none may be (the link itself, not where it leads), nor a file off this
+    // computer's disks where it must be on them.
+    if (GetFileType(file) != FILE_TYPE_DISK || (notLink && IsReparsePoint(file)) ||
+        (reach != Reach::Anywhere && !OnLocalDisk(file))) {
         Close();
         return Result::Missing;
     }

@@ -59,16 +59,19 @@ std::vector<Monitor> TakenOnce(std::vector<Monitor> monitors, const ScreenRect& 
                    monitors.end());
     if (std::none_of(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; }) &&
         primaryScreen.Width() > 0 && primaryScreen.Height() > 0) {
-        monitors.insert(monitors.begin(), {primaryScreen, true});
+        monitors.insert(monitors.begin(), {primaryScreen, true, {}});
     }
-    // Joined pairwise until no two overlap (a union may reach a third).
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        for (size_t j = i + 1; j < monitors.size(); ++j) {
-            if (!Overlap(monitors[i].rect, monitors[j].rect)) continue;
-            monitors[i].rect = Union(monitors[i].rect, monitors[j].rect);
-            monitors[i].primary = monitors[i].primary || monitors[j].primary;
-            monitors.erase(monitors.begin() + static_cast<std::ptrdiff_t>(j));
-            j = i;  // the grown one against all the others again
+    // Joined pairwise until no two overlap: a union may reach any other, one listed before it too.
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (size_t i = 0; i < monitors.size() && !joined; ++i) {
+            for (size_t j = i + 1; j < monitors.size() && !joined; ++j) {
+                if (!Overlap(monitors[i].rect, monitors[j].rect)) continue;
+                monitors[i].rect = Union(monitors[i].rect, monitors[j].rect);
+                monitors[i].primary = monitors[i].primary || monitors[j].primary;
+                monitors.erase(monitors.begin() + static_cast<std::ptrdiff_t>(j));
+                joined = true;  // the grown one against all the others again, from the first
+            }
         }
     }
     std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
@@ -113,20 +116,32 @@ MonitorLayout LayOutMonitors(const std::vector<Monitor>& monitors, const LayoutL
         const int width = limits.maxViewportWidth > 0 ? std::min(r.Width(), limits.maxViewportWidth) : r.Width();
         const int height = limits.maxViewportHeight > 0 ? std::min(r.Height(), limits.maxViewportHeight) : r.Height();
         // GL counts rows from the window's bottom.
-        layout.scenes.push_back({r, {r.left - chosen.box.left, chosen.box.bottom - r.top - height, width, height}});
+        layout.scenes.push_back(
+            {r, {r.left - chosen.box.left, chosen.box.bottom - r.top - height, width, height}, monitors[i].device});
     }
     return layout;
 }
 
 std::vector<int> ScenesCarriedOver(const MonitorLayout& before, const MonitorLayout& after) {
     std::vector<int> from(after.scenes.size(), -1);
-    for (size_t i = 0; i < after.scenes.size(); ++i) {
-        const ScreenRect& place = after.scenes[i].monitor;
-        for (size_t j = 0; j < before.scenes.size(); ++j) {
-            const ScreenRect& was = before.scenes[j].monitor;
-            if (was.left == place.left && was.top == place.top) from[i] = static_cast<int>(j);
+    std::vector<bool> taken(before.scenes.size(), false);
+    const auto match = [&](bool byDevice) {
+        for (size_t i = 0; i < after.scenes.size(); ++i) {
+            const LaidScene& now = after.scenes[i];
+            for (size_t j = 0; j < before.scenes.size() && from[i] < 0; ++j) {
+                const LaidScene& was = before.scenes[j];
+                const bool known = !now.device.empty() && !was.device.empty();
+                const bool same = byDevice ? known && now.device == was.device
+                                           : !known && now.monitor.left == was.monitor.left && now.monitor.top == was.monitor.top;
+                if (same && !taken[j]) {
+                    from[i] = static_cast<int>(j);
+                    taken[j] = true;
+                }
+            }
         }
-    }
+    };
+    match(true);
+    match(false);
     return from;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // A rectangle of the virtual screen in pixels: the primary monitor's top left is 0, 0 and rows
@@ -21,11 +22,14 @@ struct ScreenRect {
 struct Monitor {
     ScreenRect rect;
     bool primary = false;
+    // The system's name for the monitor (its display device), which stays as its mode and its
+    // place change; empty where it is not known.
+    std::string device;
 };
 
 // Each monitor once, the primary first and the others in their order: monitors that overlap
-// (mirrored displays, as X lists them) become one over both, the primary if either was; empty
-// ones are dropped. Where no monitor says it is the primary (its information could not be read),
+// (mirrored displays, as X lists them) become one over both, the primary if either was, named
+// as the first listed of them; empty ones are dropped. Where no monitor says it is the primary (its information could not be read),
 // `primaryScreen` (the primary's size at 0, 0) stands for it.
 std::vector<Monitor> TakenOnce(std::vector<Monitor> monitors, const ScreenRect& primaryScreen);
 
@@ -39,6 +43,8 @@ struct Viewport {
 struct LaidScene {
     ScreenRect monitor;  // the monitor it shows
     Viewport area;
+    std::string device;  // the monitor's (Monitor::device)
+    bool operator==(const LaidScene& o) const { return monitor == o.monitor && area == o.area && device == o.device; }
 };
 
 // What the window may be: GL_MAX_VIEWPORT_DIMS, and how many pixels its colour and depth buffers
@@ -52,6 +58,9 @@ struct MonitorLayout {
     ScreenRect window;               // the window's place on the virtual screen
     std::vector<LaidScene> scenes;   // the primary's first
     std::vector<ScreenRect> covered;  // the monitors beside the window, to be covered black
+    // The same layout: nothing to place again.
+    bool operator==(const MonitorLayout& o) const { return window == o.window && scenes == o.scenes && covered == o.covered; }
+    bool operator!=(const MonitorLayout& o) const { return !(*this == o); }
 };
 
 // One window over as many monitors as fit, each a scene over its whole monitor, the others
@@ -66,9 +75,13 @@ struct MonitorLayout {
 MonitorLayout LayOutMonitors(const std::vector<Monitor>& monitors, const LayoutLimits& limits);
 
 // After a change of layout: for each scene of `after`, the index of the scene of `before` on the
-// monitor at the same place (its top left; its size may have changed), which goes on there with
-// its own ground; -1 for a monitor new to the scenes, whose photograph is not known. The scenes of
-// `before` that no index names have lost their monitor.
+// same monitor, which goes on there with its own ground: the monitor of the same device, wherever
+// it lies now and whatever its mode; where either's device is not known, the monitor at the same
+// place (its top left; its size may have changed). Devices are matched first, so a place never
+// takes the scene of a monitor that is still there elsewhere. -1 for a monitor new to the scenes
+// (or back after it left), which starts afresh over its photograph if one was taken at its place
+// and size. Each scene of `before` goes on at most once; those no index names have lost their
+// monitor.
 std::vector<int> ScenesCarriedOver(const MonitorLayout& before, const MonitorLayout& after);
 
 // True when the display no longer shows the mode a full-screen session set (`set` width x height

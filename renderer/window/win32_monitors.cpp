@@ -15,12 +15,14 @@ LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info = {};
+    MONITORINFOEXW info = {};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info)) return TRUE;
     const RECT& r = info.rcMonitor;
+    char device[4 * CCHDEVICENAME] = "";  // "\\.\DISPLAY1": the same through changes of mode and place
+    if (WideCharToMultiByte(CP_UTF8, 0, info.szDevice, -1, device, sizeof device, nullptr, nullptr) <= 0) device[0] = '\0';
     reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
-        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+        {{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0, device});
     return TRUE;
 }
 
@@ -49,4 +51,33 @@ HWND CreateCover(const RECT& area) {
                                  GetModuleHandleW(nullptr), nullptr);
     if (cover) ShowWindow(cover, SW_SHOWNOACTIVATE);
     return cover;
+}
+
+void Covers::Lay(const std::vector<ScreenRect>& areas) {
+    if (areas == areas_ && windows_.size() == areas_.size()) return;
+    for (HWND cover : windows_) DestroyWindow(cover);
+    windows_.clear();
+    areas_ = areas;
+    for (const ScreenRect& r : areas) {
+        if (HWND cover = CreateCover({r.left, r.top, r.right, r.bottom})) windows_.push_back(cover);
+    }
+}
+
+void OtherMonitorCovers::Begin(const std::vector<Monitor>& monitors) {
+    covering_ = true;
+    Follow(monitors);
+}
+
+void OtherMonitorCovers::Follow(const std::vector<Monitor>& monitors) {
+    if (!covering_) return;
+    std::vector<ScreenRect> others;
+    for (const Monitor& m : monitors) {
+        if (!m.primary) others.push_back(m.rect);
+    }
+    covers_.Lay(others);
+}
+
+void OtherMonitorCovers::End() {
+    covering_ = false;
+    covers_.Lay({});
 }

@@ -57,44 +57,40 @@ LayoutLimits Limits = {0, 0, kMaxWindowPixels};  // the viewport's, once a conte
 // over the whole of it, where there is one), the primary monitor's first.
 MonitorLayout Layout;
 std::vector<AreaScene> Scenes;
-std::vector<HWND> Covers;      // black over the monitors the window leaves out
+Covers LeftOut;                // black over the monitors the window leaves out
 unsigned int BlackGround = 0;  // the ground where a monitor's photograph is not known
 int ClientWidth = 0, ClientHeight = 0;
 
 // The monitors the scenes are to cover, as they are now.
 std::vector<Monitor> ReadMonitors() {
     switch (ScenePlacement) {
-    case Placement::RequestedSize: return {{{0, 0, ClientWidth, ClientHeight}, true}};
-    case Placement::PrimaryScreen: return {{PrimaryScreen(), true}};
+    case Placement::RequestedSize: return {{{0, 0, ClientWidth, ClientHeight}, true, {}}};
+    case Placement::PrimaryScreen: return {{PrimaryScreen(), true, {}}};
     case Placement::EveryMonitor: break;
     }
     return TakenOnce(ListMonitors(), PrimaryScreen());
 }
 
-void CoverMonitors(const std::vector<ScreenRect>& monitors) {
-    for (HWND cover : Covers) DestroyWindow(cover);
-    Covers.clear();
-    for (const ScreenRect& r : monitors) {
-        if (HWND cover = CreateCover({r.left, r.top, r.right, r.bottom})) Covers.push_back(cover);
-    }
-}
-
 // Lays the scenes over the monitors as they are now. At the start each scene is new, over its
 // monitor's photograph; later a scene whose monitor stays goes on with its ground, and one on a
-// monitor new to the scenes starts over black (its desktop was never photographed).
+// monitor new to the scenes starts over its photograph where the session took one at its place
+// and size (a monitor that slept and woke), otherwise over black (its desktop was never
+// photographed). The grounds of the scenes whose monitors went are given back. Where the layout is
+// the one the scenes stand on, all stays as it is.
 void PlaceScenes(bool startingUp) {
     const MonitorLayout next = LayOutMonitors(ReadMonitors(), Limits);
+    if (!startingUp && next == Layout) return;
     const std::vector<int> from = ScenesCarriedOver(Layout, next);
+    std::vector<bool> goesOn(Scenes.size(), false);
     std::vector<AreaScene> scenes(next.scenes.size());
     for (size_t i = 0; i < scenes.size(); ++i) {
         AreaScene& m = scenes[i];
         if (from[i] >= 0) {
             m = Scenes[static_cast<size_t>(from[i])];
+            goesOn[static_cast<size_t>(from[i])] = true;
         } else {
             const ScreenRect& r = next.scenes[i].monitor;
-            m.pictures = {startingUp ? GroundTextureAt(Exchange, r.left, r.top, r.Width(), r.Height(), BlackGround)
-                                     : BlackGround,
-                          SceneTextures[2]};
+            m.pictures = {GroundTextureAt(Exchange, r.left, r.top, r.Width(), r.Height(), BlackGround), SceneTextures[2]};
             // Each monitor its own sequence: at the start the primary's begins at 1, as a single
             // scene's does.
             m.shown.scene.random.SeedRandom(static_cast<uint32_t>(i + 1) +
@@ -105,9 +101,12 @@ void PlaceScenes(bool startingUp) {
         const Viewport& a = next.scenes[i].area;
         m.area = {a.x, a.y, a.width, a.height};
     }
+    for (size_t j = 0; j < Scenes.size(); ++j) {
+        if (!goesOn[j]) ReleaseGroundTexture(Scenes[j].pictures.ground, BlackGround);
+    }
     Scenes = std::move(scenes);
     Layout = next;
-    CoverMonitors(Layout.covered);
+    LeftOut.Lay(Layout.covered);
 }
 
 // The window over the scenes' monitors (not where it is of the size asked for).
@@ -224,7 +223,7 @@ void DrawScenes(float blend) {
 }
 
 void DestroySceneWindow() {
-    CoverMonitors({});
+    LeftOut.Lay({});
     if (FullScreen) ChangeDisplaySettingsA(nullptr, 0);
     if (CursorHidden) {
         ShowCursor(TRUE);
@@ -244,6 +243,16 @@ void DestroySceneWindow() {
         windowHandle = nullptr;
     }
     UnregisterClassA(kClassName, instanceHandle);
+}
+
+// The monitors may have changed (a mode, a monitor come, gone or moved): the window and its scenes
+// are laid over them as they are once the changes settle. A dock or a waking monitor sends a burst
+// of changes, each of which restarts the wait, so that the layout is taken once, after the last.
+constexpr UINT_PTR kLayoutTimer = 1;
+constexpr UINT kLayoutSettleMs = 250;
+
+void FollowMonitors() {
+    if (ScenePlacement != Placement::RequestedSize) SetTimer(windowHandle, kLayoutTimer, kLayoutSettleMs, nullptr);
 }
 
 LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -282,12 +291,22 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             if (FullScreenModeLost(ModeWidth, ModeHeight, ModeBits, LOWORD(lParam), HIWORD(lParam), int(wParam))) {
                 PostQuitMessage(0);
             }
-        } else if (ScenePlacement != Placement::RequestedSize) {
-            // A mode changed, a monitor came or went: the window and its scenes over them as they are.
-            PlaceScenes(false);
-            PlaceWindow();
+        } else {
+            FollowMonitors();
         }
         return 0;
+    case WM_SETTINGCHANGE:
+        // A monitor that comes may tell only the change of the work area.
+        if (wParam == SPI_SETWORKAREA && !FullScreen) FollowMonitors();
+        break;
+    case WM_TIMER:
+        if (wParam == kLayoutTimer) {
+            KillTimer(window, kLayoutTimer);
+            PlaceScenes(false);
+            PlaceWindow();
+            return 0;
+        }
+        break;
     case WM_POWERBROADCAST:
         if (wParam == PBT_POWERSETTINGCHANGE && lParam) {
             const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "renderer/image/exchange_names.h"
+
 namespace {
 
 // The process token's user and default owner (for an administrator's elevated token, the
@@ -234,25 +236,40 @@ bool ExchangeFolder::Write(const wchar_t* name, const std::vector<uint8_t>& byte
 
 namespace {
 
-// Deletes the files in `folder` (held open by the caller) that match `pattern` but are not named
-// in `keep`. Files only: a folder or link of such a name is someone's, and left as it is.
-void RemoveFiles(const std::wstring& folder, const wchar_t* pattern, const std::vector<std::wstring>& keep) {
+// True for the name of a photograph of a monitor, as the session writes them (ASCII alone).
+bool IsMonitorPicture(const std::wstring& name) {
+    std::string narrow;
+    for (wchar_t c : name) {
+        if (c >= 0x80) return false;
+        narrow += static_cast<char>(c);
+    }
+    return IsMonitorPictureName(narrow);
+}
+
+// Deletes the photographs of monitors in `folder` (held open by the caller) that are not named
+// in `keep`. Files only, of exactly such names: a folder or link of such a name is someone's,
+// and so is a file the search finds that is not named as a photograph ("Quillmoor1_mine.bmp").
+void RemoveFiles(const std::wstring& folder, const std::vector<std::wstring>& keep) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    const std::string pattern = kMonitorPicturePattern;
+    HANDLE search = FindFirstFileW((folder + L"\\" + std::wstring(pattern.begin(), pattern.end())).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         const std::wstring name = found.cFileName;
-        if (std::find(keep.begin(), keep.end(), name) == keep.end()) DeleteFileW((folder + L"\\" + name).c_str());
+        const auto same = [&](const std::wstring& kept) { return lstrcmpiW(kept.c_str(), name.c_str()) == 0; };
+        if (IsMonitorPicture(name) && std::none_of(keep.begin(), keep.end(), same)) {
+            DeleteFileW((folder + L"\\" + name).c_str());
+        }
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
 }  // namespace
 
-void ExchangeFolder::RemoveOthers(const wchar_t* pattern, const std::vector<std::wstring>& keep) {
+void ExchangeFolder::RemoveOthers(const std::vector<std::wstring>& keep) {
     if (held_ == INVALID_HANDLE_VALUE) return;
-    RemoveFiles(path_, pattern, keep);
+    RemoveFiles(path_, keep);
     // The folder this session does not use holds nothing of it, but may hold the user's files of
     // an earlier session that went through it: they go too, where it is the user's own plain
     // folder (looked at, and held meanwhile, as Prepare does; never through a link).
@@ -262,7 +279,7 @@ void ExchangeFolder::RemoveOthers(const wchar_t* pattern, const std::vector<std:
     if (folder == INVALID_HANDLE_VALUE) return;
     FolderState state;
     if (ReadFolderState(other, folder, state) && ExchangeFolderUse(state) != FolderUse::UsersOwnFolder) {
-        RemoveFiles(other, pattern, {});
+        RemoveFiles(other, {});
     }
     CloseHandle(folder);
 }

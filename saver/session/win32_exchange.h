@@ -51,11 +51,11 @@ public:
     // in the folder, then moved over the fixed name. False, leaving no file of its own behind,
     // where any step fails (the name held open by another program, a folder in its place).
     bool Write(const wchar_t* name, const std::vector<uint8_t>& bytes);
-    // Deletes the files that match `pattern` but are not named in `keep` (pictures a layout
-    // of monitors left behind that is no longer this one), and those in the other folder of the
-    // two (the fixed one or the user's own), where it is the user's own plain folder. Folders and
-    // links of such names are left.
-    void RemoveOthers(const wchar_t* pattern, const std::vector<std::wstring>& keep);
+    // Deletes the photographs of monitors (IsMonitorPictureName) not named in `keep` (pictures a
+    // layout of monitors left behind that is no longer this one), and those in the other folder
+    // of the two (the fixed one or the user's own), where it is the user's own plain folder.
+    // Folders and links of such names, and files of other names, are left.
+    void RemoveOthers(const std::vector<std::wstring>& keep);
     void Release();
 
     const std::wstring& Path() const { return path_; }

@@ -35,7 +35,8 @@ HANDLE rendererProcess = nullptr;
 DWORD sessionStart = 0;
 RendererWatch watch;
 Win32MusicPlatform musicPlatform;
-std::vector<HWND> covers;  // black windows over the monitors other than the primary
+// With the scene on the primary alone, black over the other monitors once it shows.
+OtherMonitorCovers covers;
 
 void SetTimerEnabled(UINT_PTR id, UINT ms, bool enabled) {
     if (enabled) {
@@ -241,26 +242,13 @@ public:
     }
 };
 
-void RemoveCovers() {
-    for (HWND cover : covers) DestroyWindow(cover);
-    covers.clear();
-}
-
-// The scene runs on the primary monitor; every other monitor is covered with plain black for
-// the session (win32_monitors.h), as they are laid out now (again after a display change). A
-// mirror of the primary is the primary's.
-void CoverOtherMonitors() {
-    RemoveCovers();
-    for (const Monitor& m : TakenOnce(ListMonitors(), PrimaryScreen())) {
-        const ScreenRect& r = m.rect;
-        if (HWND cover = m.primary ? nullptr : CreateCover({r.left, r.top, r.right, r.bottom})) covers.push_back(cover);
-    }
-}
+// The monitors as they are now, each once: a mirror of the primary is the primary's.
+std::vector<Monitor> MonitorsNow() { return TakenOnce(ListMonitors(), PrimaryScreen()); }
 
 // The session's end: covers gone, music stopped, the cursor given back, the display mode put
 // back if the renderer could not, the program ended at once.
 void UnloadSession() {
-    RemoveCovers();
+    covers.End();
     Win32SessionEnd platform;
     EndSession(platform);
     ExitProcess(0);
@@ -283,7 +271,7 @@ bool WriteExchangeFiles(std::wstring& folderArgument) {
     // scene is on the primary alone now) are not kept.
     std::vector<std::wstring> current;
     for (const MonitorPicture& monitor : files.monitors) current.push_back(monitor.name);
-    exchange.RemoveOthers(Utf8ToWide(kMonitorPicturePattern).c_str(), current);
+    exchange.RemoveOthers(current);
     if (exchange.IsUsersOwn()) folderArgument = FolderForRenderer(exchange.Path());
     return !exchange.IsUsersOwn() || !folderArgument.empty();
 }
@@ -331,7 +319,7 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             // the desktop stays as the user left it.
             if (FindWindowW(nullptr, L"Quillmoor_VC")) {
                 KillTimer(window, kCoverTimer);
-                CoverOtherMonitors();
+                covers.Begin(MonitorsNow());
             } else if (!RendererAlive()) {
                 KillTimer(window, kCoverTimer);
             }
@@ -343,9 +331,10 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             return 0;
         }
     }
-    if (message == WM_DISPLAYCHANGE && !covers.empty()) {
-        CoverOtherMonitors();  // the monitors may have moved with the mode
-        return 0;
+    // A mode changed, a monitor came, went or moved (a monitor that comes may tell only the work
+    // area's change): the covers, where they are, over the other monitors as they now are.
+    if (message == WM_DISPLAYCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA)) {
+        covers.Follow(MonitorsNow());
     }
     if (message == WM_CLOSE || message == WM_QUERYENDSESSION) {
         UnloadSession();
@@ -370,8 +359,9 @@ void RunSessionForm() {
     if (!sessionWindow) return;
     sessionStart = GetTickCount();
     SetTimerEnabled(kRendererTimer, 500, true);
-    // With a scene on the primary alone, the other monitors are covered with black.
-    if (GetSystemMetrics(SM_CMONITORS) > 1 && !SceneOnEveryMonitor()) SetTimer(sessionWindow, kCoverTimer, 50, nullptr);
+    // With a scene on the primary alone, the other monitors are covered with black, those that
+    // come during the session too.
+    if (!SceneOnEveryMonitor()) SetTimer(sessionWindow, kCoverTimer, 50, nullptr);
     FormLoad();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -189,17 +189,19 @@ else
   echo "(this file system cannot make the folder immutable)"
 fi
 
-echo "== a silent uninstall, which also removes this account's session files"
+echo "== a silent uninstall, which also removes this account's session files, and no file of the user's named alike"
 own_folder="$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')" 2>/dev/null)/Quillmoor"
 mkdir -p "$own_folder"
 for f in Quillmoor1.bmp Quillmoor1_m-1280_0_1280x1024.bmp Quillmoor2.bmp Quillmoor.data '~Quillmoor1.bmp.7.8.9.tmp'; do
   echo x >"$own_folder/$f"
 done
+echo mine >"$own_folder/Quillmoor1_mine.bmp"
 [ -s "$QMORA/Quillmoor1.bmp" ] || fail "test set-up: no photograph in C:\\q_mora before the uninstall"
 printf '[Section]\r\n' >"$own_file"
 uninstall
 [ ! -e "$QMORA" ] || fail "C:\\q_mora is left: $(ls -A "$QMORA" | tr '\n' ' ')"
-[ ! -e "$own_folder" ] || fail "the user's own session folder is left: $(ls -A "$own_folder" | tr '\n' ' ')"
+[ "$(ls -A "$own_folder" 2>/dev/null)" = Quillmoor1_mine.bmp ] ||
+  fail "the user's own session folder does not hold the user's file alone: $(ls -A "$own_folder" | tr '\n' ' ')"
 [ -f "$own_file" ] || fail "the user's own settings went with the uninstall"
 [ "$(installed_files)" = 0 ] || fail "files left in $system: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
 [ ! -e "$prefix/drive_c/$programs/Quillmoor" ] || fail "$programs\\Quillmoor is left"

@@ -348,6 +348,18 @@ own_x_server() {  # server, arguments...
   [ -n "$x_display" ]
 }
 
+# Drive N: over a folder (made empty), which Wine calls a network drive: files there, or reached
+# through links to them, lie on a share as far as a program can tell. Wine reads a drive's kind
+# as its server starts: restart it after. Gone when the script ends.
+network_drive() {  # folder
+  local drives='HKLM\Software\Wine\Drives'
+  rm -rf "$1"
+  mkdir -p "$1"
+  ln -sfn "$1" "$WINEPREFIX/dosdevices/n:"
+  wine reg add "$drives" /v n: /d network /f </dev/null >/dev/null 2>&1
+  at_exit "rm -f '$WINEPREFIX/dosdevices/n:'; wine reg delete '$drives' /v n: /f </dev/null >/dev/null 2>&1; rm -rf '$1'"
+}
+
 # The Windows path of a file of this machine (Z:\...).
 windows_path() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 

@@ -6,9 +6,11 @@
 # photograph not mirrored, or mirrored twice, shows. With the setting "すべてのモニターに表示" on (and
 # the screen kept as it is), every monitor shows a scene over its own photograph (or, where the
 # window would hold much more than the monitors, is covered black), the exchange folder holds a
-# mirrored photograph of each, Escape ends them all and the monitors are as they were; with it
-# off, the other monitors are black during the session, as ever, and show the desktop again after. A
-# monitor with nothing on it (its photograph one colour) shows its part of the spanned wallpaper.
+# mirrored photograph of each, Escape ends them all and the monitors are as they were (a
+# photograph that is a link to a network drive is never read: that monitor's scene lies over
+# black); with it off, the other monitors are black during the session, as ever, and show the
+# desktop again after. A monitor with nothing on it (its photograph one colour) shows its part of
+# the spanned wallpaper.
 #
 # usage: monitors_e2e.sh SAVER.scr RENDERER.dll WIN_POKE.exe SOURCE_DIR
 set -uo pipefail
@@ -21,6 +23,10 @@ ini="$install/クイルモア.ini"
 settings() {  # screen mode, all monitors (1 or 0)
   printf '[Section]\r\n\x89\xe6\x96\xca\xd3\xb0\xc4\xde=%s\r\n\xd3\xc6\xc0\xb0=%s\r\n' "$1" "$2" >"$ini"
 }
+
+# A network drive (its kind read as the Wine server starts, on the first nested server).
+network="$E2E_OUT/monitors-network"
+network_drive "$network"
 
 # The Wine server belongs to the display it started on: it moves to each nested server, and back
 # to the first display at the end, the primary monitor's choice taken back.
@@ -175,6 +181,28 @@ settings 1 1
 session monitors-two
 expect_scene_on_each monitors-two 1 2
 [ "$(wine "$poke" monitors - | tr -d '\r')" = "$before" ] || fail "the monitors changed with the session"
+
+# The renderer alone on that session's files, the other monitor's photograph a link to a network
+# drive: that monitor's scene over black, the primary's over its photograph.
+echo "== a monitor's photograph a link to a picture on a network drive: never read"
+picture="Quillmoor1_m${mon_left[0]}_${mon_top[0]}_${mon_w[0]}x${mon_h[0]}.bmp"
+mv "$QMORA/$picture" "$network/$picture" && ln -s "$network/$picture" "$QMORA/$picture"
+wine "$renderer" /keepmode /allmonitors </dev/null >/dev/null 2>&1 &
+pid=$!
+window=$(x_window Quillmoor_VC 200)
+sleep 2.5
+import -window root "$E2E_OUT/monitors-two-network.png"
+if [ -n "$window" ]; then
+  escape_until_gone "$window" "$pid" "the renderer over a linked photograph"
+else
+  fail "no renderer window over a linked photograph"
+  reap "$pid" "the renderer over a linked photograph" 1
+fi
+far=$(share_in "$E2E_OUT/monitors-two-network.png" 0 "${hues[0]}")
+near=$(share_in "$E2E_OUT/monitors-two-network.png" 1 "${hues[1]}")
+echo "the linked photograph's hue on its monitor: $far; the primary's own: $near"
+awk -v f="$far" -v n="$near" 'BEGIN { exit !(f < 0.01 && n > 0.1) }' ||
+  fail "a photograph on a network drive was read, or the primary's was not (hues $far, $near)"
 
 echo "== two monitors, the setting on, the left one's desktop blank: its part of the wallpaper spanned over both"
 # The wallpaper exactly the size of the box around the monitors (2304 x 1024), of hues no

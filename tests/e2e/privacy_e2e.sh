@@ -89,13 +89,8 @@ wait "$holder" 2>/dev/null
 echo "== exchange pictures that are links to a network drive: never read (the renderer ends as without them)"
 # A drive of Wine's that it calls a network drive, and the two pictures links to pictures there.
 network="$E2E_OUT/privacy-network"
-drives='HKLM\Software\Wine\Drives'
-rm -rf "$network"
-mkdir -p "$network"
-ln -sfn "$network" "$WINEPREFIX/dosdevices/n:"
-wine reg add "$drives" /v n: /d network /f </dev/null >/dev/null 2>&1
-at_exit "rm -f '$WINEPREFIX/dosdevices/n:'; wine reg delete '$drives' /v n: /f </dev/null >/dev/null 2>&1; rm -rf '$network'"
-restart_wine  # the drive's kind is read as Wine starts
+network_drive "$network"
+restart_wine
 prepare_exchange "$source"
 for f in Quillmoor1.bmp Quillmoor2.bmp; do
   mv "$QMORA/$f" "$network/$f"

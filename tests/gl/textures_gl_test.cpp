@@ -125,6 +125,17 @@ TEST_F(GlTextures, SceneTexturesFromTheExchangePictures) {
     EXPECT_EQ(SceneTextures[0], 0u);
     EXPECT_EQ(ReadLevel0(SceneTextures[2]).width, 64);
     EXPECT_TRUE(LoadErrorLog().empty());
+    // Another monitor's ground: its photograph at its place and size, or none; given back when
+    // its monitor goes, where the primary's stays.
+    const ExchangePaths files = ExchangePathsFor("");
+    ASSERT_TRUE(WriteBytes(GroundPicturePath(files, -16, 0, 16, 16), StripePicture(16, 16, 0, 5)));
+    const unsigned int own = GroundTextureAt(files, -16, 0, 16, 16, 0);
+    EXPECT_EQ(ReadLevel0(own).width, 16);
+    EXPECT_EQ(GroundTextureAt(files, -16, 0, 16, 32, 7), 7u);
+    ReleaseGroundTexture(own, 7);
+    ReleaseGroundTexture(SceneTextures[1], 7);
+    EXPECT_FALSE(glIsTexture(own));
+    EXPECT_TRUE(glIsTexture(SceneTextures[1]));
 }
 
 TEST_F(GlTextures, OnePictureIsEnoughAndNoneFails) {
@@ -138,6 +149,10 @@ TEST_F(GlTextures, OnePictureIsEnoughAndNoneFails) {
     ASSERT_EQ(std::remove(kGroundPicturePath), 0);
     EXPECT_FALSE(LoadSceneTextures());
     EXPECT_EQ(SceneTextures[1], 0u);
+    // A link in a picture's place (the saver never writes one) is not followed.
+    ASSERT_TRUE(WriteBytes("linked.bmp", StripePicture(10, 10, 0, 5)));
+    ASSERT_EQ(symlink("linked.bmp", kGroundPicturePath), 0);
+    EXPECT_FALSE(LoadSceneTextures());
 }
 
 TEST_F(GlTextures, AnEmptyGroundPictureIsReportedAndSkipped) {

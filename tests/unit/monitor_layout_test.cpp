@@ -15,8 +15,8 @@ namespace {
 constexpr int64_t k4K = 3840 * 2160;
 const LayoutLimits kUsual = {16384, 16384, 4 * k4K};
 
-Monitor M(int left, int top, int width, int height, bool primary = false) {
-    return {{left, top, left + width, top + height}, primary};
+Monitor M(int left, int top, int width, int height, bool primary = false, const char* device = "") {
+    return {{left, top, left + width, top + height}, primary, device};
 }
 
 std::string Name(const ScreenRect& r) {
@@ -133,31 +133,45 @@ TEST(MonitorLayout, EachMonitorTakenOnce) {
     // The union of two reaches a third.
     EXPECT_EQ(taken({M(0, 0, 1920, 1080, true), M(1900, 0, 100, 100), M(1990, 50, 500, 500), M(-800, 0, 800, 600)}),
               (Names{"2490x1080@0,0 primary", "800x600@-800,0"}));
+    // ... and one listed before them: the primary, which neither reaches alone.
+    EXPECT_EQ(taken({M(0, 0, 100, 100, true), M(150, 0, 100, 160), M(50, 150, 150, 50)}), Names{"250x200@0,0 primary"});
     EXPECT_EQ(taken({M(1920, 0, 1280, 1024), M(5000, 5, 0, 700), M(7000, 0, 800, 0)}),
               (Names{"1920x1080@0,0 primary", "1280x1024@1920,0"}));
     EXPECT_TRUE(TakenOnce({}, {0, 0, 0, 1080}).empty());
 }
 
 // Displays that change while the scenes run: a resolution changed and back, a monitor gone and
-// back, one new. A monitor that stays (by its top left) keeps its scene; a full-screen session
-// ends where its mode has gone.
+// back, one new. A monitor keeps its scene wherever it now lies, known by its device (by its top
+// left only where a device is not known); the layout read again unchanged is the same; a
+// full-screen session ends where its mode has gone.
 TEST(MonitorLayout, ScenesGoOnWhereTheirMonitorsStay) {
     const ScreenRect screen = {0, 0, 1280, 1024};
-    std::vector<Monitor> monitors = {M(0, 0, 1280, 1024, true), M(1280, 0, 1024, 768), M(-800, 100, 800, 600)};
-    const MonitorLayout first = LayOutMonitors(TakenOnce(monitors, screen), kUsual);
-    monitors[0] = M(0, 0, 1024, 768, true);  // the primary's resolution lowered
-    monitors[1] = M(1024, 0, 1024, 768);     // its neighbour moved with it
-    monitors.pop_back();                      // one went to sleep
-    monitors.push_back(M(0, 768, 1024, 768));  // a new one below
-    const MonitorLayout second = LayOutMonitors(TakenOnce(monitors, screen), kUsual);
+    const auto lay = [&](const std::vector<Monitor>& monitors) { return LayOutMonitors(TakenOnce(monitors, screen), kUsual); };
+    std::vector<Monitor> monitors = {M(0, 0, 1280, 1024, true, "1"), M(1280, 0, 1024, 768, false, "2"),
+                                     M(-800, 100, 800, 600, false, "3")};
+    const MonitorLayout first = lay(monitors);
+    EXPECT_TRUE(lay(monitors) == first);
+    monitors[0] = M(0, 0, 1024, 768, true, "1");  // the primary's resolution lowered
+    monitors[1] = M(1024, 0, 1024, 768, false, "2");  // its neighbour moved with it
+    monitors.pop_back();                              // one went to sleep
+    monitors.push_back(M(0, 768, 1024, 768, false, "4"));  // a new one below
+    const MonitorLayout second = lay(monitors);
     ExpectSound(monitors, kUsual, second);
-    EXPECT_EQ(ScenesCarriedOver(first, second), (std::vector<int>{0, -1, -1}));
+    EXPECT_TRUE(second != first);
+    EXPECT_EQ(ScenesCarriedOver(first, second), (std::vector<int>{0, 1, -1}));
     EXPECT_EQ(second.scenes[0].area, (Viewport{0, 768, 1024, 768}));
 
-    const MonitorLayout third = LayOutMonitors(TakenOnce({M(0, 0, 1280, 1024, true), M(-800, 100, 800, 600)}, screen), kUsual);
-    EXPECT_EQ(ScenesCarriedOver(second, third), (std::vector<int>{0, -1}));
-    EXPECT_EQ(ScenesCarriedOver(first, third), (std::vector<int>{0, 2}));
-    EXPECT_EQ(ScenesCarriedOver({}, third), (std::vector<int>{-1, -1}));
+    // The primary asleep: the other, the primary now at 0, 0, goes on with its own scene, not
+    // the primary's; when the primary is back, each has its own again, and the one back is new.
+    const MonitorLayout alone = lay({M(0, 0, 1024, 768, true, "2")});
+    EXPECT_EQ(ScenesCarriedOver(second, alone), (std::vector<int>{1}));
+    EXPECT_EQ(ScenesCarriedOver(alone, first), (std::vector<int>{-1, 0, -1}));
+    EXPECT_EQ(ScenesCarriedOver({}, first), (std::vector<int>{-1, -1, -1}));
+    // The primary's information not read (the primary screen stands in for it): by its place;
+    // but not the scene of a monitor that is still there, elsewhere.
+    EXPECT_EQ(ScenesCarriedOver(first, lay({M(1280, 0, 1024, 768, false, "2"), M(-800, 100, 800, 600, false, "3")})),
+              (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(ScenesCarriedOver(first, lay({M(1280, 0, 1024, 768, false, "1")})), (std::vector<int>{-1, 0}));
 
     EXPECT_FALSE(FullScreenModeLost(1024, 768, 32, 1024, 768, 32) || FullScreenModeLost(1024, 768, 32, 1024, 768, 0));
     EXPECT_TRUE(FullScreenModeLost(1024, 768, 32, 1280, 1024, 32) && FullScreenModeLost(1024, 768, 32, 1024, 600, 32) &&

@@ -484,6 +484,16 @@ TEST(RendererArguments, TheExchangeFolderFromTheCommandLine) {
     EXPECT_EQ(GroundPicturePath(ExchangePathsFor(""), 2560, -300, 1080, 1920), "c:\\q_mora\\Quillmoor1_m2560_-300_1080x1920.bmp");
     EXPECT_EQ(GroundPicturePath(every.files, 0, 0, 2560, 1440), "D:\\x\\Quillmoor1.bmp");
     EXPECT_EQ(GroundPicturePath(every.files, 0, 1080, 1920, 1080), "D:\\x\\Quillmoor1_m0_1080_1920x1080.bmp");
+    // Those names and no others are photographs of monitors (the session removes old ones by it).
+    for (const std::string& name : {MonitorPictureName(-1920, 0, 1920, 1080), MonitorPictureName(2560, -300, 1080, 1920),
+                                    std::string("QUILLMOOR1_M5_5_5X5.BMP")}) {
+        EXPECT_TRUE(IsMonitorPictureName(name)) << name;
+    }
+    for (const char* name : {"Quillmoor1_mine.bmp", "Quillmoor1_m01_2_3x4.bmp", "Quillmoor1_m+1_2_3x4.bmp", "Quillmoor1_m-0_2_3x4.bmp",
+                             "Quillmoor1_m 1_2_3x4.bmp", "Quillmoor1_m1_2_-3x4.bmp", "Quillmoor1_m1_2_3x0.bmp",
+                             "Quillmoor1_m1_2_3x4294967300.bmp", "Quillmoor1_m1_2_3x4.bmp.txt", "Quillmoor1_m1_2_3x4.bm"}) {
+        EXPECT_FALSE(IsMonitorPictureName(name)) << name;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "renderer/window/win32_monitors.h"
 
 namespace {
@@ -57,6 +59,39 @@ TEST(Win32Covers, AClickOnACoverIsEatenWithoutTakingTheActivationOrTheFocus) {
     EXPECT_EQ(GetCursor(), nullptr) << "a pointer over the black";
     DestroyWindow(cover);
     DestroyWindow(scene);
+}
+
+TEST(Win32Covers, TheOtherMonitorsAreCoveredFromTheScenesStartAsTheyComeAndGo) {
+    const Monitor primary = {{0, 0, 640, 480}, true, "\\\\.\\DISPLAY1"};
+    const Monitor woken = {{-800, -120, 0, 480}, false, "\\\\.\\DISPLAY2"};
+    const std::vector<Monitor> one = {primary}, two = {primary, woken};
+    OtherMonitorCovers covers;
+    covers.Follow(two);
+    EXPECT_TRUE(covers.Laid().Windows().empty()) << "covered before the scene showed";
+    // One monitor when the scene shows; another comes during the session.
+    covers.Begin(one);
+    EXPECT_TRUE(covers.Laid().Windows().empty());
+    covers.Follow(two);
+    ASSERT_EQ(covers.Laid().Windows().size(), 1u) << "a monitor that came during the session is not covered";
+    const HWND cover = covers.Laid().Windows()[0];
+    RECT placed;
+    GetWindowRect(cover, &placed);
+    EXPECT_EQ(placed.left, -800);
+    EXPECT_EQ(placed.top, -120);
+    EXPECT_EQ(placed.right, 0);
+    EXPECT_EQ(placed.bottom, 480);
+    EXPECT_TRUE(IsWindowVisible(cover));
+    covers.Follow(two);
+    ASSERT_EQ(covers.Laid().Windows().size(), 1u);
+    EXPECT_EQ(covers.Laid().Windows()[0], cover) << "laid again over the same monitors: the desktop flashes";
+    covers.Follow(one);
+    EXPECT_TRUE(covers.Laid().Windows().empty());
+    EXPECT_FALSE(IsWindow(cover)) << "the cover of a monitor that went stays";
+    covers.Follow(two);
+    covers.End();
+    EXPECT_TRUE(covers.Laid().Windows().empty());
+    covers.Follow(two);
+    EXPECT_TRUE(covers.Laid().Windows().empty()) << "covered again after the session";
 }
 
 }  // namespace
