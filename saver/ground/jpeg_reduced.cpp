@@ -437,6 +437,7 @@ ReducedJpeg Reader::Read(BgrPicture& picture, int denominator) {
         if (at >= size_) return ReducedJpeg::Damaged;
         const uint8_t marker = data_[at++];
         if (marker == 0xD8 || marker == 0xD9 || (marker >= 0xD0 && marker <= 0xD7)) return ReducedJpeg::Damaged;
+        if (marker == 0x01) continue;  // TEM stands alone, as the header's reader takes it
         if (at + 2 > size_) return ReducedJpeg::Damaged;
         const size_t length = Be16(data_ + at);
         if (length < 2 || at + length > size_) return ReducedJpeg::Damaged;
