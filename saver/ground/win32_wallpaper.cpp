@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "renderer/image/mapped_file.h"
 #include "saver/main/win32_text.h"
@@ -175,13 +176,15 @@ bool CopyWhole(IWICImagingFactory* factory, IWICBitmapSource* frame, BgrPicture&
                                      WICBitmapPaletteTypeCustom))) {
         return false;
     }
-    constexpr int kBand = 64;
+    // At most 64 rows a band, and at most 4 MB of them (one row, however long): a picture of
+    // 40 million pixels in one row must not ask for 64 of them.
     const UINT stride = static_cast<UINT>(picture.width) * 4;
-    std::vector<uint8_t> band(size_t(stride) * kBand);
+    const int bandRows = static_cast<int>(std::max<UINT>(1, std::min<UINT>(64, (4u << 20) / stride)));
+    std::vector<uint8_t> band(size_t(stride) * bandRows);
     picture.bgr.resize(size_t(picture.width) * picture.height * 3);
     uint8_t* out = picture.bgr.data();
-    for (int y = 0; y < picture.height; y += kBand) {
-        const int rows = std::min(kBand, picture.height - y);
+    for (int y = 0; y < picture.height; y += bandRows) {
+        const int rows = std::min(bandRows, picture.height - y);
         const WICRect part = {0, y, picture.width, rows};
         if (FAILED(converter->CopyPixels(&part, stride, stride * rows, band.data()))) return false;
         for (size_t i = 0; i < size_t(picture.width) * rows; ++i, out += 3) std::memcpy(out, &band[i * 4], 3);
@@ -220,16 +223,8 @@ bool CopyScaled(IWICBitmapFrameDecode* frame, PixelSize size, BgrPicture& pictur
     return true;
 }
 
-}  // namespace
-
-WallpaperSetup ReadWallpaperSetup(const std::vector<PixelRect>& monitors) {
-    DesktopWallpaperAnswer answer;
-    const bool answered = AskDesktopWallpaper(monitors, answer);
-    return ResolveWallpaper(ReadWallpaperValues(), answered ? &answer : nullptr, monitors.size(), ShownCopies());
-}
-
-bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPicture& picture, PixelSize& full) {
-    picture = BgrPicture();
+// LoadWallpaperPicture, but for memory that runs out.
+bool LoadPicture(const std::string& file, const ShownSize& shown, BgrPicture& picture, PixelSize& full) {
     MappedFile mapped;
     if (MapAsTheDesktop(mapped, Utf8ToWide(file)) != MappedFile::Result::Mapped || mapped.Size() > kMaxWallpaperBytes) {
         return false;
@@ -284,4 +279,23 @@ bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPi
     picture.width = full.width = int(width);
     picture.height = full.height = int(height);
     return CopyWhole(factory.get(), frame.get(), picture);
+}
+
+}  // namespace
+
+WallpaperSetup ReadWallpaperSetup(const std::vector<PixelRect>& monitors) {
+    DesktopWallpaperAnswer answer;
+    const bool answered = AskDesktopWallpaper(monitors, answer);
+    return ResolveWallpaper(ReadWallpaperValues(), answered ? &answer : nullptr, monitors.size(), ShownCopies());
+}
+
+bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPicture& picture, PixelSize& full) {
+    picture = BgrPicture();
+    try {
+        return LoadPicture(file, shown, picture, full);
+    } catch (const std::bad_alloc&) {
+        // Within the bound, but more than this program's memory holds now: a picture not had.
+        picture = BgrPicture();
+        return false;
+    }
 }
