@@ -7,10 +7,12 @@
 
 namespace {
 
-// a * b / c rounded to the nearest whole number, never below 1 (all positive).
+// a * b / c rounded to the nearest whole number, never below 1 (all positive), nor above 2^30: a
+// picture a million times wider than high, filled, is not a negative width, and the sums of such
+// a side with a monitor's place stay within an int.
 int Scaled(int a, int b, int c) {
     const int64_t value = (2 * int64_t(a) * b + c) / (2 * int64_t(c));
-    return static_cast<int>(std::max<int64_t>(1, value));
+    return static_cast<int>(std::min<int64_t>(int64_t(1) << 30, std::max<int64_t>(1, value)));
 }
 
 // The picture's size when as large as `area` holds it whole (cover: as small as still covers

@@ -126,13 +126,16 @@ TEST(Wallpaper, StylesTilesPoliciesAndColoursAsTheRegistryHoldsThem) {
 std::vector<PixelSize> Sizes(int count, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> side(1, 5000);
-    std::vector<PixelSize> sizes = {{1, 1}, {1920, 1080}, {1080, 1920}, {3840, 2160}, {16000, 16000}, {1, 4000}};
+    std::vector<PixelSize> sizes = {{1, 1}, {1920, 1080}, {1080, 1920}, {3840, 2160}, {16000, 16000}, {1, 4000},
+                                   {1000000, 1}, {1, 1000000}};
     while (int(sizes.size()) < count) sizes.push_back({side(random), side(random)});
     return sizes;
 }
 
-// The shape within what making one side a whole pixel (at least one) allows.
+// The shape within what making one side a whole pixel (at least one) allows; a side held at
+// 2^30 pixels (a picture a million times wider than high, filled) keeps none.
 bool KeepsShape(PixelSize shown, PixelSize picture) {
+    if (std::max(shown.width, shown.height) == 1 << 30) return true;
     const double drift = std::abs(double(shown.width) * picture.height - double(shown.height) * picture.width);
     return drift <= std::max(picture.width, picture.height);
 }
