@@ -102,6 +102,7 @@ DecodeChoice ChooseDecode(PictureFormat format, PixelSize picture, PixelSize sho
     DecodeChoice choice;
     choice.size = picture;
     if (picture.width <= 0 || picture.height <= 0) return choice;
+    const auto within = [](PixelSize size) { return uint64_t(size.width) * uint64_t(size.height) <= kMaxDecodedPixels; };
     if (format == PictureFormat::Jpeg) {
         for (int denominator : {8, 4, 2}) {
             const PixelSize size{CeilDiv(picture.width, denominator), CeilDiv(picture.height, denominator)};
@@ -111,8 +112,16 @@ DecodeChoice ChooseDecode(PictureFormat format, PixelSize picture, PixelSize sho
                 break;
             }
         }
+        // Where that is beyond the bound: the largest fraction within it, a little soft, rather
+        // than none.
+        for (int denominator : {2, 4, 8}) {
+            if (within(choice.size)) break;
+            if (denominator <= choice.denominator) continue;
+            const PixelSize size{CeilDiv(picture.width, denominator), CeilDiv(picture.height, denominator)};
+            if (within(size)) choice = {denominator, size, true};
+        }
     }
-    choice.fits = uint64_t(choice.size.width) * uint64_t(choice.size.height) <= kMaxDecodedPixels;
+    choice.fits = within(choice.size);
     return choice;
 }
 

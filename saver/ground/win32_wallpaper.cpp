@@ -266,7 +266,7 @@ bool LoadPicture(const std::string& file, const ShownSize& shown, BgrPicture& pi
         // A JPEG of another kind (progressive, say): the system's decoder where it scales;
         // otherwise whole, where that is within the bound.
         if ((frame || open()) && CopyScaled(frame.get(), choice.size, picture)) return true;
-        if (!frame || !ChooseDecode(header.format, header.size, header.size).fits) return false;
+        if (!frame || uint64_t(header.size.width) * uint64_t(header.size.height) > kMaxDecodedPixels) return false;
     }
     if (!frame && !open()) return false;
     // The decoder's own size (a GIF's first image may differ from its screen) within the bound

@@ -292,7 +292,9 @@ TEST(Placement, JpegDecodesAtTheSmallestFractionThatCoversTheOthersWithinTheBoun
         {PictureFormat::Jpeg, {3840, 2160}, {1920, 1080}, 2, true},
         {PictureFormat::Jpeg, {3840, 2160}, {1921, 1080}, 1, true},
         {PictureFormat::Jpeg, {3841, 2161}, {1921, 1081}, 2, true},  // 1921 x 1081 at a half, rounded up
-        {PictureFormat::Jpeg, {16000, 16000}, {16000, 16000}, 1, false},  // centred or tiled: its own size
+        // Centred or tiled, shown at its own size beyond the bound: the largest fraction within it.
+        {PictureFormat::Jpeg, {16000, 16000}, {16000, 16000}, 4, true},
+        {PictureFormat::Jpeg, {8000, 8000}, {7000, 9000}, 2, true},
         {PictureFormat::Jpeg, {100000, 100000}, {800, 600}, 8, false},
         {PictureFormat::Png, {16000, 16000}, {1280, 1024}, 1, false},
         {PictureFormat::Png, {8000, 5000}, {1280, 1024}, 1, true},
