@@ -71,7 +71,8 @@ bool ReadUserValue(const wchar_t* key, const wchar_t* name, std::string& text) {
     DWORD type = 0, size = 0;
     bool found = RegQueryValueExW(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
                  size <= 65536;
-    std::vector<BYTE> bytes(size + sizeof(wchar_t), 0);  // room for a terminator the value may lack
+    // Room for a terminator the value may lack, after its last whole character (an odd size too).
+    std::vector<BYTE> bytes((size + 1) / 2 * 2 + 2 * sizeof(wchar_t), 0);
     found = found && RegQueryValueExW(opened, name, nullptr, &type, bytes.data(), &size) == ERROR_SUCCESS;
     RegCloseKey(opened);
     if (!found) return false;
