@@ -90,12 +90,14 @@ void ReadTiff(const uint8_t* data, size_t size, PictureHeader& header) {
     const bool little = data[0] == 'I';
     auto get = [&](size_t at, int bytes) { return little ? Le(data + at, bytes) : Be(data + at, bytes); };
     if (size < 8) return;
-    const size_t directory = get(4, 4);
+    // Offsets summed in 64 bits: a directory said to lie at 0xFFFFFFFF must not wrap round to
+    // the file's start in a 32-bit program.
+    const uint64_t directory = get(4, 4);
     if (directory + 2 > size) return;
-    const size_t entries = get(directory, 2);
+    const size_t entries = get(size_t(directory), 2);
     uint64_t width = 0, height = 0;
     for (size_t i = 0; i < entries; ++i) {
-        const size_t entry = directory + 2 + i * 12;
+        const uint64_t entry = directory + 2 + uint64_t(i) * 12;
         if (entry + 12 > size) return;
         const uint32_t tag = get(entry, 2), type = get(entry + 2, 2);
         if (tag != 256 && tag != 257) continue;

@@ -7,10 +7,12 @@
 
 namespace {
 
-// a * b / c rounded to the nearest whole number, never below 1 (all positive).
+// a * b / c rounded to the nearest whole number, never below 1 (all positive), nor above 2^30: a
+// picture a million times wider than high, filled, is not a negative width, and the sums of such
+// a side with a monitor's place stay within an int.
 int Scaled(int a, int b, int c) {
     const int64_t value = (2 * int64_t(a) * b + c) / (2 * int64_t(c));
-    return static_cast<int>(std::max<int64_t>(1, value));
+    return static_cast<int>(std::min<int64_t>(int64_t(1) << 30, std::max<int64_t>(1, value)));
 }
 
 // The picture's size when as large as `area` holds it whole (cover: as small as still covers
@@ -100,6 +102,7 @@ DecodeChoice ChooseDecode(PictureFormat format, PixelSize picture, PixelSize sho
     DecodeChoice choice;
     choice.size = picture;
     if (picture.width <= 0 || picture.height <= 0) return choice;
+    const auto within = [](PixelSize size) { return uint64_t(size.width) * uint64_t(size.height) <= kMaxDecodedPixels; };
     if (format == PictureFormat::Jpeg) {
         for (int denominator : {8, 4, 2}) {
             const PixelSize size{CeilDiv(picture.width, denominator), CeilDiv(picture.height, denominator)};
@@ -109,8 +112,16 @@ DecodeChoice ChooseDecode(PictureFormat format, PixelSize picture, PixelSize sho
                 break;
             }
         }
+        // Where that is beyond the bound: the largest fraction within it, a little soft, rather
+        // than none.
+        for (int denominator : {2, 4, 8}) {
+            if (within(choice.size)) break;
+            if (denominator <= choice.denominator) continue;
+            const PixelSize size{CeilDiv(picture.width, denominator), CeilDiv(picture.height, denominator)};
+            if (within(size)) choice = {denominator, size, true};
+        }
     }
-    choice.fits = uint64_t(choice.size.width) * uint64_t(choice.size.height) <= kMaxDecodedPixels;
+    choice.fits = within(choice.size);
     return choice;
 }
 

@@ -62,7 +62,8 @@ struct DecodeChoice {
 };
 
 // The smallest decode that still covers `shown` (the largest size the picture is shown at, on
-// any monitor), pixel for pixel.
+// any monitor), pixel for pixel; where that is beyond the bound, a JPEG's largest fraction
+// within it.
 DecodeChoice ChooseDecode(PictureFormat format, PixelSize picture, PixelSize shown);
 
 // A decoded picture: packed blue-green-red rows, the top row first.

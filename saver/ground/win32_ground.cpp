@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include <memory>
+#include <new>
 
 #include "renderer/common/startup_trace.h"
 #include "saver/main/win32_text.h"
@@ -146,7 +147,11 @@ std::vector<uint8_t> CaptureScreen(const RECT& area) {
         BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);  // black where it fails
         GdiFlush();
         const uint8_t* first = static_cast<const uint8_t*>(bits);
-        pixels.assign(first, first + size_t(width) * height * 4);
+        try {
+            pixels.assign(first, first + size_t(width) * height * 4);
+        } catch (const std::bad_alloc&) {  // the handles are let go below all the same
+            pixels.clear();
+        }
         SelectObject(memory, old);
     }
     if (memory) DeleteDC(memory);
@@ -164,17 +169,23 @@ void MakeGrounds(const std::vector<RECT>& monitors, const GroundSink& sink) {
         std::vector<uint8_t> ground;
         bool made = false;
         for (size_t s = 0; s < order.size() && !made; ++s) {
-            switch (order[s]) {
-            case GroundSource::Photograph:
-                ground = CaptureScreen(monitors[m]);
-                TraceStartup("saver.captured");
-                made = !ground.empty() && !IsOneColour(ground.data(), width, height);
-                break;
-            case GroundSource::Wallpaper: made = wallpaper.Ground(m, ground); break;
-            case GroundSource::BackgroundColour:
-                ground = wallpaper.Plain(m);
-                made = true;
-                break;
+            // A source that needs more memory than there is gives nothing; the next is tried.
+            try {
+                switch (order[s]) {
+                case GroundSource::Photograph:
+                    ground = CaptureScreen(monitors[m]);
+                    TraceStartup("saver.captured");
+                    made = !ground.empty() && !IsOneColour(ground.data(), width, height);
+                    break;
+                case GroundSource::Wallpaper: made = wallpaper.Ground(m, ground); break;
+                case GroundSource::BackgroundColour:
+                    ground = wallpaper.Plain(m);
+                    made = true;
+                    break;
+                }
+            } catch (const std::bad_alloc&) {
+                ground.clear();
+                made = false;
             }
         }
         TraceStartup("saver.ground-made");

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "renderer/image/mapped_file.h"
 #include "saver/main/win32_text.h"
@@ -70,7 +71,8 @@ bool ReadUserValue(const wchar_t* key, const wchar_t* name, std::string& text) {
     DWORD type = 0, size = 0;
     bool found = RegQueryValueExW(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
                  size <= 65536;
-    std::vector<BYTE> bytes(size + sizeof(wchar_t), 0);  // room for a terminator the value may lack
+    // Room for a terminator the value may lack, after its last whole character (an odd size too).
+    std::vector<BYTE> bytes((size + 1) / 2 * 2 + 2 * sizeof(wchar_t), 0);
     found = found && RegQueryValueExW(opened, name, nullptr, &type, bytes.data(), &size) == ERROR_SUCCESS;
     RegCloseKey(opened);
     if (!found) return false;
@@ -175,13 +177,15 @@ bool CopyWhole(IWICImagingFactory* factory, IWICBitmapSource* frame, BgrPicture&
                                      WICBitmapPaletteTypeCustom))) {
         return false;
     }
-    constexpr int kBand = 64;
+    // At most 64 rows a band, and at most 4 MB of them (one row, however long): a picture of
+    // 40 million pixels in one row must not ask for 64 of them.
     const UINT stride = static_cast<UINT>(picture.width) * 4;
-    std::vector<uint8_t> band(size_t(stride) * kBand);
+    const int bandRows = static_cast<int>(std::max<UINT>(1, std::min<UINT>(64, (4u << 20) / stride)));
+    std::vector<uint8_t> band(size_t(stride) * bandRows);
     picture.bgr.resize(size_t(picture.width) * picture.height * 3);
     uint8_t* out = picture.bgr.data();
-    for (int y = 0; y < picture.height; y += kBand) {
-        const int rows = std::min(kBand, picture.height - y);
+    for (int y = 0; y < picture.height; y += bandRows) {
+        const int rows = std::min(bandRows, picture.height - y);
         const WICRect part = {0, y, picture.width, rows};
         if (FAILED(converter->CopyPixels(&part, stride, stride * rows, band.data()))) return false;
         for (size_t i = 0; i < size_t(picture.width) * rows; ++i, out += 3) std::memcpy(out, &band[i * 4], 3);
@@ -220,16 +224,8 @@ bool CopyScaled(IWICBitmapFrameDecode* frame, PixelSize size, BgrPicture& pictur
     return true;
 }
 
-}  // namespace
-
-WallpaperSetup ReadWallpaperSetup(const std::vector<PixelRect>& monitors) {
-    DesktopWallpaperAnswer answer;
-    const bool answered = AskDesktopWallpaper(monitors, answer);
-    return ResolveWallpaper(ReadWallpaperValues(), answered ? &answer : nullptr, monitors.size(), ShownCopies());
-}
-
-bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPicture& picture, PixelSize& full) {
-    picture = BgrPicture();
+// LoadWallpaperPicture, but for memory that runs out.
+bool LoadPicture(const std::string& file, const ShownSize& shown, BgrPicture& picture, PixelSize& full) {
     MappedFile mapped;
     if (MapAsTheDesktop(mapped, Utf8ToWide(file)) != MappedFile::Result::Mapped || mapped.Size() > kMaxWallpaperBytes) {
         return false;
@@ -271,7 +267,7 @@ bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPi
         // A JPEG of another kind (progressive, say): the system's decoder where it scales;
         // otherwise whole, where that is within the bound.
         if ((frame || open()) && CopyScaled(frame.get(), choice.size, picture)) return true;
-        if (!frame || !ChooseDecode(header.format, header.size, header.size).fits) return false;
+        if (!frame || uint64_t(header.size.width) * uint64_t(header.size.height) > kMaxDecodedPixels) return false;
     }
     if (!frame && !open()) return false;
     // The decoder's own size (a GIF's first image may differ from its screen) within the bound
@@ -284,4 +280,23 @@ bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPi
     picture.width = full.width = int(width);
     picture.height = full.height = int(height);
     return CopyWhole(factory.get(), frame.get(), picture);
+}
+
+}  // namespace
+
+WallpaperSetup ReadWallpaperSetup(const std::vector<PixelRect>& monitors) {
+    DesktopWallpaperAnswer answer;
+    const bool answered = AskDesktopWallpaper(monitors, answer);
+    return ResolveWallpaper(ReadWallpaperValues(), answered ? &answer : nullptr, monitors.size(), ShownCopies());
+}
+
+bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPicture& picture, PixelSize& full) {
+    picture = BgrPicture();
+    try {
+        return LoadPicture(file, shown, picture, full);
+    } catch (const std::bad_alloc&) {
+        // Within the bound, but more than this program's memory holds now: a picture not had.
+        picture = BgrPicture();
+        return false;
+    }
 }

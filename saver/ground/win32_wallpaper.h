@@ -19,6 +19,6 @@ using ShownSize = std::function<PixelSize(PixelSize picture)>;
 
 // The picture in `file` (UTF-8), decoded as small as still covers `shown(its size)` pixel for
 // pixel; its full size into `full`. False, with nothing decoded, where it cannot be had: no such
-// file, not on this computer's disks, not a picture, damaged, or too large for the bound. Needs
+// file, not on this computer's disks, not a picture, damaged, too large for the bound, or more than the memory free now holds. Needs
 // COM on the calling thread.
 bool LoadWallpaperPicture(const std::string& file, const ShownSize& shown, BgrPicture& picture, PixelSize& full);

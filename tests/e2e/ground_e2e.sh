@@ -182,6 +182,10 @@ if within 60 renderer_shown; then
   echo "session: sky $sky, wallpaper hues in the ground $hues of 4"
   awk -v s="$sky" 'BEGIN { exit !(s < 0.05) }' || fail "the session shows no scene (sky $sky)"
   [ "$hues" -ge 3 ] || fail "the session's ground is not the wallpaper ($hues of its hues)"
+  # The keyboard is the scene's before anything here takes the foreground for it (the key below).
+  keyboard=$(in_desk "$poke" foreground -)
+  echo "session: the keyboard's window: $keyboard"
+  [ "$keyboard" = 'OpenGL|Quillmoor_VC' ] || fail "the scene does not have the keyboard on Windows' own desktop ($keyboard)"
   send_until - "the saver to end" saver_done -- run in_desk "$poke" key Quillmoor_VC 0x1B
 else
   fail "no renderer window in the Screen-saver desktop"

@@ -13,6 +13,8 @@
 //        win_poke key TITLE VK       makes the window the foreground one and types the key
 //                                    (SendInput: the system's own keyboard input path)
 //        win_poke rect TITLE         prints the window's rectangle on the screen "L T R B"
+//        win_poke foreground -       prints "CLASS|TITLE" of the window that has the keyboard
+//                                    on this desktop ("none"), leaving it there
 //        win_poke screen -           prints the primary screen's size and display modes,
 //                                    "screen=WxH current=WxHxBITS registry=WxHxBITS monitors=N"
 //        win_poke monitors -         prints each monitor as "L T R B" (the virtual screen's
@@ -363,6 +365,17 @@ int main(int argc, char** argv) {
     if (count != argc) return 2;
     if (std::strcmp(argv[1], "hold") == 0 && argc == 4) return Hold(wide[2], std::atoi(argv[3]));
     if (std::strcmp(argv[1], "screen") == 0) return Screen();
+    if (std::strcmp(argv[1], "foreground") == 0) {
+        HWND foreground = GetForegroundWindow();
+        char className[256] = "none", title[256] = "";
+        if (foreground) {
+            GetClassNameA(foreground, className, sizeof className);
+            GetWindowTextA(foreground, title, sizeof title);
+        }
+        std::printf("%s%s%s\n", className, foreground ? "|" : "", title);
+        std::fflush(stdout);
+        return 0;
+    }
     if (std::strcmp(argv[1], "monitors") == 0) {
         EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
         std::fflush(stdout);

@@ -126,13 +126,16 @@ TEST(Wallpaper, StylesTilesPoliciesAndColoursAsTheRegistryHoldsThem) {
 std::vector<PixelSize> Sizes(int count, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> side(1, 5000);
-    std::vector<PixelSize> sizes = {{1, 1}, {1920, 1080}, {1080, 1920}, {3840, 2160}, {16000, 16000}, {1, 4000}};
+    std::vector<PixelSize> sizes = {{1, 1}, {1920, 1080}, {1080, 1920}, {3840, 2160}, {16000, 16000}, {1, 4000},
+                                   {1000000, 1}, {1, 1000000}};
     while (int(sizes.size()) < count) sizes.push_back({side(random), side(random)});
     return sizes;
 }
 
-// The shape within what making one side a whole pixel (at least one) allows.
+// The shape within what making one side a whole pixel (at least one) allows; a side held at
+// 2^30 pixels (a picture a million times wider than high, filled) keeps none.
 bool KeepsShape(PixelSize shown, PixelSize picture) {
+    if (std::max(shown.width, shown.height) == 1 << 30) return true;
     const double drift = std::abs(double(shown.width) * picture.height - double(shown.height) * picture.width);
     return drift <= std::max(picture.width, picture.height);
 }
@@ -289,7 +292,9 @@ TEST(Placement, JpegDecodesAtTheSmallestFractionThatCoversTheOthersWithinTheBoun
         {PictureFormat::Jpeg, {3840, 2160}, {1920, 1080}, 2, true},
         {PictureFormat::Jpeg, {3840, 2160}, {1921, 1080}, 1, true},
         {PictureFormat::Jpeg, {3841, 2161}, {1921, 1081}, 2, true},  // 1921 x 1081 at a half, rounded up
-        {PictureFormat::Jpeg, {16000, 16000}, {16000, 16000}, 1, false},  // centred or tiled: its own size
+        // Centred or tiled, shown at its own size beyond the bound: the largest fraction within it.
+        {PictureFormat::Jpeg, {16000, 16000}, {16000, 16000}, 4, true},
+        {PictureFormat::Jpeg, {8000, 8000}, {7000, 9000}, 2, true},
         {PictureFormat::Jpeg, {100000, 100000}, {800, 600}, 8, false},
         {PictureFormat::Png, {16000, 16000}, {1280, 1024}, 1, false},
         {PictureFormat::Png, {8000, 5000}, {1280, 1024}, 1, true},
