@@ -155,20 +155,27 @@ std::vector<uint8_t> CaptureScreen(const RECT& area) {
     return pixels;
 }
 
-void MakeGrounds(const std::vector<RECT>& monitors, const GroundSink& sink) {
+void MakeGrounds(const std::vector<RECT>& monitors, const WatchedPhotographs& watched, const GroundSink& sink) {
     const std::vector<GroundSource> order = GroundOrder(DesktopKindOf(ThreadDesktopName()));
     TraceStartup("saver.desktop-named");
     Wallpaper wallpaper(monitors);
+    std::vector<std::vector<uint8_t>> photographs;
+    bool photographsAsked = false;
     for (size_t m = 0; m < monitors.size(); ++m) {
         const int width = monitors[m].right - monitors[m].left, height = monitors[m].bottom - monitors[m].top;
         std::vector<uint8_t> ground;
-        bool made = false;
+        bool made = false, watchers = false;
         for (size_t s = 0; s < order.size() && !made; ++s) {
             switch (order[s]) {
             case GroundSource::Photograph:
                 ground = CaptureScreen(monitors[m]);
                 TraceStartup("saver.captured");
                 made = !ground.empty() && !IsOneColour(ground.data(), width, height);
+                break;
+            case GroundSource::WatchersPhotograph:
+                if (!photographsAsked && watched) photographs = watched();
+                photographsAsked = true;
+                made = watchers = photographs.size() == monitors.size() && !photographs[m].empty();
                 break;
             case GroundSource::Wallpaper: made = wallpaper.Ground(m, ground); break;
             case GroundSource::BackgroundColour:
@@ -178,6 +185,10 @@ void MakeGrounds(const std::vector<RECT>& monitors, const GroundSink& sink) {
             }
         }
         TraceStartup("saver.ground-made");
-        if (!ground.empty()) sink(m, ground.data(), width, height);
+        if (watchers) {
+            sink(m, nullptr, width, height, &photographs[m]);
+        } else if (!ground.empty()) {
+            sink(m, ground.data(), width, height, nullptr);
+        }
     }
 }
