@@ -117,7 +117,8 @@ TEST(WatchRules, TheRecordReadsBackAndGarbageIsRefused) {
     }
     for (const char* bad : {"", "Quillmoor photographs 1\ntaken 1 2\n", "Quillmoor photographs 2\ntaken 1 2\nmonitor 0 0 1 1 1 0000000000000000\n",
                             "Quillmoor photographs 1\ntaken 1 2\nmonitor 0 0 0 1 1 0000000000000000\n",
-                            "Quillmoor photographs 1\ntaken -1 2\nmonitor 0 0 1 1 1 0000000000000000\n"}) {
+                            "Quillmoor photographs 1\ntaken -1 2\nmonitor 0 0 1 1 1 0000000000000000\n",
+                            "Quillmoor photographs 1\ntaken 1 2\nmonitor 0 0 1 1 1 2a\n"}) {
         WatchRecord read;
         EXPECT_FALSE(ParseWatchRecord(bad, read)) << bad;
     }
