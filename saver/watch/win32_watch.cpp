@@ -105,6 +105,36 @@ bool MayPhotograph() {
            !FindWindowW(nullptr, L"Quillmoor_Main") && !FindWindowW(nullptr, L"Quillmoor_VC");
 }
 
+// The user a process runs as (its SID's bytes); empty where it cannot be read.
+std::vector<BYTE> ProcessUser(HANDLE process) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return {};
+    std::vector<BYTE> user;
+    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) {
+        PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+        const BYTE* first = static_cast<const BYTE*>(sid);
+        user.assign(first, first + GetLengthSid(sid));
+    }
+    CloseHandle(token);
+    return user;
+}
+
+// False where the desktop's shell runs as another user than this program: a watcher started by
+// an installer elevated with an administrator's password runs as that administrator, and must
+// not photograph the screen of the user signed in. True where it cannot be told.
+bool DesktopIsOwn() {
+    DWORD shellProcessId = 0;
+    HWND shell = GetShellWindow();
+    if (!shell || !GetWindowThreadProcessId(shell, &shellProcessId)) return true;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcessId);
+    if (!process) return true;
+    const std::vector<BYTE> shellUser = ProcessUser(process), ownUser = ProcessUser(GetCurrentProcess());
+    CloseHandle(process);
+    return shellUser.empty() || ownUser.empty() || shellUser == ownUser;
+}
+
 class WatcherSettings final : public Win32Settings<SettingsPlatform> {};
 
 // Tells the watcher of this sign-in session to end, and waits for its process.
@@ -136,6 +166,7 @@ void RunWatcher(bool end) {
         EndWatcher();
         return;
     }
+    if (!DesktopIsOwn()) return;
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kWatcherMutex);
     if (!mutex) return;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
