@@ -5,8 +5,8 @@
 # screen: without input it photographs them before the timeout, and again while the idle time
 # goes on; a session on a desktop named Screen-saver then shows them as its ground. Input after
 # the photograph, the session locked (the policy's ScreenSaverIsSecure), or another saver chosen:
-# the session shows the wallpaper; locked, the watcher writes nothing, and with another saver it
-# ends by itself. `/w end` ends it. One saver start per case with a renderer that ends at once.
+# the session shows the wallpaper; locked, the watcher writes nothing, and with another saver
+# chosen (before it starts, or while it runs) it ends by itself. `/w end` ends it. One saver start per case with a renderer that ends at once.
 #
 # usage: watch_e2e.sh SAVER.scr WIN_POKE.exe SOURCE_DIR QUICK_RENDERER.exe
 set -uo pipefail
@@ -39,6 +39,7 @@ restore_values() {
   unset_value "$policy_key" ScreenSaverIsSecure
 }
 at_exit restore_values
+at_exit 'rm -f "$QMORA/Quillmoor.watch"'  # no photograph of this test's left fresh for the next
 ours='C:\qm_watch\クイルモア.scr'
 value "$desktop_key" SCRNSAVE.EXE "$ours"
 value "$desktop_key" ScreenSaveTimeOut $timeout
@@ -136,7 +137,10 @@ if watch_marks; then
     fail "no second photograph while the idle time went on"
   sed -n 2p "$QMORA/Quillmoor.watch"
 fi
-end_watcher
+# Another saver chosen meanwhile: the watcher ends at its next waking.
+value "$desktop_key" SCRNSAVE.EXE 'C:\windows\system32\other.scr'
+within 15 watcher_gone || { fail "the watcher ran on after another saver was chosen"; end_watcher; }
+value "$desktop_key" SCRNSAVE.EXE "$ours"
 close_desk Marks
 echo "== a session on Screen-saver: the watcher's photograph"
 session_ground fresh && expect_marks fresh
