@@ -318,15 +318,23 @@ WatchedMonitor Watched(const RECT& area, const std::vector<uint8_t>& file) {
 bool WriteWatchedPhotographs(int64_t tickMs, int64_t clockMs) {
     ExchangeFiles files;
     if (!MakeExchangeFiles(files, nullptr)) return false;
-    ExchangeFolder folder;
-    const std::wstring own = UsersOwnExchangeFolder();
-    if (!folder.Prepare(Utf8ToWide(kExchangeFolder), own) || !WriteFilesInto(folder, files, own)) return false;
-    // The record last: one left from before names other pictures, and is refused by their hashes.
     WatchRecord record;
     record.tickMs = tickMs;
     record.clockMs = clockMs;
     record.monitors.push_back(Watched(files.primary, files.ground));
-    for (const MonitorPicture& monitor : files.monitors) record.monitors.push_back(Watched(monitor.area, monitor.file));
+    std::vector<std::wstring> names = {L"Quillmoor1.bmp"};
+    for (const MonitorPicture& monitor : files.monitors) {
+        record.monitors.push_back(Watched(monitor.area, monitor.file));
+        names.push_back(monitor.name);
+    }
+    ExchangeFolder folder;
+    const std::wstring own = UsersOwnExchangeFolder();
+    if (!folder.Prepare(Utf8ToWide(kExchangeFolder), own)) return false;
+    // A screen that has not changed since the last photograph (a display kept on by a program
+    // while nothing moves): its pictures stay as they are, and only the record is new, rather
+    // than megabytes written every few seconds for as long as the user is away.
+    if (!HoldsWatchedPictures(folder, record, names) && !WriteFilesInto(folder, files, own)) return false;
+    // The record last: one left from before names other pictures, and is refused by their hashes.
     const std::string text = FormatWatchRecord(record);
     return folder.Write(kWatchRecordName, std::vector<uint8_t>(text.begin(), text.end()));
 }

@@ -172,6 +172,14 @@ uint64_t WatchHash(const uint8_t* bytes, size_t size) {
     return hash;
 }
 
+bool SamePictures(const WatchRecord& a, const WatchRecord& b) {
+    if (!SamePlaces(a.monitors, b.monitors)) return false;
+    for (size_t i = 0; i < a.monitors.size(); ++i) {
+        if (a.monitors[i].size != b.monitors[i].size || a.monitors[i].hash != b.monitors[i].hash) return false;
+    }
+    return true;
+}
+
 bool IsFreshPhotograph(const WatchRecord& record, const WatchNow& now) {
     const int64_t age = now.tickMs - record.tickMs;
     const int64_t clockAge = now.clockMs - record.clockMs;

@@ -87,6 +87,11 @@ struct WatchRecord {
 std::string FormatWatchRecord(const WatchRecord& record);
 bool ParseWatchRecord(const std::string& text, WatchRecord& record);
 
+// True when the two records name the same pictures: the same monitors in the same places, each
+// picture file of the same size and hash (a screen that has not changed since: the watcher then
+// writes its record again, not the pictures).
+bool SamePictures(const WatchRecord& a, const WatchRecord& b);
+
 // The FNV-1a hash (64-bit) of the bytes.
 uint64_t WatchHash(const uint8_t* bytes, size_t size);
 

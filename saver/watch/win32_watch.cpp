@@ -214,28 +214,52 @@ void RunWatcher(bool end) {
     CloseHandle(mutex);
 }
 
+namespace {
+
+// The record in `folder`; false where there is none it can read.
+bool ReadWatchRecord(const ExchangeFolder& folder, WatchRecord& record) {
+    std::vector<uint8_t> bytes;
+    return folder.Read(kWatchRecordName, 4096, bytes) && ParseWatchRecord(std::string(bytes.begin(), bytes.end()), record);
+}
+
+// The pictures `record` names, read from `folder` (`names` theirs), each of the recorded size and
+// hash; false where any is not.
+bool ReadRecordedPictures(const ExchangeFolder& folder, const WatchRecord& record, const std::vector<std::wstring>& names,
+                          std::vector<std::vector<uint8_t>>& pictures) {
+    if (names.size() != record.monitors.size()) return false;
+    pictures.assign(names.size(), {});
+    for (size_t m = 0; m < names.size(); ++m) {
+        const WatchedMonitor& recorded = record.monitors[m];
+        if (recorded.size > kLargestPicture ||
+            !folder.Read(names[m].c_str(), static_cast<size_t>(recorded.size), pictures[m]) ||
+            pictures[m].size() != recorded.size || WatchHash(pictures[m].data(), pictures[m].size()) != recorded.hash) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool HoldsWatchedPictures(const ExchangeFolder& folder, const WatchRecord& record, const std::vector<std::wstring>& names) {
+    WatchRecord held;
+    std::vector<std::vector<uint8_t>> pictures;
+    return ReadWatchRecord(folder, held) && SamePictures(held, record) && ReadRecordedPictures(folder, held, names, pictures);
+}
+
 std::vector<std::vector<uint8_t>> FreshWatchedPhotographs(const ExchangeFolder& folder, const std::vector<RECT>& areas,
                                                           const std::vector<std::wstring>& names) {
-    std::vector<uint8_t> bytes;
     WatchRecord record;
-    if (!folder.Read(kWatchRecordName, 4096, bytes) || !ParseWatchRecord(std::string(bytes.begin(), bytes.end()), record)) {
-        return {};
-    }
+    if (!ReadWatchRecord(folder, record)) return {};
     WatchNow now;
     now.tickMs = static_cast<int64_t>(GetTickCount64());
     now.clockMs = ClockMs();
     now.idleMs = IdleMs();
     for (const RECT& a : areas) now.monitors.push_back({a.left, a.top, a.right - a.left, a.bottom - a.top, 0, 0});
-    if (!IsFreshPhotograph(record, now) || IsSecure(ReadSaverValues()) || names.size() != areas.size()) return {};
-    std::vector<std::vector<uint8_t>> photographs(areas.size());
-    for (size_t m = 0; m < areas.size(); ++m) {
-        const WatchedMonitor& recorded = record.monitors[m];
-        if (recorded.size > kLargestPicture ||
-            !folder.Read(names[m].c_str(), static_cast<size_t>(recorded.size), photographs[m]) ||
-            photographs[m].size() != recorded.size ||
-            WatchHash(photographs[m].data(), photographs[m].size()) != recorded.hash) {
-            return {};
-        }
+    std::vector<std::vector<uint8_t>> photographs;
+    if (!IsFreshPhotograph(record, now) || IsSecure(ReadSaverValues()) ||
+        !ReadRecordedPictures(folder, record, names, photographs)) {
+        return {};
     }
     return photographs;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "saver/session/win32_exchange.h"
+#include "watch_rules.h"
 
 // The record the watcher keeps beside its photographs in the exchange folder.
 constexpr wchar_t kWatchRecordName[] = L"Quillmoor.watch";
@@ -24,6 +25,10 @@ void RunWatcher(bool end);
 // write them, with the record of when and of which monitors (win32_session.cpp). False where
 // they could not all be written.
 bool WriteWatchedPhotographs(int64_t tickMs, int64_t clockMs);
+
+// True when `folder` holds the pictures `record` names (`names` theirs, the primary's first), each
+// of the recorded size and hash, under a record that names the same.
+bool HoldsWatchedPictures(const ExchangeFolder& folder, const WatchRecord& record, const std::vector<std::wstring>& names);
 
 // The watcher's photographs in `folder` of the monitors `areas` (the primary first; `names` their
 // pictures' names), each its file as written: where the record is fresh, the account's session

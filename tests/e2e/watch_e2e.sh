@@ -3,7 +3,8 @@
 # a screen-saver timeout of 6 s and Quillmoor the account's saver, the watcher runs on a desktop of
 # its own name (where the last input is counted), with marks of a hue no other picture has on the
 # screen: without input it photographs them before the timeout, and again while the idle time
-# goes on; a session on a desktop named Screen-saver then shows them as its ground. Input after
+# goes on (an unchanged screen: the record alone written again); a session on a desktop named
+# Screen-saver then shows them as its ground. Input after
 # the photograph, the session locked (the policy's ScreenSaverIsSecure), or another saver chosen:
 # the session shows the wallpaper; locked, the watcher writes nothing, and with another saver
 # chosen (before it starts, or while it runs) it ends by itself. `/w end` ends it. One saver start per case with a renderer that ends at once.
@@ -132,10 +133,12 @@ if watch_marks; then
   [ "$took_ms" -lt $((timeout * 1000)) ] || fail "the photograph came after the timeout ($took_ms ms)"
   convert "$QMORA/Quillmoor1.bmp" -flop "$pics/watched.png"
   expect_marks watched
-  first=$(md5sum <"$QMORA/Quillmoor.watch")
+  first=$(md5sum <"$QMORA/Quillmoor.watch") picture=$(stat -c %i "$QMORA/Quillmoor1.bmp")
   within 25 eval '[ "$(md5sum <"$QMORA/Quillmoor.watch")" != "$first" ]' ||
     fail "no second photograph while the idle time went on"
   sed -n 2p "$QMORA/Quillmoor.watch"
+  # Nothing on the screen changed: the record is new, the picture file the one written before.
+  [ "$(stat -c %i "$QMORA/Quillmoor1.bmp")" = "$picture" ] || fail "an unchanged screen's picture was written again"
 fi
 # Another saver chosen meanwhile: the watcher ends at its next waking.
 value "$desktop_key" SCRNSAVE.EXE 'C:\windows\system32\other.scr'

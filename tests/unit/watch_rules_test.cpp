@@ -153,6 +153,18 @@ TEST(WatchRules, FreshMeansAfterTheLastInputRecentAndTheSameMonitors) {
     n = now;
     n.monitors[1].left = 1920;
     EXPECT_FALSE(IsFreshPhotograph(r, n));
+
+    // The same pictures: the places, sizes and hashes, whenever taken.
+    WatchRecord later = r;
+    later.tickMs += 10000;
+    EXPECT_TRUE(SamePictures(r, later));
+    for (int field = 0; field < 3; ++field) {
+        WatchRecord other = later;
+        (field == 0 ? other.monitors[1].hash : field == 1 ? other.monitors[0].size : other.monitors[1].size) += 1;
+        EXPECT_FALSE(SamePictures(r, other)) << field;
+    }
+    later.monitors.pop_back();
+    EXPECT_FALSE(SamePictures(r, later));
 }
 
 }  // namespace
