@@ -52,24 +52,27 @@ $(cat /proc/"$pid"/task/*/status | awk '/^voluntary_ctxt_switches/ { n += $2 } E
 }
 memory() { awk '/^VmRSS|^VmHWM/ { printf "%s %d MB  ", $1, $2 / 1024 }' "/proc/$pid/status"; }
 photographs() { sed -n 2p "$QMORA/Quillmoor.watch" 2>/dev/null; }
+picture() { stat -c %i "$QMORA/Quillmoor1.bmp" 2>/dev/null; }  # a new file at each write
 
 # One stretch: SECONDS with the given input (a command run every 0.2 s, or none), counting the
-# photographs the watcher writes.
+# photographs the watcher takes (its record written) and the pictures it writes (an unchanged
+# screen's are not written again).
 stretch() {  # name, input command or ""
-  local t0 c0 w0 a0 t1 c1 w1 a1 end last now taken=0
-  t0=$(date +%s%N) c0=$(cpu_ticks) last=$(photographs)
+  local t0 c0 w0 a0 t1 c1 w1 a1 end last now taken=0 file written=0
+  t0=$(date +%s%N) c0=$(cpu_ticks) last=$(photographs) file=$(picture)
   read -r w0 a0 <<<"$(wakeups)"
   end=$((t0 + seconds * 1000000000))
   while [ "$(date +%s%N)" -lt "$end" ]; do
     [ -n "$2" ] && $2
     now=$(photographs)
     [ "$now" != "$last" ] && taken=$((taken + 1)) && last=$now
+    [ "$(picture)" != "$file" ] && written=$((written + 1)) && file=$(picture)
     sleep 0.2
   done
   t1=$(date +%s%N) c1=$(cpu_ticks)
   read -r w1 a1 <<<"$(wakeups)"
   awk -v c="$((c1 - c0))" -v hz="$(getconf CLK_TCK)" -v t="$(((t1 - t0) / 1000000))" -v w="$((w1 - w0))" -v a="$((a1 - a0))" \
-    -v n="$taken" -v name="$1" 'BEGIN { printf "%s: CPU %.2f s in %.1f s (%.2f %% of one core), %d photographs, its thread woke %d times (all its threads %d); ", name, c / hz, t / 1000, 100 * c / hz / (t / 1000), n, w, a }'
+    -v n="$taken" -v p="$written" -v name="$1" 'BEGIN { printf "%s: CPU %.2f s in %.1f s (%.2f %% of one core), %d photographs (pictures written %d times), its thread woke %d times (all its threads %d); ", name, c / hz, t / 1000, 100 * c / hz / (t / 1000), n, p, w, a }'
   memory
   echo
 }
