@@ -1,7 +1,9 @@
 ; The Windows installer of one build (x86 or x64): the three files side by side in the system
 ; folder where the Screen Saver list of that architecture looks, an Add/Remove Programs entry,
 ; and, as an option, Quillmoor as the screen saver of the account the installer runs as (named
-; on its page: an installer elevated with another account's password runs as that account).
+; on its page: an installer elevated with another account's password runs as that account), with
+; its watcher (the saver with /w, which photographs the desktop before Windows switches to its
+; own) started at that account's sign-in and at once.
 ; Without the rights to write the system folder it says so and fails; so does the uninstaller,
 ; which also removes its account's session files (a photograph of the desktop among them).
 ;
@@ -26,6 +28,8 @@ Unicode true
 !define PRODUCT "Quillmoor"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor"
 !define DESKTOP_KEY "Control Panel\Desktop"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define WATCHER_VALUE "Quillmoor"  ; the watcher's registration, started at sign-in
 !define EXCHANGE "C:\q_mora"  ; the sessions' fixed folder, as the saver names it
 
 Name "${PRODUCT}"
@@ -125,6 +129,24 @@ Var OptionBox
   ${EndIf}
 !macroend
 
+; Ends the watcher of this sign-in session, and waits for it, so that its file can be replaced or
+; removed. (An earlier version's saver takes /w end for no mode of its own and ends at once.)
+!macro EndWatcher
+  ${If} ${FileExists} "$SYSDIR\クイルモア.scr"
+  ${AndIf} ${FileExists} "$SYSDIR\クイルモア.dll"
+    ExecWait '"$SYSDIR\クイルモア.scr" /w end'
+  ${EndIf}
+!macroend
+
+; Starts the watcher where this account has it registered (it ends by itself while Quillmoor is
+; not the account's screen saver).
+!macro StartRegisteredWatcher
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${WATCHER_VALUE}"
+  ${If} $0 != ""
+    Exec '"$SYSDIR\クイルモア.scr" /w'
+  ${EndIf}
+!macroend
+
 Function OptionsPage
   !insertmacro MUI_HEADER_TEXT "$(OptionsTitle)" "$(OptionsText)"
   nsDialogs::Create 1018
@@ -146,6 +168,7 @@ Function OptionsLeave
 FunctionEnd
 
 Section "-Files" SaverFiles
+  !insertmacro EndWatcher
   SetOutPath "$SYSDIR"
   SetOverwrite on
   File "${PROGRAMS}/クイルモア.scr"
@@ -176,7 +199,9 @@ SectionEnd
 Section "-Current" CurrentSaver
   ${If} $MakeCurrent == 1
     WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SaverFolder\クイルモア.scr"
+    WriteRegStr HKCU "${RUN_KEY}" "${WATCHER_VALUE}" '"$SaverFolder\クイルモア.scr" /w'
   ${EndIf}
+  !insertmacro StartRegisteredWatcher
 SectionEnd
 
 Function .onInit
@@ -212,6 +237,7 @@ FunctionEnd
       Delete "${FOLDER}\Quillmoor1_m*_*_*x*.bmp"  ; the other monitors' photographs
       Delete "${FOLDER}\Quillmoor2.bmp"
       Delete "${FOLDER}\Quillmoor.data"
+      Delete "${FOLDER}\Quillmoor.watch"  ; the watcher's record of its photographs
       Delete "${FOLDER}\~Quillmoor*.tmp"
     ${EndIf}
     System::Call 'kernel32::CloseHandle(p r1)'
@@ -231,12 +257,14 @@ Section "Uninstall"
   StrCpy $3 "$SaverFolder\クイルモア.scr"
   GetFullPathName /SHORT $4 "$3"
 
+  !insertmacro EndWatcher
   Delete "$SYSDIR\クイルモア.scr"
   Delete "$SYSDIR\クイルモア.dll"
   Delete "$SYSDIR\クイルモア.data"
   ; Nothing is reported removed that is still there: the entry stays for another try.
   !insertmacro CountInstalledFiles
   ${If} $0 != 0
+    !insertmacro StartRegisteredWatcher  ; as it was
     MessageBox MB_ICONSTOP|MB_OK "$(NoRightsUninstall)" /SD IDOK
     SetErrorLevel 5
     Abort
@@ -251,6 +279,12 @@ Section "Uninstall"
     ${OrIf} $0 == $4
       DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
     ${EndIf}
+  ${EndIf}
+  ; The watcher's registration, where it names this saver.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${WATCHER_VALUE}"
+  ${If} $0 == '"$3" /w'
+  ${OrIf} $0 == '"$4" /w'
+    DeleteRegValue HKCU "${RUN_KEY}" "${WATCHER_VALUE}"
   ${EndIf}
 
   ; The sessions' working files: the fixed folder's and this account's own (the last

@@ -41,6 +41,8 @@ bool IsOneColour(const uint8_t* bgrx, int width, int height) {
 }
 
 std::vector<GroundSource> GroundOrder(DesktopKind desktop) {
-    if (desktop == DesktopKind::Systems) return {GroundSource::Wallpaper, GroundSource::BackgroundColour};
+    if (desktop == DesktopKind::Systems) {
+        return {GroundSource::WatchersPhotograph, GroundSource::Wallpaper, GroundSource::BackgroundColour};
+    }
     return {GroundSource::Photograph, GroundSource::Wallpaper, GroundSource::BackgroundColour};
 }

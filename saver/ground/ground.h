@@ -28,10 +28,12 @@ bool IsOneColour(const uint8_t* bgrx, int width, int height);
 // wallpaper that cannot be read, give none; the background colour always gives one.
 enum class GroundSource {
     Photograph,        // the screen as it is now, photographed
+    WatchersPhotograph,  // the user's desktop photographed by the watcher in the seconds before
+                         // Windows switched away from it, where fresh and the session not locked
     Wallpaper,         // the user's desktop picture, placed as their desktop places it
     BackgroundColour,  // their desktop's background colour, plain
 };
 
 // The order on a desktop of this kind. Windows' own desktop shows nothing of the user's, so it is
-// never photographed there.
+// never photographed there: the watcher's photograph of the user's desktop comes first.
 std::vector<GroundSource> GroundOrder(DesktopKind desktop);

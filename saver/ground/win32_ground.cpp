@@ -160,14 +160,16 @@ std::vector<uint8_t> CaptureScreen(const RECT& area) {
     return pixels;
 }
 
-void MakeGrounds(const std::vector<RECT>& monitors, const GroundSink& sink) {
+void MakeGrounds(const std::vector<RECT>& monitors, const WatchedPhotographs& watched, const GroundSink& sink) {
     const std::vector<GroundSource> order = GroundOrder(DesktopKindOf(ThreadDesktopName()));
     TraceStartup("saver.desktop-named");
     Wallpaper wallpaper(monitors);
+    std::vector<std::vector<uint8_t>> photographs;
+    bool photographsAsked = false;
     for (size_t m = 0; m < monitors.size(); ++m) {
         const int width = monitors[m].right - monitors[m].left, height = monitors[m].bottom - monitors[m].top;
         std::vector<uint8_t> ground;
-        bool made = false;
+        bool made = false, watchers = false;
         for (size_t s = 0; s < order.size() && !made; ++s) {
             // A source that needs more memory than there is gives nothing; the next is tried.
             try {
@@ -177,6 +179,11 @@ void MakeGrounds(const std::vector<RECT>& monitors, const GroundSink& sink) {
                     TraceStartup("saver.captured");
                     made = !ground.empty() && !IsOneColour(ground.data(), width, height);
                     break;
+                case GroundSource::WatchersPhotograph:
+                    if (!photographsAsked && watched) photographs = watched();
+                    photographsAsked = true;
+                    made = watchers = photographs.size() == monitors.size() && !photographs[m].empty();
+                    break;
                 case GroundSource::Wallpaper: made = wallpaper.Ground(m, ground); break;
                 case GroundSource::BackgroundColour:
                     ground = wallpaper.Plain(m);
@@ -185,10 +192,14 @@ void MakeGrounds(const std::vector<RECT>& monitors, const GroundSink& sink) {
                 }
             } catch (const std::bad_alloc&) {
                 ground.clear();
-                made = false;
+                made = watchers = false;
             }
         }
         TraceStartup("saver.ground-made");
-        if (!ground.empty()) sink(m, ground.data(), width, height);
+        if (watchers) {
+            sink(m, nullptr, width, height, &photographs[m]);
+        } else if (!ground.empty()) {
+            sink(m, ground.data(), width, height, nullptr);
+        }
     }
 }

@@ -38,6 +38,9 @@ public:
     virtual void ShowPreview(int32_t parentWindow) = 0;
     virtual void ShowSettingsDialog() = 0;  // modal: returns when it has closed
     virtual void LoadSessionForm() = 0;     // runs the session's start-up, then returns
+    // The watcher (/w): photographs the user's desktop before Windows starts the saver, until
+    // it is told to end; or (end) tells the watcher running in this sign-in session to end.
+    virtual void RunWatcher(bool end) = 0;
 };
 
 // Runs the entry's steps in order. Returns when the program should end, or (preview and run

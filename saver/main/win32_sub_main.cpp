@@ -3,6 +3,7 @@
 
 #include "renderer/common/startup_trace.h"
 #include "saver/session/win32_exchange.h"
+#include "saver/watch/win32_watch.h"
 #include "sub_main.h"
 #include "win32_forms.h"
 #include "win32_platform.h"
@@ -32,6 +33,7 @@ public:
     void ShowPreview(int32_t parentWindow) override { RunPreviewForm(parentWindow); }
     void ShowSettingsDialog() override { RunSettingsDialog(); }
     void LoadSessionForm() override { RunSessionForm(); }
+    void RunWatcher(bool end) override { ::RunWatcher(end); }
 };
 
 }  // namespace

@@ -234,6 +234,24 @@ bool ExchangeFolder::Write(const wchar_t* name, const std::vector<uint8_t>& byte
     return false;
 }
 
+bool ExchangeFolder::Read(const wchar_t* name, size_t most, std::vector<uint8_t>& bytes) const {
+    if (held_ == INVALID_HANDLE_VALUE) return false;
+    HANDLE file = CreateFileW((path_ + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(file, &info) &&
+              !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+              info.nFileSizeHigh == 0 && info.nFileSizeLow <= most;
+    if (ok) {
+        bytes.resize(info.nFileSizeLow);
+        DWORD read = 0;
+        ok = bytes.empty() || (ReadFile(file, bytes.data(), info.nFileSizeLow, &read, nullptr) && read == bytes.size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
 namespace {
 
 // True for the name of a photograph of a monitor, as the session writes them (ASCII alone).

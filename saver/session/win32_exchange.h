@@ -51,6 +51,9 @@ public:
     // in the folder, then moved over the fixed name. False, leaving no file of its own behind,
     // where any step fails (the name held open by another program, a folder in its place).
     bool Write(const wchar_t* name, const std::vector<uint8_t>& bytes);
+    // Reads one file of the folder whole, where it is a plain file (not a link, not a folder) of
+    // at most `most` bytes that no one holds open for writing. False otherwise.
+    bool Read(const wchar_t* name, size_t most, std::vector<uint8_t>& bytes) const;
     // Deletes the photographs of monitors (IsMonitorPictureName) not named in `keep` (pictures a
     // layout of monitors left behind that is no longer this one), and those in the other folder
     // of the two (the fixed one or the user's own), where it is the user's own plain folder.

@@ -16,6 +16,8 @@
 #include "saver/main/win32_text.h"
 #include "saver/music/music.h"
 #include "saver/music/win32_music.h"
+#include "saver/watch/watch_rules.h"
+#include "saver/watch/win32_watch.h"
 #include "bmp_writer.h"
 #include "session.h"
 #include "renderer/window/win32_monitors.h"
@@ -80,6 +82,7 @@ int ScreenDepth() {
 struct MonitorPicture {
     std::wstring name;
     std::vector<uint8_t> file;
+    RECT area;
 };
 
 // The monitors as the renderer takes them (each once), but the primary's place, whose picture is
@@ -121,27 +124,37 @@ std::vector<uint8_t> SmokePicture() {
 // again elsewhere: the photograph, the smoke picture, and a copy of the shipped model.
 struct ExchangeFiles {
     std::vector<uint8_t> ground, smoke, model;
+    RECT primary = {};
     std::vector<MonitorPicture> monitors;  // with a scene on every monitor: the other monitors'
 };
 
 // True where the scene runs on every monitor: with the screen kept as it is.
 bool SceneOnEveryMonitor() { return ScreenMode == 1 && AllMonitors == 1; }
 
-bool MakeExchangeFiles(ExchangeFiles& files) {
+// The session's files; on Windows' own desktop the watcher's photographs where the folder holds
+// fresh ones (and may be read: `folder` prepared).
+bool MakeExchangeFiles(ExchangeFiles& files, const ExchangeFolder* folder) {
     // The primary monitor's ground, and with a scene on every monitor each other monitor's.
     OtherMonitors others;
     if (SceneOnEveryMonitor()) others = ListOtherMonitors();
     std::vector<RECT> areas = {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}};
     areas.insert(areas.end(), others.areas.begin(), others.areas.end());
+    files.primary = areas[0];
     const int depth = ScreenDepth();
-    // Each mirrored and written as a photograph of the monitor is, however it was made.
-    MakeGrounds(areas, [&](size_t m, const uint8_t* bgrx, int width, int height) {
-        std::vector<uint8_t> file = EncodeMirroredCapture(bgrx, width, height, depth);
+    std::vector<std::wstring> names = {L"Quillmoor1.bmp"};
+    names.insert(names.end(), others.names.begin(), others.names.end());
+    const WatchedPhotographs watched = [&] {
+        return folder ? FreshWatchedPhotographs(*folder, areas, names) : std::vector<std::vector<uint8_t>>();
+    };
+    // Each mirrored and written as a photograph of the monitor is, however it was made (the
+    // watcher's as the watcher wrote it, the same way).
+    MakeGrounds(areas, watched, [&](size_t m, const uint8_t* bgrx, int width, int height, std::vector<uint8_t>* made) {
+        std::vector<uint8_t> file = made ? std::move(*made) : EncodeMirroredCapture(bgrx, width, height, depth);
         if (m == 0) {
             files.ground = std::move(file);
             TraceStartup("saver.ground-encoded");
         } else if (!file.empty()) {
-            files.monitors.push_back({others.names[m - 1], std::move(file)});
+            files.monitors.push_back({others.names[m - 1], std::move(file), others.areas[m - 1]});
         }
     });
     if (files.ground.empty()) return false;
@@ -254,27 +267,67 @@ void UnloadSession() {
     ExitProcess(0);
 }
 
-// The exchange files, each the session's own, and no photograph of an earlier session's beside
-// them. Where the fixed folder cannot take them (a
-// folder, or a file another program holds, in a file's place: an earlier version's folder may
-// hold anything), the user's own folder takes them instead. False (the session ends without a
-// renderer) where neither can: the renderer is never started on files left by another.
-bool WriteExchangeFiles(std::wstring& folderArgument) {
-    ExchangeFiles files;
-    if (!MakeExchangeFiles(files)) return false;
-    const std::wstring own = UsersOwnExchangeFolder();
-    if (!exchange.Prepare(Utf8ToWide(kExchangeFolder), own)) return false;
-    if (!WriteInto(exchange, files) && (exchange.IsUsersOwn() || !exchange.UseUsersOwn(own) || !WriteInto(exchange, files))) {
+// Writes `files` into `folder` (prepared), or where the fixed folder cannot take them, into the
+// user's own `own`; keeps no other monitors' photographs. False where neither takes them.
+bool WriteFilesInto(ExchangeFolder& folder, const ExchangeFiles& files, const std::wstring& own) {
+    if (!WriteInto(folder, files) && (folder.IsUsersOwn() || !folder.UseUsersOwn(own) || !WriteInto(folder, files))) {
         return false;
     }
     // Photographs of monitors this layout no longer has (or of every other monitor, where the
     // scene is on the primary alone now) are not kept.
     std::vector<std::wstring> current;
     for (const MonitorPicture& monitor : files.monitors) current.push_back(monitor.name);
-    exchange.RemoveOthers(current);
+    folder.RemoveOthers(current);
+    return true;
+}
+
+// The exchange files, each the session's own, and no photograph of an earlier session's beside
+// them. Where the fixed folder cannot take them (a folder, or a file another program holds, in a
+// file's place: an earlier version's folder may hold anything), the user's own folder takes them
+// instead. False (the session ends without a renderer) where neither can: the renderer is never
+// started on files left by another.
+bool WriteExchangeFiles(std::wstring& folderArgument) {
+    // The folder first: it may hold the watcher's photographs.
+    const std::wstring own = UsersOwnExchangeFolder();
+    if (!exchange.Prepare(Utf8ToWide(kExchangeFolder), own)) return false;
+    ExchangeFiles files;
+    if (!MakeExchangeFiles(files, &exchange) || !WriteFilesInto(exchange, files, own)) return false;
     if (exchange.IsUsersOwn()) folderArgument = FolderForRenderer(exchange.Path());
     return !exchange.IsUsersOwn() || !folderArgument.empty();
 }
+
+WatchedMonitor Watched(const RECT& area, const std::vector<uint8_t>& file) {
+    return {area.left, area.top, area.right - area.left, area.bottom - area.top, file.size(),
+            WatchHash(file.data(), file.size())};
+}
+
+}  // namespace
+
+bool WriteWatchedPhotographs(int64_t tickMs, int64_t clockMs) {
+    ExchangeFiles files;
+    if (!MakeExchangeFiles(files, nullptr)) return false;
+    WatchRecord record;
+    record.tickMs = tickMs;
+    record.clockMs = clockMs;
+    record.monitors.push_back(Watched(files.primary, files.ground));
+    std::vector<std::wstring> names = {L"Quillmoor1.bmp"};
+    for (const MonitorPicture& monitor : files.monitors) {
+        record.monitors.push_back(Watched(monitor.area, monitor.file));
+        names.push_back(monitor.name);
+    }
+    ExchangeFolder folder;
+    const std::wstring own = UsersOwnExchangeFolder();
+    if (!folder.Prepare(Utf8ToWide(kExchangeFolder), own)) return false;
+    // A screen that has not changed since the last photograph (a display kept on by a program
+    // while nothing moves): its pictures stay as they are, and only the record is new, rather
+    // than megabytes written every few seconds for as long as the user is away.
+    if (!HoldsWatchedPictures(folder, record, names) && !WriteFilesInto(folder, files, own)) return false;
+    // The record last: one left from before names other pictures, and is refused by their hashes.
+    const std::string text = FormatWatchRecord(record);
+    return folder.Write(kWatchRecordName, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+namespace {
 
 void FormLoad() {
     TraceStartup("saver.form-loading");

@@ -8,7 +8,9 @@
 # settings from there; settings that cannot be kept beside the program go to the user's own file,
 # and where neither can be written the dialog says so (in Japanese, and in English under an English
 # Windows) and stays; a silent uninstall leaves nothing of Quillmoor, a screen saver the user chose
-# since stays chosen, and a link in C:\q_mora's place is not deleted through.
+# since stays chosen, and a link in C:\q_mora's place is not deleted through. The watcher is
+# registered to start at the account's sign-in and started; the uninstaller ends it and removes
+# the registration; an install that leaves the user's screen saver alone registers none.
 #
 # usage: install_e2e.sh SETUP.exe x86|x64 VERSION WIN_POKE.exe
 set -uo pipefail
@@ -36,6 +38,16 @@ folder="$prefix/drive_c/$system"
 saver_win="C:\\${system//\//\\}\\クイルモア.scr"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor'
 desktop_key='HKCU\Control Panel\Desktop'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+# The watcher's processes in this prefix, from the Linux side.
+watcher_pids() {
+  for p in /proc/[0-9]*; do
+    { grep -qzxF "WINEPREFIX=$prefix" "$p/environ" && tr '\0' ' ' <"$p/cmdline" | grep -q 'クイルモア\.scr /w *$' &&
+      echo "${p#/proc/}"; } 2>/dev/null
+  done
+}
+watcher_running() { [ -n "$(watcher_pids)" ]; }
+watcher_gone() { ! watcher_running; }
 
 # A registry value as text ("" when it is not there); reg prints in the console's code page.
 reg_value() {  # key, value, [view]
@@ -103,6 +115,8 @@ size=$(reg_value "$uninstall_key" EstimatedSize $view)
 [ $((size)) -ge $(( $(du -ck "$folder"/クイルモア.* | tail -n 1 | cut -f1) * 9 / 10 )) ] || fail "uninstall entry: size $size"
 [ -n "$(reg_value "$uninstall_key" UninstallString $view)" ] || fail "uninstall entry: no uninstall command"
 same_path "$(reg_value "$desktop_key" SCRNSAVE.EXE)" "$saver_win" || fail "SCRNSAVE.EXE is '$(reg_value "$desktop_key" SCRNSAVE.EXE)'"
+same_path "$(reg_value "$run_key" Quillmoor)" "\"$saver_win\" /w" || fail "the watcher is registered as '$(reg_value "$run_key" Quillmoor)'"
+within 15 watcher_running || fail "the installer did not start the watcher"
 
 echo "== the Screen Saver list's name for it, in each user's language"
 for listed in "ja_JP.UTF-8 クイルモア" "en_US.UTF-8 Quillmoor" "de_DE.UTF-8 Quillmoor"; do
@@ -185,6 +199,7 @@ if chattr +i "$folder" 2>/dev/null; then
   for f in クイルモア.scr クイルモア.dll クイルモア.data; do [ -s "$folder/$f" ] || fail "$f went without rights"; done
   [ -n "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "the entry went though the files stayed"
   same_path "$(reg_value "$desktop_key" SCRNSAVE.EXE)" "$saver_win" || fail "the screen saver setting went though the files stayed"
+  within 15 watcher_running || fail "the watcher did not run again after the uninstall failed"
 else
   echo "(this file system cannot make the folder immutable)"
 fi
@@ -207,6 +222,8 @@ uninstall
 [ ! -e "$prefix/drive_c/$programs/Quillmoor" ] || fail "$programs\\Quillmoor is left"
 [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] || fail "the uninstall entry is left"
 [ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "SCRNSAVE.EXE still names '$(reg_value "$desktop_key" SCRNSAVE.EXE)'"
+[ -z "$(reg_value "$run_key" Quillmoor)" ] || fail "the watcher is still registered"
+watcher_gone || fail "the uninstaller left the watcher running"
 
 echo "== another screen saver chosen: /CURRENT=0 (an English install) and the uninstall leave it; C:\\q_mora a link: nothing deleted through it"
 other='C:\windows\system32\other.scr'
@@ -217,6 +234,7 @@ LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>
 [ "$(reg_value "$uninstall_key" DisplayName $view)" = "Quillmoor ($arch)" ] ||
   fail "installed in English, the uninstall entry is named '$(reg_value "$uninstall_key" DisplayName $view)'"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "/CURRENT=0 changed the screen saver"
+[ -z "$(reg_value "$run_key" Quillmoor)" ] && watcher_gone || fail "/CURRENT=0 registered or started the watcher"
 # Someone's folder, with files of the session's names, and C:\q_mora a link to it.
 theirs="$prefix/drive_c/theirs"
 mkdir -p "$theirs"

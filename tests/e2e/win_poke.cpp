@@ -9,6 +9,9 @@
 //        win_poke close TITLE        posts a close message
 //        win_poke syscommand TITLE N sends a system command with word parameter N
 //        win_poke hold TITLE SECONDS  shows a window of its own with that title for a while
+//        win_poke mark TITLE SECONDS RRGGBB  the same, a 600 x 400 window at (40, 40) filled with
+//                                    that colour, no frame: a mark a photograph shows
+//        win_poke idle -             prints the milliseconds since the last input
 //        win_poke origin TITLE       prints the screen position of the window's client area "X Y"
 //        win_poke key TITLE VK       makes the window the foreground one and types the key
 //                                    (SendInput: the system's own keyboard input path)
@@ -97,6 +100,29 @@ int Hold(const wchar_t* title, int seconds) {
     std::fflush(stdout);
     const DWORD end = GetTickCount() + DWORD(seconds) * 1000;
     while (GetTickCount() < end && IsWindow(window)) {  // a close message ends it early
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    if (IsWindow(window)) DestroyWindow(window);
+    return 0;
+}
+
+// A borderless window titled `title`, filled with `colour` (0xRRGGBB), for `seconds`.
+int Mark(const wchar_t* title, int seconds, unsigned long colour) {
+    WNDCLASSW kind = {};
+    kind.lpfnWndProc = DefWindowProcW;
+    kind.hInstance = GetModuleHandleW(nullptr);
+    kind.hbrBackground = CreateSolidBrush(RGB(colour >> 16 & 255, colour >> 8 & 255, colour & 255));
+    kind.lpszClassName = L"QmMark";
+    RegisterClassW(&kind);
+    HWND window = CreateWindowExW(0, L"QmMark", title, WS_POPUP | WS_VISIBLE, 40, 40, 600, 400, nullptr, nullptr,
+                                  kind.hInstance, nullptr);
+    if (!window) return 1;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    const DWORD end = GetTickCount() + DWORD(seconds) * 1000;
+    while (GetTickCount() < end && IsWindow(window)) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(20);
@@ -364,6 +390,16 @@ int main(int argc, char** argv) {
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (count != argc) return 2;
     if (std::strcmp(argv[1], "hold") == 0 && argc == 4) return Hold(wide[2], std::atoi(argv[3]));
+    if (std::strcmp(argv[1], "mark") == 0 && argc == 5) {
+        return Mark(wide[2], std::atoi(argv[3]), std::strtoul(argv[4], nullptr, 16));
+    }
+    if (std::strcmp(argv[1], "idle") == 0) {
+        LASTINPUTINFO input = {sizeof input, 0};
+        GetLastInputInfo(&input);
+        std::printf("%lu\n", static_cast<unsigned long>(GetTickCount() - input.dwTime));
+        std::fflush(stdout);
+        return 0;
+    }
     if (std::strcmp(argv[1], "screen") == 0) return Screen();
     if (std::strcmp(argv[1], "foreground") == 0) {
         HWND foreground = GetForegroundWindow();

@@ -24,7 +24,8 @@ TEST(Ground, WindowsOwnDesktopsByNameInAnyCaseAndNeverPhotographed) {
     const std::vector<GroundSource> systems = GroundOrder(DesktopKind::Systems);
     EXPECT_EQ(users, (std::vector<GroundSource>{GroundSource::Photograph, GroundSource::Wallpaper,
                                                 GroundSource::BackgroundColour}));
-    EXPECT_EQ(systems, (std::vector<GroundSource>{GroundSource::Wallpaper, GroundSource::BackgroundColour}));
+    EXPECT_EQ(systems, (std::vector<GroundSource>{GroundSource::WatchersPhotograph, GroundSource::Wallpaper,
+                                                  GroundSource::BackgroundColour}));
 }
 
 TEST(Ground, AOneColourPhotographIsOneWhateverItsFourthBytes) {

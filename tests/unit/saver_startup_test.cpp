@@ -148,6 +148,7 @@ public:
     void ShowPreview(int32_t parent) override { calls.push_back("preview " + std::to_string(parent)); }
     void ShowSettingsDialog() override { calls.push_back("dialog"); }
     void LoadSessionForm() override { calls.push_back("session"); }
+    void RunWatcher(bool end) override { calls.push_back(end ? "end watcher" : "watcher"); }
 };
 
 class Settings : public testing::Test {
@@ -272,6 +273,9 @@ TEST_F(Settings, EntryStepsInOrderForEachMode) {
         {"/a", with({}), false},
         {"/", with({}), false},
         {"/p 1234", {"find Quillmoor_Main", "find <Quillmoor>", "find <クイルモア>", "preview 1234"}, false},
+        {"/w", {"watcher"}, false},  // whatever else runs: no window looked for, no settings read
+        {"-W end ", {"end watcher"}, false},
+        {"/w x", {}, false},
     };
     for (const auto& c : cases) {
         FakePlatform p;
