@@ -90,7 +90,7 @@ bool IsSecure(const SaverValues& values) {
     const auto set = [](const std::optional<std::string>& value) {
         return value && std::strtol(value->c_str(), nullptr, 10) != 0;
     };
-    return set(values.secure) || set(values.policySecure);
+    return set(values.secure) || set(values.policySecure) || set(values.machineLock);
 }
 
 int64_t TimeoutMs(const SaverValues& values) {

@@ -35,6 +35,7 @@ struct SaverValues {
     std::optional<std::string> saver, policySaver;      // SCRNSAVE.EXE
     std::optional<std::string> secure, policySecure;    // ScreenSaverIsSecure
     std::optional<std::string> policyTimeout;           // ScreenSaveTimeOut, seconds
+    std::optional<std::string> machineLock;             // the machine's InactivityTimeoutSecs (HKLM)
     int64_t timeoutSeconds = 0;                         // the user's, as the system reports it
 };
 
@@ -47,8 +48,10 @@ std::string ChosenSaver(const SaverValues& values);
 bool NamesThisSaver(const std::string& chosen, const std::string& ownName);
 
 // True where Windows asks for the password on resume: ScreenSaverIsSecure a number other than 0
-// in the user's values or in the policy's. Either is enough: the system hides the desktop there
-// on purpose, and a picture of it must never show on a locked screen.
+// in the user's values or in the policy's, or the machine's policy locking the session after an
+// inactivity timeout above 0 (it locks as the saver starts, whatever ScreenSaverIsSecure says).
+// Any one is enough: the system hides the desktop there on purpose, and a picture of it must
+// never show on a locked screen.
 bool IsSecure(const SaverValues& values);
 
 // The screen-saver timeout in milliseconds: the policy's where it is a whole number of seconds

@@ -70,6 +70,12 @@ TEST(WatchRules, ThePolicyWinsAndEitherSecureValueLocks) {
     v.secure = "0";
     v.policySecure = "1";
     EXPECT_TRUE(IsSecure(v));
+    v.policySecure = "0";
+    v.machineLock = "0";  // the machine never locks by itself
+    EXPECT_FALSE(IsSecure(v));
+    v.machineLock = "900";  // it locks after 15 minutes without input, the saver's values aside
+    EXPECT_TRUE(IsSecure(v));
+    v.machineLock.reset();
 
     v.timeoutSeconds = 600;
     EXPECT_EQ(TimeoutMs(v), 600000);
