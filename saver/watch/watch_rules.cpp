@@ -72,6 +72,7 @@ bool SamePlaces(const std::vector<WatchedMonitor>& a, const std::vector<WatchedM
 }  // namespace
 
 std::string ChosenSaver(const SaverValues& values) {
+    if (values.policyActive == "0") return "";
     if (values.policySaver && !values.policySaver->empty()) return *values.policySaver;
     return values.saver.value_or("");
 }

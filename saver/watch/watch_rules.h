@@ -33,13 +33,15 @@ constexpr int64_t kWatchLongestSleepMs = 60000;
 // Texts are UTF-8; a number stored as a DWORD is given as its decimal text.
 struct SaverValues {
     std::optional<std::string> saver, policySaver;      // SCRNSAVE.EXE
+    std::optional<std::string> policyActive;            // ScreenSaveActive ("0": no saver at all)
     std::optional<std::string> secure, policySecure;    // ScreenSaverIsSecure
     std::optional<std::string> policyTimeout;           // ScreenSaveTimeOut, seconds
     std::optional<std::string> machineLock;             // the machine's InactivityTimeoutSecs (HKLM)
     int64_t timeoutSeconds = 0;                         // the user's, as the system reports it
 };
 
-// The saver the account runs: the policy's where it names one, else the user's; "" for none.
+// The saver the account runs: the policy's where it names one, else the user's; "" for none,
+// and none where the policy turns the screen saver off (its ScreenSaveActive "0").
 std::string ChosenSaver(const SaverValues& values);
 
 // True when `chosen` (a path, as SCRNSAVE.EXE holds it, long form) names a saver file called

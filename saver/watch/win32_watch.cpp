@@ -69,6 +69,7 @@ SaverValues ReadSaverValues() {
     const HKEY user = HKEY_CURRENT_USER;
     values.saver = LongSaverPath(ReadValue(user, kDesktopKey, L"SCRNSAVE.EXE"));
     values.policySaver = LongSaverPath(ReadValue(user, kPolicyKey, L"SCRNSAVE.EXE"));
+    values.policyActive = ReadValue(user, kPolicyKey, L"ScreenSaveActive");
     values.secure = ReadValue(user, kDesktopKey, L"ScreenSaverIsSecure");
     values.policySecure = ReadValue(user, kPolicyKey, L"ScreenSaverIsSecure");
     values.policyTimeout = ReadValue(user, kPolicyKey, L"ScreenSaveTimeOut");

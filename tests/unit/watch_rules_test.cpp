@@ -64,6 +64,11 @@ TEST(WatchRules, ThePolicyWinsAndEitherSecureValueLocks) {
     EXPECT_FALSE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
     v.policySaver = "";  // an empty policy value names nothing: the user's stands
     EXPECT_TRUE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
+    v.policyActive = "1";
+    EXPECT_TRUE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
+    v.policyActive = "0";  // the policy turns the screen saver off, whichever is chosen
+    EXPECT_FALSE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
+    v.policyActive.reset();
 
     EXPECT_FALSE(IsSecure(v));
     v.secure = "0";
