@@ -3,7 +3,8 @@
 # a screen-saver timeout of 6 s and Quillmoor the account's saver, the watcher runs on a desktop of
 # its own name (where the last input is counted), with marks of a hue no other picture has on the
 # screen: without input it photographs them before the timeout, and again while the idle time
-# goes on (an unchanged screen: the record alone written again); a session on a desktop named
+# goes on (an unchanged screen: the record alone written again; the smoke picture and the model
+# never); a session on a desktop named
 # Screen-saver then shows them as its ground. A second watcher ends at once. Input after the
 # photograph, a picture changed after its record, the session locked (the policy's
 # ScreenSaverIsSecure), or another saver chosen: the session shows the wallpaper; locked (the
@@ -136,6 +137,8 @@ if watch_marks; then
   [ "$took_ms" -lt $((timeout * 1000)) ] || fail "the photograph came after the timeout ($took_ms ms)"
   convert "$QMORA/Quillmoor1.bmp" -flop "$pics/watched.png"
   expect_marks watched
+  # The photographs and their record alone: the smoke picture and the model are the session's.
+  [ ! -e "$QMORA/Quillmoor2.bmp" ] && [ ! -e "$QMORA/Quillmoor.data" ] || fail "the watcher wrote more than its photographs"
   first=$(md5sum <"$QMORA/Quillmoor.watch") picture=$(stat -c %i "$QMORA/Quillmoor1.bmp")
   within 25 eval '[ "$(md5sum <"$QMORA/Quillmoor.watch")" != "$first" ]' ||
     fail "no second photograph while the idle time went on"
