@@ -4,13 +4,12 @@
 # its own name (where the last input is counted), with marks of a hue no other picture has on the
 # screen: without input it photographs them before the timeout, and again while the idle time
 # goes on (an unchanged screen: the record alone written again; the smoke picture and the model
-# never); a session on a desktop named
-# Screen-saver then shows them as its ground. A second watcher ends at once. Input after the
-# photograph, a picture changed after its record, the session locked (the policy's
-# ScreenSaverIsSecure), or another saver chosen: the session shows the wallpaper; locked (the
-# user's own ScreenSaverIsSecure), the watcher writes nothing, and with another saver chosen
-# (before it starts, or while it runs) it ends by itself. `/w end` ends it. One saver start per
-# case with a renderer that ends at once.
+# never); a session on a desktop named Screen-saver then shows them as its ground. A second
+# watcher ends at once. Input after the photograph, a picture changed after its record, the
+# session locked (the policy's ScreenSaverIsSecure), or another saver chosen: the session shows
+# the wallpaper; locked (the user's own ScreenSaverIsSecure), the watcher writes nothing, and with
+# another saver chosen (before it starts, or while it runs) it ends by itself. `/w end` ends it.
+# One saver start per case with a renderer that ends at once.
 #
 # usage: watch_e2e.sh SAVER.scr WIN_POKE.exe SOURCE_DIR QUICK_RENDERER.exe
 set -uo pipefail
