@@ -162,14 +162,14 @@ bool MakeExchangeFiles(ExchangeFiles& files, const ExchangeFolder* folder) {
     return !files.smoke.empty() && ReadWholeFile(Utf8ToWide(ProgramFolder() + "\\クイルモア.data"), files.model);
 }
 
-bool WriteInto(ExchangeFolder& folder, const ExchangeFiles& files) {
+bool WriteInto(ExchangeFolder& folder, const ExchangeFiles& files, bool scene) {
     const bool ground = folder.Write(L"Quillmoor1.bmp", files.ground);
     TraceStartup("saver.ground-written");
     if (!ground) return false;
     for (const MonitorPicture& monitor : files.monitors) {
         if (!folder.Write(monitor.name.c_str(), monitor.file)) return false;
     }
-    return folder.Write(L"Quillmoor2.bmp", files.smoke) && folder.Write(L"Quillmoor.data", files.model);
+    return !scene || (folder.Write(L"Quillmoor2.bmp", files.smoke) && folder.Write(L"Quillmoor.data", files.model));
 }
 
 // The exchange folder as the renderer can be told it: its command line is read in the ANSI code
@@ -268,9 +268,11 @@ void UnloadSession() {
 }
 
 // Writes `files` into `folder` (prepared), or where the fixed folder cannot take them, into the
-// user's own `own`; keeps no other monitors' photographs. False where neither takes them.
-bool WriteFilesInto(ExchangeFolder& folder, const ExchangeFiles& files, const std::wstring& own) {
-    if (!WriteInto(folder, files) && (folder.IsUsersOwn() || !folder.UseUsersOwn(own) || !WriteInto(folder, files))) {
+// user's own `own`; keeps no other monitors' photographs. The photographs alone without `scene`
+// (the smoke picture and the model are a session's to write). False where neither takes them.
+bool WriteFilesInto(ExchangeFolder& folder, const ExchangeFiles& files, const std::wstring& own, bool scene) {
+    if (!WriteInto(folder, files, scene) &&
+        (folder.IsUsersOwn() || !folder.UseUsersOwn(own) || !WriteInto(folder, files, scene))) {
         return false;
     }
     // Photographs of monitors this layout no longer has (or of every other monitor, where the
@@ -291,7 +293,7 @@ bool WriteExchangeFiles(std::wstring& folderArgument) {
     const std::wstring own = UsersOwnExchangeFolder();
     if (!exchange.Prepare(Utf8ToWide(kExchangeFolder), own)) return false;
     ExchangeFiles files;
-    if (!MakeExchangeFiles(files, &exchange) || !WriteFilesInto(exchange, files, own)) return false;
+    if (!MakeExchangeFiles(files, &exchange) || !WriteFilesInto(exchange, files, own, true)) return false;
     if (exchange.IsUsersOwn()) folderArgument = FolderForRenderer(exchange.Path());
     return !exchange.IsUsersOwn() || !folderArgument.empty();
 }
@@ -321,7 +323,8 @@ bool WriteWatchedPhotographs(int64_t tickMs, int64_t clockMs) {
     // A screen that has not changed since the last photograph (a display kept on by a program
     // while nothing moves): its pictures stay as they are, and only the record is new, rather
     // than megabytes written every few seconds for as long as the user is away.
-    if (!HoldsWatchedPictures(folder, record, names) && !WriteFilesInto(folder, files, own)) return false;
+    // The smoke picture and the model are not the watcher's: the session writes them as it starts.
+    if (!HoldsWatchedPictures(folder, record, names) && !WriteFilesInto(folder, files, own, false)) return false;
     // The record last: one left from before names other pictures, and is refused by their hashes.
     const std::string text = FormatWatchRecord(record);
     return folder.Write(kWatchRecordName, std::vector<uint8_t>(text.begin(), text.end()));

@@ -72,6 +72,7 @@ bool SamePlaces(const std::vector<WatchedMonitor>& a, const std::vector<WatchedM
 }  // namespace
 
 std::string ChosenSaver(const SaverValues& values) {
+    if (values.policyActive == "0") return "";
     if (values.policySaver && !values.policySaver->empty()) return *values.policySaver;
     return values.saver.value_or("");
 }
@@ -90,7 +91,7 @@ bool IsSecure(const SaverValues& values) {
     const auto set = [](const std::optional<std::string>& value) {
         return value && std::strtol(value->c_str(), nullptr, 10) != 0;
     };
-    return set(values.secure) || set(values.policySecure);
+    return set(values.secure) || set(values.policySecure) || set(values.machineLock);
 }
 
 int64_t TimeoutMs(const SaverValues& values) {

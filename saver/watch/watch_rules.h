@@ -33,12 +33,15 @@ constexpr int64_t kWatchLongestSleepMs = 60000;
 // Texts are UTF-8; a number stored as a DWORD is given as its decimal text.
 struct SaverValues {
     std::optional<std::string> saver, policySaver;      // SCRNSAVE.EXE
+    std::optional<std::string> policyActive;            // ScreenSaveActive ("0": no saver at all)
     std::optional<std::string> secure, policySecure;    // ScreenSaverIsSecure
     std::optional<std::string> policyTimeout;           // ScreenSaveTimeOut, seconds
+    std::optional<std::string> machineLock;             // the machine's InactivityTimeoutSecs (HKLM)
     int64_t timeoutSeconds = 0;                         // the user's, as the system reports it
 };
 
-// The saver the account runs: the policy's where it names one, else the user's; "" for none.
+// The saver the account runs: the policy's where it names one, else the user's; "" for none,
+// and none where the policy turns the screen saver off (its ScreenSaveActive "0").
 std::string ChosenSaver(const SaverValues& values);
 
 // True when `chosen` (a path, as SCRNSAVE.EXE holds it, long form) names a saver file called
@@ -47,8 +50,10 @@ std::string ChosenSaver(const SaverValues& values);
 bool NamesThisSaver(const std::string& chosen, const std::string& ownName);
 
 // True where Windows asks for the password on resume: ScreenSaverIsSecure a number other than 0
-// in the user's values or in the policy's. Either is enough: the system hides the desktop there
-// on purpose, and a picture of it must never show on a locked screen.
+// in the user's values or in the policy's, or the machine's policy locking the session after an
+// inactivity timeout above 0 (it locks as the saver starts, whatever ScreenSaverIsSecure says).
+// Any one is enough: the system hides the desktop there on purpose, and a picture of it must
+// never show on a locked screen.
 bool IsSecure(const SaverValues& values);
 
 // The screen-saver timeout in milliseconds: the policy's where it is a whole number of seconds

@@ -24,11 +24,16 @@ constexpr uint64_t kLargestPicture = 8192ull * 8192 * 4 + 4096;
 constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 constexpr wchar_t kPolicyKey[] = L"Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
 
-// A value under HKCU\`key` as text (a DWORD as its decimal number); none where it is absent or of
+// The machine's policy that locks the session after so many seconds without input (the saver
+// starts there too, and the session locks whatever the account's own values say).
+constexpr wchar_t kMachinePolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+
+// A value under `root`\`key` (the 64-bit view, where a 32-bit program would otherwise read the
+// 32-bit copy of HKLM) as text (a DWORD as its decimal number); none where it is absent or of
 // another type.
-std::optional<std::string> ReadValue(const wchar_t* key, const wchar_t* name) {
+std::optional<std::string> ReadValue(HKEY root, const wchar_t* key, const wchar_t* name) {
     HKEY opened;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) return std::nullopt;
     std::optional<std::string> value;
     DWORD type = 0, size = 0;
     if (RegQueryValueExW(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size <= 65536) {
@@ -61,11 +66,14 @@ std::optional<std::string> LongSaverPath(const std::optional<std::string>& value
 
 SaverValues ReadSaverValues() {
     SaverValues values;
-    values.saver = LongSaverPath(ReadValue(kDesktopKey, L"SCRNSAVE.EXE"));
-    values.policySaver = LongSaverPath(ReadValue(kPolicyKey, L"SCRNSAVE.EXE"));
-    values.secure = ReadValue(kDesktopKey, L"ScreenSaverIsSecure");
-    values.policySecure = ReadValue(kPolicyKey, L"ScreenSaverIsSecure");
-    values.policyTimeout = ReadValue(kPolicyKey, L"ScreenSaveTimeOut");
+    const HKEY user = HKEY_CURRENT_USER;
+    values.saver = LongSaverPath(ReadValue(user, kDesktopKey, L"SCRNSAVE.EXE"));
+    values.policySaver = LongSaverPath(ReadValue(user, kPolicyKey, L"SCRNSAVE.EXE"));
+    values.policyActive = ReadValue(user, kPolicyKey, L"ScreenSaveActive");
+    values.secure = ReadValue(user, kDesktopKey, L"ScreenSaverIsSecure");
+    values.policySecure = ReadValue(user, kPolicyKey, L"ScreenSaverIsSecure");
+    values.policyTimeout = ReadValue(user, kPolicyKey, L"ScreenSaveTimeOut");
+    values.machineLock = ReadValue(HKEY_LOCAL_MACHINE, kMachinePolicyKey, L"InactivityTimeoutSecs");
     UINT seconds = 0;
     if (SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0)) values.timeoutSeconds = seconds;
     return values;
@@ -96,12 +104,25 @@ int64_t ClockMs() {
     return ticks / 10000 - 11644473600000;
 }
 
-// Whether the user's desktop can be photographed now: this is a desktop of the user's, and no
-// screen saver (a session of Quillmoor's, which would photograph itself, or another's) is on it.
+// True where the desktop that takes the input now is this thread's own: not so while the session
+// is locked (Windows' own desktop takes it, and cannot even be opened from here).
+bool OwnDesktopTakesInput() {
+    HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    if (!input) return false;
+    wchar_t name[256] = L"";
+    DWORD needed = 0;
+    const bool named = GetUserObjectInformationW(input, UOI_NAME, name, sizeof name - sizeof name[0], &needed);
+    CloseDesktop(input);
+    return named && WideToUtf8(name) == ThreadDesktopName();
+}
+
+// Whether the user's desktop can be photographed now: this is a desktop of the user's, the one
+// shown, and no screen saver (a session of Quillmoor's, which would photograph itself, or
+// another's) is on it.
 bool MayPhotograph() {
     BOOL running = FALSE;
     SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-    return !running && DesktopKindOf(ThreadDesktopName()) == DesktopKind::Users &&
+    return !running && DesktopKindOf(ThreadDesktopName()) == DesktopKind::Users && OwnDesktopTakesInput() &&
            !FindWindowW(nullptr, L"Quillmoor_Main") && !FindWindowW(nullptr, L"Quillmoor_VC");
 }
 

@@ -3,11 +3,13 @@
 # a screen-saver timeout of 6 s and Quillmoor the account's saver, the watcher runs on a desktop of
 # its own name (where the last input is counted), with marks of a hue no other picture has on the
 # screen: without input it photographs them before the timeout, and again while the idle time
-# goes on (an unchanged screen: the record alone written again); a session on a desktop named
-# Screen-saver then shows them as its ground. Input after
-# the photograph, the session locked (the policy's ScreenSaverIsSecure), or another saver chosen:
-# the session shows the wallpaper; locked, the watcher writes nothing, and with another saver
-# chosen (before it starts, or while it runs) it ends by itself. `/w end` ends it. One saver start per case with a renderer that ends at once.
+# goes on (an unchanged screen: the record alone written again; the smoke picture and the model
+# never); a session on a desktop named Screen-saver then shows them as its ground. A second
+# watcher ends at once. Input after the photograph, a picture changed after its record, the
+# session locked (the policy's ScreenSaverIsSecure), or another saver chosen: the session shows
+# the wallpaper; locked (the user's own ScreenSaverIsSecure), the watcher writes nothing, and with
+# another saver chosen (before it starts, or while it runs) it ends by itself. `/w end` ends it.
+# One saver start per case with a renderer that ends at once.
 #
 # usage: watch_e2e.sh SAVER.scr WIN_POKE.exe SOURCE_DIR QUICK_RENDERER.exe
 set -uo pipefail
@@ -92,6 +94,7 @@ watch_marks() {
   open_desk "qmWatch$$" mark Marks 600 "${mark#\#}"
   send_until - "the idle time to start again" idle_below 1500 -- run move_over_desk
   local input=$(date +%s%N)
+  rm -f "$QMORA/Quillmoor.watch"  # a record of an earlier case is not this one's
   start_in_desk "$fast/クイルモア.scr" /w
   within 30 recorded || { fail "the watcher wrote no photograph within 30 s"; return 1; }
   took_ms=$((($(date +%s%N) - input) / 1000000))
@@ -133,12 +136,19 @@ if watch_marks; then
   [ "$took_ms" -lt $((timeout * 1000)) ] || fail "the photograph came after the timeout ($took_ms ms)"
   convert "$QMORA/Quillmoor1.bmp" -flop "$pics/watched.png"
   expect_marks watched
+  # The photographs and their record alone: the smoke picture and the model are the session's.
+  [ ! -e "$QMORA/Quillmoor2.bmp" ] && [ ! -e "$QMORA/Quillmoor.data" ] || fail "the watcher wrote more than its photographs"
   first=$(md5sum <"$QMORA/Quillmoor.watch") picture=$(stat -c %i "$QMORA/Quillmoor1.bmp")
   within 25 eval '[ "$(md5sum <"$QMORA/Quillmoor.watch")" != "$first" ]' ||
     fail "no second photograph while the idle time went on"
   sed -n 2p "$QMORA/Quillmoor.watch"
   # Nothing on the screen changed: the record is new, the picture file the one written before.
   [ "$(stat -c %i "$QMORA/Quillmoor1.bmp")" = "$picture" ] || fail "an unchanged screen's picture was written again"
+  # One watcher a session: a second one started meanwhile ends at once.
+  running=$(watcher_pids)
+  start_in_desk "$fast/クイルモア.scr" /w
+  sleep 3
+  [ "$(watcher_pids)" = "$running" ] || fail "a second watcher ran beside the first: $(watcher_pids | tr '\n' ' ')"
 fi
 # Another saver chosen meanwhile: the watcher ends at its next waking.
 value "$desktop_key" SCRNSAVE.EXE 'C:\windows\system32\other.scr'
@@ -148,19 +158,28 @@ close_desk Marks
 echo "== a session on Screen-saver: the watcher's photograph"
 session_ground fresh && expect_marks fresh
 
-echo "== input after the photograph: the wallpaper"
+echo "== a picture changed after its record, then input after the photograph: the wallpaper"
+watch_marks
+end_watcher
+# The same size, a few of its pixels another colour: not the picture the record names.
+printf '\377\377\377\377\377\377\377\377' |
+  dd of="$QMORA/Quillmoor1.bmp" bs=1 seek=$(($(stat -c %s "$QMORA/Quillmoor1.bmp") / 2)) conv=notrunc 2>/dev/null
+close_desk Marks
+session_ground changed && expect_wallpaper changed "the picture changed after its record"
 watch_marks
 end_watcher
 send_until - "the idle time to start again" idle_below 1500 -- run move_over_desk
 close_desk Marks
 session_ground stale && expect_wallpaper stale "input since the photograph"
 
-echo "== locked by the policy: the wallpaper; the watcher writes nothing"
+echo "== locked by the policy: the wallpaper; locked by the user's value: the watcher writes nothing"
 watch_marks
 end_watcher
 close_desk Marks
 value "$policy_key" ScreenSaverIsSecure 1
 session_ground locked && expect_wallpaper locked "the session locked"
+unset_value "$policy_key" ScreenSaverIsSecure
+value "$desktop_key" ScreenSaverIsSecure 1
 fresh_folder
 open_desk "qmWatch$$" mark Marks 600 "${mark#\#}"
 start_in_desk "$fast/クイルモア.scr" /w
@@ -168,7 +187,7 @@ within 10 watcher_running || fail "the watcher did not start"
 sleep $((timeout + 2))
 [ -z "$(ls -A "$QMORA")" ] || fail "the watcher wrote into the folder with the session locked: $(ls "$QMORA" | tr '\n' ' ')"
 end_watcher
-unset_value "$policy_key" ScreenSaverIsSecure
+value "$desktop_key" ScreenSaverIsSecure 0
 
 echo "== another saver chosen: the watcher ends by itself, writing nothing"
 value "$desktop_key" SCRNSAVE.EXE 'C:\windows\system32\other.scr'

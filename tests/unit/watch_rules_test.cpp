@@ -11,7 +11,8 @@ namespace {
 // A user idle from time 0 for `idleFor` ms, a watcher following NextWatchStep from its first
 // waking at `firstWake`: every wake at least a second after the one before; a photograph before
 // the timeout, none before the lead; from the first photograph on, the newest one never older
-// than a retake and a waking's worth, well within what the saver takes.
+// than a retake and a waking's worth, well within what the saver takes, yet never retaken within
+// 10 s of the one before.
 TEST(WatchRules, TheWatcherPhotographsBeforeTheTimeoutAndKeepsItFresh) {
     std::mt19937_64 random(32);
     for (int run = 0; run < 2000; ++run) {
@@ -28,6 +29,9 @@ TEST(WatchRules, TheWatcherPhotographsBeforeTheTimeoutAndKeepsItFresh) {
             ASSERT_LE(step.sleepMs, kWatchLongestSleepMs);
             if (step.photograph) {
                 ASSERT_GE(now, std::min(timeout - kWatchLeadMs, timeout / 2)) << "photographed long before the timeout";
+                if (taken) {
+                    ASSERT_GE(now - *taken, 10000) << "retaken too soon";
+                }
                 taken = now;
             }
             // Between this waking and the next, the newest photograph's age.
@@ -60,6 +64,11 @@ TEST(WatchRules, ThePolicyWinsAndEitherSecureValueLocks) {
     EXPECT_FALSE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
     v.policySaver = "";  // an empty policy value names nothing: the user's stands
     EXPECT_TRUE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
+    v.policyActive = "1";
+    EXPECT_TRUE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
+    v.policyActive = "0";  // the policy turns the screen saver off, whichever is chosen
+    EXPECT_FALSE(NamesThisSaver(ChosenSaver(v), "クイルモア.scr"));
+    v.policyActive.reset();
 
     EXPECT_FALSE(IsSecure(v));
     v.secure = "0";
@@ -70,6 +79,12 @@ TEST(WatchRules, ThePolicyWinsAndEitherSecureValueLocks) {
     v.secure = "0";
     v.policySecure = "1";
     EXPECT_TRUE(IsSecure(v));
+    v.policySecure = "0";
+    v.machineLock = "0";  // the machine never locks by itself
+    EXPECT_FALSE(IsSecure(v));
+    v.machineLock = "900";  // it locks after 15 minutes without input, the saver's values aside
+    EXPECT_TRUE(IsSecure(v));
+    v.machineLock.reset();
 
     v.timeoutSeconds = 600;
     EXPECT_EQ(TimeoutMs(v), 600000);
@@ -146,6 +161,8 @@ TEST(WatchRules, FreshMeansAfterTheLastInputRecentAndTheSameMonitors) {
     EXPECT_FALSE(IsFreshPhotograph(r, n));
     n = now;
     n.clockMs = r.clockMs + 3600000;  // the tick count of an earlier start of the system
+    EXPECT_FALSE(IsFreshPhotograph(r, n));
+    n.clockMs = r.clockMs - 2000;  // the record's clock ahead of now's
     EXPECT_FALSE(IsFreshPhotograph(r, n));
     n = now;
     n.monitors.pop_back();
