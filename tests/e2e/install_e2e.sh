@@ -39,15 +39,6 @@ saver_win="C:\\${system//\//\\}\\クイルモア.scr"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillmoor'
 desktop_key='HKCU\Control Panel\Desktop'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-# The watcher's processes in this prefix, from the Linux side.
-watcher_pids() {
-  for p in /proc/[0-9]*; do
-    { grep -qzxF "WINEPREFIX=$prefix" "$p/environ" && tr '\0' ' ' <"$p/cmdline" | grep -q 'クイルモア\.scr /w *$' &&
-      echo "${p#/proc/}"; } 2>/dev/null
-  done
-}
-watcher_running() { [ -n "$(watcher_pids)" ]; }
-watcher_gone() { ! watcher_running; }
 
 # A registry value as text ("" when it is not there); reg prints in the console's code page.
 reg_value() {  # key, value, [view]

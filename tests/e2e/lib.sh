@@ -68,6 +68,18 @@ wait_gone() {
 }
 
 # True once the command succeeds, tried until $1 seconds have passed (each try as long as it takes).
+# The watcher's processes of this prefix, from the Linux side: those running a saver file whose
+# path ends in `watcher_path` (a grep pattern; any saver unless set) with /w.
+watcher_pids() {
+  local p
+  for p in /proc/[0-9]*; do
+    { grep -qzxF "WINEPREFIX=$WINEPREFIX" "$p/environ" &&
+      tr '\0' ' ' <"$p/cmdline" | grep -q "${watcher_path:-}クイルモア\.scr /w *\$" && echo "${p#/proc/}"; } 2>/dev/null
+  done
+}
+watcher_running() { [ -n "$(watcher_pids)" ]; }
+watcher_gone() { ! watcher_running; }
+
 within() {  # seconds, command...
   local end=$(($(date +%s%N) + $1 * 1000000000))
   shift

@@ -67,15 +67,7 @@ close_desk() {  # the title of the window that holds it open
 }
 park_pointer() { xdotool mousemove $((W + 200)) $((H + 200)); }  # off every desktop's window
 
-# The watcher's processes, from the Linux side: those of this prefix running its file with /w.
-watcher_pids() {
-  for p in /proc/[0-9]*; do
-    { grep -qzxF "WINEPREFIX=$WINEPREFIX" "$p/environ" && tr '\0' ' ' <"$p/cmdline" | grep -q 'qm_watch.クイルモア\.scr /w *$' &&
-      echo "${p#/proc/}"; } 2>/dev/null
-  done
-}
-watcher_running() { [ -n "$(watcher_pids)" ]; }
-watcher_gone() { ! watcher_running; }
+watcher_path='qm_watch.'  # the watcher this test installs
 recorded() { [ -s "$QMORA/Quillmoor.watch" ]; }
 idle_ms() { in_desk "$poke" idle - | head -n 1; }
 idle_below() { local i; i=$(idle_ms); [ -n "$i" ] && [ "$i" -lt "$1" ]; }
