@@ -3,7 +3,7 @@
 ; and, as an option, Quillmoor as the screen saver of the account the installer runs as (named
 ; on its page: an installer elevated with another account's password runs as that account), with
 ; its watcher (the saver with /w, which photographs the desktop before Windows switches to its
-; own) started at that account's sign-in and at once.
+; own) started at that account's sign-in, and at once where the account's desktop is elevated too.
 ; Without the rights to write the system folder it says so and fails; so does the uninstaller,
 ; which also removes its account's session files (a photograph of the desktop among them).
 ;
@@ -138,8 +138,9 @@ Var OptionBox
   ${EndIf}
 !macroend
 
-; Starts the watcher where this account has it registered (it ends by itself while Quillmoor is
-; not the account's screen saver).
+; Starts the watcher where this account has it registered. It ends by itself while Quillmoor is
+; not the account's screen saver, and where it would run elevated beside the account's unelevated
+; desktop (this installer's token is the elevated one): there it comes at the next sign-in.
 !macro StartRegisteredWatcher
   ReadRegStr $0 HKCU "${RUN_KEY}" "${WATCHER_VALUE}"
   ${If} $0 != ""
