@@ -77,6 +77,10 @@ LangString NoRights ${LANG_JAPANESE} "クイルモアをインストールする
 LangString NoRights ${LANG_ENGLISH} "Installing Quillmoor needs administrator rights.$\r$\n$SYSDIR cannot be written."
 LangString NoRightsUninstall ${LANG_JAPANESE} "クイルモアをアンインストールするには管理者の権限が必要です。$\r$\n$SYSDIR のファイルを削除できません。"
 LangString NoRightsUninstall ${LANG_ENGLISH} "Uninstalling Quillmoor needs administrator rights.$\r$\nThe files in $SYSDIR cannot be removed."
+; A file held open by another program (another signed-in account's watcher runs the saver): it is
+; replaced or removed as Windows restarts.
+LangString InUse ${LANG_JAPANESE} "$SYSDIR のクイルモアのファイルは使用中です (別のユーザーのウォッチャーなど)。$\r$\nWindows を再起動すると完了します。"
+LangString InUse ${LANG_ENGLISH} "A file of Quillmoor in $SYSDIR is in use (another account's watcher, say).$\r$\nRestarting Windows finishes it."
 LangString NotInstalled ${LANG_JAPANESE} "$SYSDIR にファイルを置けませんでした。クイルモアはインストールされていません。"
 LangString NotInstalled ${LANG_ENGLISH} "The files could not be placed in $SYSDIR. Quillmoor is not installed."
 ; The uninstall entry, by its name in the Screen Saver list.
@@ -148,6 +152,25 @@ Var OptionBox
   ${EndIf}
 !macroend
 
+; Places the file NAME in the system folder. Where the one there is in use and cannot be removed, the
+; new one is placed beside it and takes its place as Windows restarts (the reboot flag set).
+!macro PlaceFile NAME
+  Delete "$SYSDIR\${NAME}"
+  ${If} ${FileExists} "$SYSDIR\${NAME}"
+    File "/oname=$SYSDIR\${NAME}.new" "${PROGRAMS}/${NAME}"
+    Rename /REBOOTOK "$SYSDIR\${NAME}.new" "$SYSDIR\${NAME}"
+  ${Else}
+    File "${PROGRAMS}/${NAME}"
+  ${EndIf}
+!macroend
+
+; Says that a file in use is replaced or removed as Windows restarts, where one is.
+!macro SayWhereInUse
+  ${If} ${RebootFlag}
+    MessageBox MB_ICONINFORMATION|MB_OK "$(InUse)" /SD IDOK
+  ${EndIf}
+!macroend
+
 Function OptionsPage
   !insertmacro MUI_HEADER_TEXT "$(OptionsTitle)" "$(OptionsText)"
   nsDialogs::Create 1018
@@ -172,15 +195,16 @@ Section "-Files" SaverFiles
   !insertmacro EndWatcher
   SetOutPath "$SYSDIR"
   SetOverwrite on
-  File "${PROGRAMS}/クイルモア.scr"
-  File "${PROGRAMS}/クイルモア.dll"
-  File "${PROGRAMS}/クイルモア.data"
+  !insertmacro PlaceFile クイルモア.scr
+  !insertmacro PlaceFile クイルモア.dll
+  !insertmacro PlaceFile クイルモア.data
   !insertmacro CountInstalledFiles
   ${If} $0 != 3
     MessageBox MB_ICONSTOP|MB_OK "$(NotInstalled)" /SD IDOK
     SetErrorLevel 5
     Abort
   ${EndIf}
+  !insertmacro SayWhereInUse
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -259,17 +283,23 @@ Section "Uninstall"
   GetFullPathName /SHORT $4 "$3"
 
   !insertmacro EndWatcher
-  Delete "$SYSDIR\クイルモア.scr"
-  Delete "$SYSDIR\クイルモア.dll"
-  Delete "$SYSDIR\クイルモア.data"
-  ; Nothing is reported removed that is still there: the entry stays for another try.
+  ; A file in use (another account's watcher runs the saver) goes as Windows restarts; so does one
+  ; an upgrade left to take its place then.
+  Delete "$SYSDIR\クイルモア.*.new"
+  Delete /REBOOTOK "$SYSDIR\クイルモア.scr"
+  Delete /REBOOTOK "$SYSDIR\クイルモア.dll"
+  Delete /REBOOTOK "$SYSDIR\クイルモア.data"
+  ; Nothing is reported removed that is still there and not to go at the restart: the entry stays
+  ; for another try.
   !insertmacro CountInstalledFiles
   ${If} $0 != 0
+  ${AndIfNot} ${RebootFlag}
     !insertmacro StartRegisteredWatcher  ; as it was
     MessageBox MB_ICONSTOP|MB_OK "$(NoRightsUninstall)" /SD IDOK
     SetErrorLevel 5
     Abort
   ${EndIf}
+  !insertmacro SayWhereInUse
   ; Settings stored beside the program: there only because of it.
   Delete "$SYSDIR\クイルモア.ini"
 
