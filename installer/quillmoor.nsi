@@ -5,7 +5,9 @@
 ; its watcher (the saver with /w, which photographs the desktop before Windows switches to its
 ; own) started at that account's sign-in, and at once where the account's desktop is elevated too.
 ; Without the rights to write the system folder it says so and fails; so does the uninstaller,
-; which also removes its account's session files (a photograph of the desktop among them).
+; which also removes its account's session files (a photograph of the desktop among them). A
+; file in use (another signed-in account's watcher runs the saver) is replaced or removed as
+; Windows restarts, and both say so.
 ;
 ; makensis -INPUTCHARSET UTF8 -DARCH=x86|x64 -DVERSION=1.2.3 -DPROGRAMS=folder -DICON=file.ico
 ;          -DOUTFILE=setup.exe quillmoor.nsi
@@ -153,12 +155,15 @@ Var OptionBox
 !macroend
 
 ; Places the file NAME in the system folder. Where the one there is in use and cannot be removed, the
-; new one is placed beside it and takes its place as Windows restarts (the reboot flag set).
+; new one is placed beside it and takes its place as Windows restarts (the reboot flag set); one
+; left so by an earlier upgrade goes first, lest the restart put it over this one. What is left to
+; the restart is named by the real place: the restart does not redirect a 32-bit program's paths.
 !macro PlaceFile NAME
+  Delete "$SYSDIR\${NAME}.new"
   Delete "$SYSDIR\${NAME}"
   ${If} ${FileExists} "$SYSDIR\${NAME}"
     File "/oname=$SYSDIR\${NAME}.new" "${PROGRAMS}/${NAME}"
-    Rename /REBOOTOK "$SYSDIR\${NAME}.new" "$SYSDIR\${NAME}"
+    Rename /REBOOTOK "$SaverFolder\${NAME}.new" "$SaverFolder\${NAME}"
   ${Else}
     File "${PROGRAMS}/${NAME}"
   ${EndIf}
@@ -283,12 +288,13 @@ Section "Uninstall"
   GetFullPathName /SHORT $4 "$3"
 
   !insertmacro EndWatcher
-  ; A file in use (another account's watcher runs the saver) goes as Windows restarts; so does one
-  ; an upgrade left to take its place then.
+  ; A file in use (another account's watcher runs the saver) goes as Windows restarts. One an
+  ; upgrade left to take its place then goes now, lest the restart put the saver back.
   Delete "$SYSDIR\クイルモア.*.new"
-  Delete /REBOOTOK "$SYSDIR\クイルモア.scr"
-  Delete /REBOOTOK "$SYSDIR\クイルモア.dll"
-  Delete /REBOOTOK "$SYSDIR\クイルモア.data"
+  ; (By the real place, as the restart finds it: see PlaceFile.)
+  Delete /REBOOTOK "$SaverFolder\クイルモア.scr"
+  Delete /REBOOTOK "$SaverFolder\クイルモア.dll"
+  Delete /REBOOTOK "$SaverFolder\クイルモア.data"
   ; Nothing is reported removed that is still there and not to go at the restart: the entry stays
   ; for another try.
   !insertmacro CountInstalledFiles

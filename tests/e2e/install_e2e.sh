@@ -230,12 +230,24 @@ LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>
 [ -z "$(reg_value "$run_key" Quillmoor)" ] && watcher_gone || fail "/CURRENT=0 registered or started the watcher"
 # The saver's file in use, as another signed-in account's watcher holds it: the upgrade places the
 # new one to take its place at the restart, and the uninstall below leaves it to the restart too.
-wine "$poke" holdfile "$saver_win" 120 </dev/null >"$E2E_OUT/install-hold.log" 2>&1 &
-holder=$!
-for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/install-hold.log" 2>/dev/null && break; sleep 0.1; done
+hold_saver() {
+  wine "$poke" holdfile "$saver_win" 120 </dev/null >"$E2E_OUT/install-hold.log" 2>&1 &
+  holder=$!
+  for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/install-hold.log" 2>/dev/null && break; sleep 0.1; done
+}
+release_and_restart() {
+  wine taskkill /f /im "$(basename "$poke")" </dev/null >/dev/null 2>&1
+  reap "$holder" "the file's holder"
+  wineboot -r </dev/null >/dev/null 2>&1
+}
+hold_saver
 LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 ||
   fail "the upgrade over a file in use failed (status $?)"
 [ -s "$folder/クイルモア.scr.new" ] || fail "the upgrade left no new saver to take the old one's place"
+release_and_restart
+[ -s "$folder/クイルモア.scr" ] && [ ! -e "$folder/クイルモア.scr.new" ] ||
+  fail "after the restart the new saver has not taken the old one's place: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
+hold_saver
 # Someone's folder, with files of the session's names, and C:\q_mora a link to it.
 theirs="$prefix/drive_c/theirs"
 mkdir -p "$theirs"
@@ -248,9 +260,7 @@ timeout 60 wine "$place\\uninstall.exe" /S "_?=$place" </dev/null >/dev/null 2>&
   fail "the uninstall with the saver's file in use failed (status $?)"
 [ "$(ls "$folder" | grep クイルモア)" = クイルモア.scr ] && [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] ||
   fail "with the saver's file in use the uninstall did not go through, leaving that file alone: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
-wine taskkill /f /im "$(basename "$poke")" </dev/null >/dev/null 2>&1
-reap "$holder" "the file's holder"
-wineboot -r </dev/null >/dev/null 2>&1  # the restart
+release_and_restart
 [ -z "$(ls "$folder" | grep クイルモア)" ] || fail "files left after the restart: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "the uninstall removed another saver's choice"
 for f in "${planted[@]}"; do [ -f "$theirs/$f" ] || fail "the uninstall deleted $f through the link C:\\q_mora"; done
