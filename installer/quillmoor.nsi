@@ -3,9 +3,11 @@
 ; and, as an option, Quillmoor as the screen saver of the account the installer runs as (named
 ; on its page: an installer elevated with another account's password runs as that account), with
 ; its watcher (the saver with /w, which photographs the desktop before Windows switches to its
-; own) started at that account's sign-in and at once.
+; own) started at that account's sign-in, and at once where the account's desktop is elevated too.
 ; Without the rights to write the system folder it says so and fails; so does the uninstaller,
-; which also removes its account's session files (a photograph of the desktop among them).
+; which also removes its account's session files (a photograph of the desktop among them). A
+; file in use (another signed-in account's watcher runs the saver) is replaced or removed as
+; Windows restarts, and both say so.
 ;
 ; makensis -INPUTCHARSET UTF8 -DARCH=x86|x64 -DVERSION=1.2.3 -DPROGRAMS=folder -DICON=file.ico
 ;          -DOUTFILE=setup.exe quillmoor.nsi
@@ -77,6 +79,10 @@ LangString NoRights ${LANG_JAPANESE} "クイルモアをインストールする
 LangString NoRights ${LANG_ENGLISH} "Installing Quillmoor needs administrator rights.$\r$\n$SYSDIR cannot be written."
 LangString NoRightsUninstall ${LANG_JAPANESE} "クイルモアをアンインストールするには管理者の権限が必要です。$\r$\n$SYSDIR のファイルを削除できません。"
 LangString NoRightsUninstall ${LANG_ENGLISH} "Uninstalling Quillmoor needs administrator rights.$\r$\nThe files in $SYSDIR cannot be removed."
+; A file held open by another program (another signed-in account's watcher runs the saver): it is
+; replaced or removed as Windows restarts.
+LangString InUse ${LANG_JAPANESE} "$SYSDIR のクイルモアのファイルは使用中です (別のユーザーのウォッチャーなど)。$\r$\nWindows を再起動すると完了します。"
+LangString InUse ${LANG_ENGLISH} "A file of Quillmoor in $SYSDIR is in use (another account's watcher, say).$\r$\nRestarting Windows finishes it."
 LangString NotInstalled ${LANG_JAPANESE} "$SYSDIR にファイルを置けませんでした。クイルモアはインストールされていません。"
 LangString NotInstalled ${LANG_ENGLISH} "The files could not be placed in $SYSDIR. Quillmoor is not installed."
 ; The uninstall entry, by its name in the Screen Saver list.
@@ -138,12 +144,35 @@ Var OptionBox
   ${EndIf}
 !macroend
 
-; Starts the watcher where this account has it registered (it ends by itself while Quillmoor is
-; not the account's screen saver).
+; Starts the watcher where this account has it registered. It ends by itself while Quillmoor is
+; not the account's screen saver, and where it would run elevated beside the account's unelevated
+; desktop (this installer's token is the elevated one): there it comes at the next sign-in.
 !macro StartRegisteredWatcher
   ReadRegStr $0 HKCU "${RUN_KEY}" "${WATCHER_VALUE}"
   ${If} $0 != ""
     Exec '"$SYSDIR\クイルモア.scr" /w'
+  ${EndIf}
+!macroend
+
+; Places the file NAME in the system folder. Where the one there is in use and cannot be removed, the
+; new one is placed beside it and takes its place as Windows restarts (the reboot flag set); one
+; left so by an earlier upgrade goes first, lest the restart put it over this one. What is left to
+; the restart is named by the real place: the restart does not redirect a 32-bit program's paths.
+!macro PlaceFile NAME
+  Delete "$SYSDIR\${NAME}.new"
+  Delete "$SYSDIR\${NAME}"
+  ${If} ${FileExists} "$SYSDIR\${NAME}"
+    File "/oname=$SYSDIR\${NAME}.new" "${PROGRAMS}/${NAME}"
+    Rename /REBOOTOK "$SaverFolder\${NAME}.new" "$SaverFolder\${NAME}"
+  ${Else}
+    File "${PROGRAMS}/${NAME}"
+  ${EndIf}
+!macroend
+
+; Says that a file in use is replaced or removed as Windows restarts, where one is.
+!macro SayWhereInUse
+  ${If} ${RebootFlag}
+    MessageBox MB_ICONINFORMATION|MB_OK "$(InUse)" /SD IDOK
   ${EndIf}
 !macroend
 
@@ -171,15 +200,16 @@ Section "-Files" SaverFiles
   !insertmacro EndWatcher
   SetOutPath "$SYSDIR"
   SetOverwrite on
-  File "${PROGRAMS}/クイルモア.scr"
-  File "${PROGRAMS}/クイルモア.dll"
-  File "${PROGRAMS}/クイルモア.data"
+  !insertmacro PlaceFile クイルモア.scr
+  !insertmacro PlaceFile クイルモア.dll
+  !insertmacro PlaceFile クイルモア.data
   !insertmacro CountInstalledFiles
   ${If} $0 != 3
     MessageBox MB_ICONSTOP|MB_OK "$(NotInstalled)" /SD IDOK
     SetErrorLevel 5
     Abort
   ${EndIf}
+  !insertmacro SayWhereInUse
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -258,17 +288,24 @@ Section "Uninstall"
   GetFullPathName /SHORT $4 "$3"
 
   !insertmacro EndWatcher
-  Delete "$SYSDIR\クイルモア.scr"
-  Delete "$SYSDIR\クイルモア.dll"
-  Delete "$SYSDIR\クイルモア.data"
-  ; Nothing is reported removed that is still there: the entry stays for another try.
+  ; A file in use (another account's watcher runs the saver) goes as Windows restarts. One an
+  ; upgrade left to take its place then goes now, lest the restart put the saver back.
+  Delete "$SYSDIR\クイルモア.*.new"
+  ; (By the real place, as the restart finds it: see PlaceFile.)
+  Delete /REBOOTOK "$SaverFolder\クイルモア.scr"
+  Delete /REBOOTOK "$SaverFolder\クイルモア.dll"
+  Delete /REBOOTOK "$SaverFolder\クイルモア.data"
+  ; Nothing is reported removed that is still there and not to go at the restart: the entry stays
+  ; for another try.
   !insertmacro CountInstalledFiles
   ${If} $0 != 0
+  ${AndIfNot} ${RebootFlag}
     !insertmacro StartRegisteredWatcher  ; as it was
     MessageBox MB_ICONSTOP|MB_OK "$(NoRightsUninstall)" /SD IDOK
     SetErrorLevel 5
     Abort
   ${EndIf}
+  !insertmacro SayWhereInUse
   ; Settings stored beside the program: there only because of it.
   Delete "$SYSDIR\クイルモア.ini"
 

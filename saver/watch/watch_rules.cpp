@@ -94,6 +94,11 @@ bool IsSecure(const SaverValues& values) {
     return set(values.secure) || set(values.policySecure) || set(values.machineLock);
 }
 
+bool MayWatchBeside(const TokenFacts& own, const TokenFacts& shell) {
+    if (!own.user.empty() && !shell.user.empty() && own.user != shell.user) return false;
+    return !(own.elevated.value_or(false) && !shell.elevated.value_or(true));
+}
+
 int64_t TimeoutMs(const SaverValues& values) {
     int64_t seconds = 0;
     if (values.policyTimeout && ReadWhole(*values.policyTimeout, 1, 100000000, seconds)) return seconds * 1000;

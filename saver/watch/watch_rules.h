@@ -56,6 +56,21 @@ bool NamesThisSaver(const std::string& chosen, const std::string& ownName);
 // never show on a locked screen.
 bool IsSecure(const SaverValues& values);
 
+// A process's token as far as it could be read: the user it runs as (its SID's bytes; empty where
+// unread) and whether it is elevated (none where unread).
+struct TokenFacts {
+    std::vector<uint8_t> user;
+    std::optional<bool> elevated;
+};
+
+// Whether a watcher of token `own` may run beside the desktop's shell of token `shell`: not as
+// another user (an installer elevated with an administrator's password runs as that
+// administrator), nor elevated where the shell is not (an installer's elevated token would
+// otherwise read the user's own values and pictures with rights above theirs for the whole
+// sign-in; the watcher comes unelevated at the next sign-in). What cannot be read does not
+// hold it back.
+bool MayWatchBeside(const TokenFacts& own, const TokenFacts& shell);
+
 // The screen-saver timeout in milliseconds: the policy's where it is a whole number of seconds
 // above 0, else the user's; 0 where there is none.
 int64_t TimeoutMs(const SaverValues& values);

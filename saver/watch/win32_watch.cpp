@@ -126,34 +126,38 @@ bool MayPhotograph() {
            !FindWindowW(nullptr, L"Quillmoor_Main") && !FindWindowW(nullptr, L"Quillmoor_VC");
 }
 
-// The user a process runs as (its SID's bytes); empty where it cannot be read.
-std::vector<BYTE> ProcessUser(HANDLE process) {
+// What a process's token tells: its user and whether it is elevated; what cannot be read stays
+// unread.
+TokenFacts ProcessToken(HANDLE process) {
+    TokenFacts facts;
     HANDLE token = nullptr;
-    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return {};
-    std::vector<BYTE> user;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return facts;
     BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     DWORD size = 0;
     if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size)) {
         PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
         const BYTE* first = static_cast<const BYTE*>(sid);
-        user.assign(first, first + GetLengthSid(sid));
+        facts.user.assign(first, first + GetLengthSid(sid));
+    }
+    TOKEN_ELEVATION elevation = {};
+    if (GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) {
+        facts.elevated = elevation.TokenIsElevated != 0;
     }
     CloseHandle(token);
-    return user;
+    return facts;
 }
 
-// False where the desktop's shell runs as another user than this program: a watcher started by
-// an installer elevated with an administrator's password runs as that administrator, and must
-// not photograph the screen of the user signed in. True where it cannot be told.
-bool DesktopIsOwn() {
+// Whether this watcher may run beside the desktop's shell (MayWatchBeside); true where there is
+// no shell to compare with.
+bool ShellAllowsWatcher() {
     DWORD shellProcessId = 0;
     HWND shell = GetShellWindow();
     if (!shell || !GetWindowThreadProcessId(shell, &shellProcessId)) return true;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcessId);
     if (!process) return true;
-    const std::vector<BYTE> shellUser = ProcessUser(process), ownUser = ProcessUser(GetCurrentProcess());
+    const TokenFacts shellToken = ProcessToken(process);
     CloseHandle(process);
-    return shellUser.empty() || ownUser.empty() || shellUser == ownUser;
+    return MayWatchBeside(ProcessToken(GetCurrentProcess()), shellToken);
 }
 
 class WatcherSettings final : public Win32Settings<SettingsPlatform> {};
@@ -187,7 +191,7 @@ void RunWatcher(bool end) {
         EndWatcher();
         return;
     }
-    if (!DesktopIsOwn()) return;
+    if (!ShellAllowsWatcher()) return;
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kWatcherMutex);
     if (!mutex) return;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -10,7 +10,9 @@
 # Windows) and stays; a silent uninstall leaves nothing of Quillmoor, a screen saver the user chose
 # since stays chosen, and a link in C:\q_mora's place is not deleted through. The watcher is
 # registered to start at the account's sign-in and started; the uninstaller ends it and removes
-# the registration; an install that leaves the user's screen saver alone registers none.
+# the registration; an install that leaves the user's screen saver alone registers none. The
+# saver's file held open (as another account's watcher holds it): an upgrade and the uninstall
+# succeed, and the restart finishes them.
 #
 # usage: install_e2e.sh SETUP.exe x86|x64 VERSION WIN_POKE.exe
 set -uo pipefail
@@ -226,6 +228,26 @@ LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>
   fail "installed in English, the uninstall entry is named '$(reg_value "$uninstall_key" DisplayName $view)'"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "/CURRENT=0 changed the screen saver"
 [ -z "$(reg_value "$run_key" Quillmoor)" ] && watcher_gone || fail "/CURRENT=0 registered or started the watcher"
+# The saver's file in use, as another signed-in account's watcher holds it: the upgrade places the
+# new one to take its place at the restart, and the uninstall below leaves it to the restart too.
+hold_saver() {
+  wine "$poke" holdfile "$saver_win" 120 </dev/null >"$E2E_OUT/install-hold.log" 2>&1 &
+  holder=$!
+  for _ in $(seq 1 100); do grep -q holding "$E2E_OUT/install-hold.log" 2>/dev/null && break; sleep 0.1; done
+}
+release_and_restart() {
+  wine taskkill /f /im "$(basename "$poke")" </dev/null >/dev/null 2>&1
+  reap "$holder" "the file's holder"
+  wineboot -r </dev/null >/dev/null 2>&1
+}
+hold_saver
+LANG=en_US.UTF-8 timeout 60 wine "$setup" /S /CURRENT=0 </dev/null >/dev/null 2>&1 ||
+  fail "the upgrade over a file in use failed (status $?)"
+[ -s "$folder/クイルモア.scr.new" ] || fail "the upgrade left no new saver to take the old one's place"
+release_and_restart
+[ -s "$folder/クイルモア.scr" ] && [ ! -e "$folder/クイルモア.scr.new" ] ||
+  fail "after the restart the new saver has not taken the old one's place: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
+hold_saver
 # Someone's folder, with files of the session's names, and C:\q_mora a link to it.
 theirs="$prefix/drive_c/theirs"
 mkdir -p "$theirs"
@@ -233,8 +255,13 @@ planted=(Quillmoor1.bmp Quillmoor1_m-1280_0_1280x1024.bmp Quillmoor2.bmp Quillmo
 for f in "${planted[@]}"; do echo theirs >"$theirs/$f"; done
 rm -rf "$QMORA"
 ln -s "$theirs" "$QMORA"
-uninstall
-[ "$(installed_files)" = 0 ] || fail "files left after the second uninstall"
+place=$(winepath -s "C:\\$programs\\Quillmoor" </dev/null 2>/dev/null | tr -d '\r')
+timeout 60 wine "$place\\uninstall.exe" /S "_?=$place" </dev/null >/dev/null 2>&1 ||
+  fail "the uninstall with the saver's file in use failed (status $?)"
+[ "$(ls "$folder" | grep クイルモア)" = クイルモア.scr ] && [ -z "$(reg_value "$uninstall_key" DisplayName $view)" ] ||
+  fail "with the saver's file in use the uninstall did not go through, leaving that file alone: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
+release_and_restart
+[ -z "$(ls "$folder" | grep クイルモア)" ] || fail "files left after the restart: $(ls "$folder" | grep クイルモア | tr '\n' ' ')"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$other" ] || fail "the uninstall removed another saver's choice"
 for f in "${planted[@]}"; do [ -f "$theirs/$f" ] || fail "the uninstall deleted $f through the link C:\\q_mora"; done
 [ -L "$QMORA" ] || fail "the link C:\\q_mora went"

@@ -94,6 +94,18 @@ TEST(WatchRules, ThePolicyWinsAndEitherSecureValueLocks) {
     }
     v.policyTimeout = "60";
     EXPECT_EQ(TimeoutMs(v), 60000);
+
+    // Beside the desktop's shell: never as another user, never elevated above it; what cannot be
+    // read holds nothing back.
+    const std::vector<uint8_t> user = {1, 5, 21, 7}, other = {1, 5, 21, 8};
+    EXPECT_FALSE(MayWatchBeside({user, true}, {user, false}));  // started by an elevated installer
+    EXPECT_FALSE(MayWatchBeside({user, true}, {{}, false}));
+    EXPECT_FALSE(MayWatchBeside({user, false}, {other, false}));
+    EXPECT_TRUE(MayWatchBeside({user, true}, {user, true}));  // the shell elevated too
+    EXPECT_TRUE(MayWatchBeside({user, false}, {user, true}));
+    EXPECT_TRUE(MayWatchBeside({user, false}, {user, false}));
+    EXPECT_TRUE(MayWatchBeside({user, true}, {user, std::nullopt}));
+    EXPECT_TRUE(MayWatchBeside({{}, std::nullopt}, {other, false}));
 }
 
 WatchRecord SomeRecord() {
