@@ -100,11 +100,15 @@ private:
     // Between steps: the beat of the display's frames (the moment the last frame shows) and the
     // frame's length as the beat has measured it.
     double beat_ = 0.0, beatFrame_;
-    // A driver that takes the interval and yet lets frames come faster than the display shows
-    // them (or a window it does not show): the loop paces itself, and now and then (after
-    // waits that double from half a second to four seconds) lets a few frames come unpaced to
-    // see whether the display holds them again.
+    // Frames that come faster than the display shows them (a window it does not show, a
+    // driver that takes the interval and ignores it): the loop paces itself. After quick frames
+    // it now and then (after waits that double from half a second to four seconds) lets a few
+    // frames come unpaced to see whether the display holds them again; after more frames than
+    // the display's rate, each near a frame apart, it paces itself until the display changes.
     int fastFrames_ = 0;
+    // The frames that came near a frame apart while the display set the pace: their ticks and
+    // the display's frames they span.
+    double heldTicks_ = 0.0, heldFrames_ = 0.0;
     int64_t retryAt_ = 0, retryWait_ = 0;
     int trialFrames_ = -1;  // frames into a trial of the display's pace; -1: no trial
 };

@@ -443,6 +443,12 @@ int RendererMain(const char* arguments) {
     unsigned long swappedFrames = 0;  // for the trace only
     const int64_t ticksPerSecond = TicksPerSecond();
     FramePacer pacer(ticksPerSecond, RefreshHz, SwapsHeld);
+    {
+        char mark[80];
+        std::snprintf(mark, sizeof mark, "renderer.display-%dhz-interval-%d-%s", RefreshHz, pacer.SwapInterval(),
+                      SwapsHeld ? "taken" : "refused");
+        TraceStartup(mark);
+    }
     const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
     void* const displayWatch = WatchDisplayPower(windowHandle);
     bool displayWasOff = false;

@@ -174,6 +174,18 @@ TEST(FramePacer, TheLoopPacesItselfOnlyWhileTheDisplayDoesNotHoldTheSwaps) {
     size_t back = 0;
     while (frames[back].begun < tookUp) ++back;
     EXPECT_EQ(OffTheirDue(frames, display.hz, back + 2).size(), 0u);
+
+    // A driver that takes the interval and never holds a swap, drawing taking a little under a
+    // frame (never quick enough for one frame to tell): within a few seconds the loop paces
+    // itself, and stays at 60 frames a second.
+    for (double drawMs : {13.0, 15.6}) {
+        PacedLoop ignored(NoisyDisplay(60.0, 60));
+        const std::vector<SimFrame>& unheld = ignored.Run(60.0, [drawMs](int) { return drawMs; }, [](int64_t) { return false; });
+        size_t from = 0;
+        while (unheld[from].begun < 5 * kTicks) ++from;
+        EXPECT_NEAR((unheld.size() - 1 - from) / Seconds(unheld, from), 60.0, 0.5) << drawMs << " ms frames";
+        EXPECT_NEAR(StepsPerSecond(unheld, from), 60.0, 0.5) << drawMs << " ms frames";
+    }
 }
 
 // After a pause (the display off for an hour) the scene goes on where it was: the first frame
