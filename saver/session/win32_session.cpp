@@ -3,6 +3,7 @@
 // keep the music going until the renderer's window has gone.
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "renderer/common/startup_trace.h"
@@ -229,17 +230,35 @@ public:
     void DisableMp3Timer() override { SetTimerEnabled(kMp3Timer, 1000, false); }
     std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
     int32_t ShowCursorCount(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
-    bool CurrentDisplayMode(DisplayMode& mode) override { return ReadDisplayMode(mode); }
+    bool CurrentDisplayMode(DisplayMode& mode) override {
+        if (!ReadDisplayMode(mode)) return false;
+        char mark[64];
+        std::snprintf(mark, sizeof mark, "saver.display-mode-at-end-%lux%lu", static_cast<unsigned long>(mode.width),
+                      static_cast<unsigned long>(mode.height));
+        TraceStartup(mark);
+        return true;
+    }
     // The mode the display had: where that is the registry's, the system's own way back to it;
     // otherwise that mode itself, for this session of the system only.
+    // A change refused while the system is still busy with the renderer's end (the desktop
+    // taking the mode back in its own process) is asked again, for up to a second.
     void RestoreDisplayMode(const DisplayMode& mode) override {
+        LONG result = DISP_CHANGE_FAILED;
+        for (int attempt = 0; attempt < 10 && result != DISP_CHANGE_SUCCESSFUL; ++attempt) {
+            if (attempt > 0) Sleep(100);
+            result = ChangeDisplayModeTo(mode);
+        }
+        TraceStartup(result == DISP_CHANGE_SUCCESSFUL ? "saver.display-mode-restored" : "saver.display-mode-refused");
+    }
+
+private:
+    static LONG ChangeDisplayModeTo(const DisplayMode& mode) {
         DEVMODEA registry = {};
         registry.dmSize = sizeof registry;
         if (EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &registry) &&
             !DisplayModeDiffers(mode, {registry.dmPelsWidth, registry.dmPelsHeight, registry.dmBitsPerPel,
                                        registry.dmDisplayFrequency})) {
-            ChangeDisplaySettingsA(nullptr, 0);
-            return;
+            return ChangeDisplaySettingsA(nullptr, 0);
         }
         DEVMODEA wanted = {};
         wanted.dmSize = sizeof wanted;
@@ -251,7 +270,7 @@ public:
             wanted.dmDisplayFrequency = mode.frequency;
             wanted.dmFields |= DM_DISPLAYFREQUENCY;
         }
-        ChangeDisplaySettingsA(&wanted, 0);
+        return ChangeDisplaySettingsA(&wanted, 0);
     }
 };
 

@@ -178,7 +178,10 @@ printf '[Section]\r\nBGM\x8b\xe6\x95\xaa=2\r\nBGM\xd8\xcb\xdf\xb0\xc4=0\r\nBGM\x
 audio="$E2E_OUT/desktops-audio.raw"
 audio_to_file_config "$E2E_OUT/desktops-asound.conf" "$audio"
 rm -f "$audio"
-if ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" WINEDEBUG=+cursor,+mci session_in_desk "$E2E_OUT/desktops-killed.log"; then
+killed_trace="$E2E_OUT/desktops-killed-trace.txt"
+rm -f "$killed_trace"
+if QUILLMOOR_STARTUP_TRACE=$(windows_path "$killed_trace") ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" \
+  WINEDEBUG=+cursor,+mci session_in_desk "$E2E_OUT/desktops-killed.log"; then
   sleep 1
   [ "$(screen_size)" = 1024x768 ] || fail "the display was not switched before the kill: $(screen_line)"
   kill_renderer || fail "taskkill found no renderer"
@@ -190,7 +193,8 @@ if ALSA_CONFIG_PATH="$E2E_OUT/desktops-asound.conf" WINEDEBUG=+cursor,+mci sessi
   fi
   # The desktop takes the mode back in its own process: give it a moment on a busy machine.
   for _ in $(seq 1 30); do [ "$(screen_size)" = 1920x1080 ] && break; sleep 0.1; done
-  [ "$(screen_size)" = 1920x1080 ] || fail "the display was left switched after the renderer died: $(screen_line)"
+  [ "$(screen_size)" = 1920x1080 ] ||
+    fail "the display was left switched after the renderer died: $(screen_line); the saver: $(grep -o 'saver\.display[a-z0-9-]*' "$killed_trace" 2>/dev/null | tr '\n' ' ')"
   size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
   [ "$size" -gt 0 ] || fail "no music played before the kill"
   sleep 1
