@@ -21,9 +21,9 @@ double BeatWindow(double frame, int64_t ticksPerSecond) {
 constexpr double kFollow = 0.002;
 // The display's pace is judged once this many of its frames have been measured.
 constexpr double kFramesToJudge = 2.0 * kStepsPerSecond;
-// How many more frames than the display's rate show that it does not hold the swaps (a rate
-// reported a whole hertz low is 1.7 % off at 60 Hz).
-constexpr double kTooMany = 0.03;
+// Frames ahead of the most the display could have shown that tell that it does not hold the
+// swaps: more than any queue of frames a driver lets through at once.
+constexpr double kAheadMost = 8.0;
 
 }  // namespace
 
@@ -52,6 +52,9 @@ FramePacer::FramePacer(int64_t ticksPerSecond, int refreshHz, bool displayHoldsS
     gridDen_ = onSteps_ ? kStepsPerSecond : refreshHz;
     beatFrame_ = frame_;
     retryWait_ = ticksPerSecond_ / 2;
+    // The display's true rate is within a hertz over the one reported, and the clock's rate
+    // within half a percent of its own.
+    mostFramesPerTick_ = known ? (refreshHz + 1.0) * 1.005 / (double(interval_) * double(ticksPerSecond_)) : 0.0;
 }
 
 void FramePacer::Retune(int refreshHz, bool displayHoldsSwaps) {
@@ -86,6 +89,7 @@ FramePlan FramePacer::BeginFrame(int64_t now) {
         beat_ = double(now);
         fastFrames_ = 0;
         trialFrames_ = -1;
+        ahead_ = 0.0;
         taken_ += 1;
         return {1, onSteps_ ? 1.0f : 0.0f};
     }
@@ -183,27 +187,23 @@ void FramePacer::WatchTheSwaps(int64_t now, int64_t spacing) {
         // Frames that keep coming faster than the display can show them: it does not hold the
         // swaps (a minimised window), and the loop paces itself.
         fastFrames_ = fast ? fastFrames_ + 1 : 0;
-        // Frames that each come near a frame apart, and yet more of them than the display shows
-        // (drawing takes a little under a frame, and the driver, set to ignore the interval,
-        // returns every swap at once): judged over every two seconds of them. A display that
-        // holds the swaps never shows more frames than its rate, whatever the timer's noise; a
-        // queue of frames let through at once comes quick and is not counted.
-        bool tooMany = false;
-        if (!fast) {
-            heldTicks_ += double(spacing);
-            heldFrames_ += std::max(1.0, std::floor(double(spacing) / frame_ + 0.5));
-            if (heldFrames_ >= kFramesToJudge) {
-                tooMany = heldTicks_ < heldFrames_ * frame_ * (1.0 - kTooMany);
-                heldTicks_ = heldFrames_ = 0.0;
-            }
-        }
-        if (fastFrames_ >= 8 || tooMany) {
+        // The frames come beyond the most the display could have shown (drawing takes a little
+        // under a frame, or now less and now more, and the driver, set to ignore the interval,
+        // returns every swap at once): a display that holds the swaps shows no more than its
+        // rate, a hertz over the one reported at most, and is never more ahead of that than the
+        // few frames a queue lets through at once, whatever the timer's noise or a late frame.
+        ahead_ = std::max(0.0, ahead_ + 1.0 - double(spacing) * mostFramesPerTick_);
+        if (fastFrames_ >= 8) {
             displayPaces_ = false;
             fastFrames_ = 0;
+            ahead_ = 0.0;
             RestartGrid(now);
             retryAt_ = now + retryWait_;
+        } else if (ahead_ > kAheadMost && !fast) {  // not while quick frames may yet tell more
             // A driver that ignores the interval does so until the display changes: no trials.
-            if (tooMany) swapsMayHold_ = false;
+            displayPaces_ = false;
+            swapsMayHold_ = false;
+            RestartGrid(now);
         }
         return;
     }
@@ -222,7 +222,7 @@ void FramePacer::WatchTheSwaps(int64_t now, int64_t spacing) {
     } else if (trialFrames_ >= 5) {
         trialFrames_ = -1;
         displayPaces_ = true;
-        heldTicks_ = heldFrames_ = 0.0;
+        ahead_ = 0.0;
         retryWait_ = ticksPerSecond_ / 2;
     }
 }

@@ -70,6 +70,10 @@ public:
     // The display sets the pace (it holds the swaps); otherwise the loop does.
     bool DisplayPaces() const { return displayPaces_; }
 
+    // The display may yet set the pace: the driver took the interval, and the frames have not
+    // shown that it ignores it.
+    bool SwapsMayHold() const { return swapsMayHold_; }
+
 private:
     void WatchTheSwaps(int64_t now, int64_t spacing);
     void RestartGrid(int64_t now);
@@ -104,11 +108,11 @@ private:
     // driver that takes the interval and ignores it): the loop paces itself. After quick frames
     // it now and then (after waits that double from half a second to four seconds) lets a few
     // frames come unpaced to see whether the display holds them again; after more frames than
-    // the display's rate, each near a frame apart, it paces itself until the display changes.
+    // the display could have shown, however they came, it paces itself until the display changes.
     int fastFrames_ = 0;
-    // The frames that came near a frame apart while the display set the pace: their ticks and
-    // the display's frames they span.
-    double heldTicks_ = 0.0, heldFrames_ = 0.0;
+    // While the display sets the pace: how many frames have come beyond the most it could have
+    // shown (its frames a tick, at most), never counted below none.
+    double ahead_ = 0.0, mostFramesPerTick_ = 0.0;
     int64_t retryAt_ = 0, retryWait_ = 0;
     int trialFrames_ = -1;  // frames into a trial of the display's pace; -1: no trial
 };

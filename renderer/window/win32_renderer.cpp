@@ -449,6 +449,7 @@ int RendererMain(const char* arguments) {
                       SwapsHeld ? "taken" : "refused");
         TraceStartup(mark);
     }
+    bool swapsMayHold = pacer.SwapsMayHold();  // as last marked
     const int64_t ticksPerMs = ticksPerSecond >= 1000 ? ticksPerSecond / 1000 : 1;
     void* const displayWatch = WatchDisplayPower(windowHandle);
     bool displayWasOff = false;
@@ -489,6 +490,7 @@ int RendererMain(const char* arguments) {
             DisplayChanged = false;
             RequestSwapInterval();
             pacer.Retune(RefreshHz, SwapsHeld);
+            swapsMayHold = pacer.SwapsMayHold();
             char mark[80];
             std::snprintf(mark, sizeof mark, "renderer.display-changed-%dhz-interval-%d", RefreshHz,
                           pacer.SwapInterval());
@@ -504,6 +506,13 @@ int RendererMain(const char* arguments) {
         }
         const int64_t stepsBefore = pacer.Steps();
         const FramePlan plan = pacer.BeginFrame(Now());
+        if (swapsMayHold && !pacer.SwapsMayHold()) {
+            // More frames came than the display could show: the driver ignores the interval.
+            swapsMayHold = false;
+            char mark[64];
+            std::snprintf(mark, sizeof mark, "renderer.swaps-not-held-at-%lu", swappedFrames);
+            TraceStartup(mark);
+        }
         for (AreaScene& m : Scenes) m.shown.Advance(plan.steps, WindowActive);  // minimised: the camera cycles go on
         if (WindowActive) DrawScenes(plan.blend);
         SwapBuffers(deviceContext);  // also while minimised

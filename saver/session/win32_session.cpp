@@ -230,25 +230,23 @@ public:
     void DisableMp3Timer() override { SetTimerEnabled(kMp3Timer, 1000, false); }
     std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
     int32_t ShowCursorCount(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
-    bool CurrentDisplayMode(DisplayMode& mode) override {
-        if (!ReadDisplayMode(mode)) return false;
-        char mark[64];
-        std::snprintf(mark, sizeof mark, "saver.display-mode-at-end-%lux%lu", static_cast<unsigned long>(mode.width),
-                      static_cast<unsigned long>(mode.height));
-        TraceStartup(mark);
-        return true;
-    }
+    bool CurrentDisplayMode(DisplayMode& mode) override { return ReadDisplayMode(mode); }
     // The mode the display had: where that is the registry's, the system's own way back to it;
     // otherwise that mode itself, for this session of the system only.
-    // A change refused while the system is still busy with the renderer's end (the desktop
-    // taking the mode back in its own process) is asked again, for up to a second.
+    // A change that fails while the system is still busy with the renderer's end is asked
+    // again, for up to a second, unless the mode has come back meanwhile; a mode refused as such
+    // (a monitor gone) is not.
     void RestoreDisplayMode(const DisplayMode& mode) override {
-        LONG result = DISP_CHANGE_FAILED;
-        for (int attempt = 0; attempt < 10 && result != DISP_CHANGE_SUCCESSFUL; ++attempt) {
-            if (attempt > 0) Sleep(100);
+        LONG result = ChangeDisplayModeTo(mode);
+        DisplayMode now;
+        for (int attempt = 1; attempt < 10 && result == DISP_CHANGE_FAILED; ++attempt) {
+            Sleep(100);
+            if (ReadDisplayMode(now) && !DisplayModeDiffers(now, mode)) break;
             result = ChangeDisplayModeTo(mode);
         }
-        TraceStartup(result == DISP_CHANGE_SUCCESSFUL ? "saver.display-mode-restored" : "saver.display-mode-refused");
+        char mark[64];
+        std::snprintf(mark, sizeof mark, "saver.display-mode-restore-returned-%ld", static_cast<long>(result));
+        TraceStartup(mark);
     }
 
 private:
@@ -281,6 +279,13 @@ std::vector<Monitor> MonitorsNow() { return TakenOnce(ListMonitors(), PrimaryScr
 // back if the renderer could not, the program ended at once.
 void UnloadSession() {
     covers.End();
+    DisplayMode atEnd;
+    if (ReadDisplayMode(atEnd)) {
+        char mark[64];
+        std::snprintf(mark, sizeof mark, "saver.display-mode-at-end-%lux%lu", static_cast<unsigned long>(atEnd.width),
+                      static_cast<unsigned long>(atEnd.height));
+        TraceStartup(mark);
+    }
     Win32SessionEnd platform;
     EndSession(platform);
     ExitProcess(0);

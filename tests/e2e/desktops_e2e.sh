@@ -194,7 +194,7 @@ if QUILLMOOR_STARTUP_TRACE=$(windows_path "$killed_trace") ALSA_CONFIG_PATH="$E2
   # The desktop takes the mode back in its own process: give it a moment on a busy machine.
   for _ in $(seq 1 30); do [ "$(screen_size)" = 1920x1080 ] && break; sleep 0.1; done
   [ "$(screen_size)" = 1920x1080 ] ||
-    fail "the display was left switched after the renderer died: $(screen_line); the saver: $(grep -o 'saver\.display[a-z0-9-]*' "$killed_trace" 2>/dev/null | tr '\n' ' ')"
+    fail "the display was left switched after the renderer died: $(screen_line); the saver: $(grep -o 'saver\.display-mode[a-z0-9-]*' "$killed_trace" 2>/dev/null | tr '\n' ' ')"
   size=$(stat -c %s "$audio" 2>/dev/null || echo 0)
   [ "$size" -gt 0 ] || fail "no music played before the kill"
   sleep 1

@@ -52,7 +52,8 @@ TEST(FramePacer, EachFrameMovesTheSceneByWhatItsDisplayCallsFor) {
         int reported;
     } displays[] = {{59.94, 59},  {59.94, 60},   {60.004, 60},  {60.0, 60},    {74.97, 74},   {74.97, 75},
                     {90.0, 90},   {110.0, 110},  {119.88, 119}, {119.88, 120}, {143.86, 143}, {143.86, 144},
-                    {165.0, 165}, {240.0, 240},  {59.0, 59},    {61.0, 61},    {59.85, 60},   {60.0, 1}};
+                    {165.0, 165}, {240.0, 240},  {59.0, 59},    {61.0, 61},    {59.85, 60},   {60.0, 1},
+                    {23.976, 23}, {29.97, 29}};
     uint32_t seed = 11;
     for (const auto& d : displays) {
         PacedLoop loop(NoisyDisplay(d.hz, d.reported, seed++));
@@ -176,15 +177,26 @@ TEST(FramePacer, TheLoopPacesItselfOnlyWhileTheDisplayDoesNotHoldTheSwaps) {
     EXPECT_EQ(OffTheirDue(frames, display.hz, back + 2).size(), 0u);
 
     // A driver that takes the interval and never holds a swap, drawing taking a little under a
-    // frame (never quick enough for one frame to tell): within a few seconds the loop paces
-    // itself, and stays at 60 frames a second.
-    for (double drawMs : {13.0, 15.6}) {
+    // frame, or now less and now more (never a run of quick frames to tell): within a few
+    // seconds the loop paces itself, and stays at 60 frames a second.
+    for (int odd : {13, 15, 8}) {
         PacedLoop ignored(NoisyDisplay(60.0, 60));
-        const std::vector<SimFrame>& unheld = ignored.Run(60.0, [drawMs](int) { return drawMs; }, [](int64_t) { return false; });
+        auto drawMs = [odd](int frame) { return odd == 8 && frame % 2 ? 17.0 : odd + 0.6; };
+        const std::vector<SimFrame>& unheld = ignored.Run(60.0, drawMs, [](int64_t) { return false; });
         size_t from = 0;
         while (unheld[from].begun < 5 * kTicks) ++from;
-        EXPECT_NEAR((unheld.size() - 1 - from) / Seconds(unheld, from), 60.0, 0.5) << drawMs << " ms frames";
-        EXPECT_NEAR(StepsPerSecond(unheld, from), 60.0, 0.5) << drawMs << " ms frames";
+        const char* const what = odd == 13 ? "13.6 ms frames" : odd == 15 ? "15.6 ms frames" : "8.6 and 17 ms frames";
+        EXPECT_NEAR((unheld.size() - 1 - from) / Seconds(unheld, from), 60.0, 0.5) << what;
+        EXPECT_NEAR(StepsPerSecond(unheld, from), 60.0, 0.5) << what;
+    }
+    // A display that holds the swaps through a queue of three frames (a swap returns as soon as
+    // the frame three before it shows), frames now late, now quick: it keeps the pace.
+    for (double hz : {59.94, 74.97, 143.86}) {
+        SimDisplay queued = NoisyDisplay(hz, int(hz));
+        queued.queue = 3;
+        PacedLoop loop(queued);
+        loop.Run(120.0, [](int frame) { return frame < 300 ? 28.0 : frame % 25 ? 14.0 : 40.0; }, nullptr,
+                 [&](const SimFrame&) { ASSERT_TRUE(loop.Pacer().DisplayPaces()) << hz << " Hz"; });
     }
 }
 

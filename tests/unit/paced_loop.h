@@ -2,9 +2,10 @@
 // milliseconds, rounded up, while the pacer says so (waking up to `lateMs` late); begin a frame
 // and take its steps; draw, which takes its time; swap, which where the display holds the swaps
 // returns at the refresh that shows the frame (no sooner than `interval` refreshes after the last
-// one), the loop reading the clock up to `jitterMs` before or after it and waking up to `lateMs`
-// late. The display's true rate need not be the one it reports (59.94 Hz reported as 59). Nothing
-// here is timed: the clock is the simulation's, the noise from a fixed seed.
+// one; with a queue, at the refresh that shows the frame that many before it), the loop reading
+// the clock up to `jitterMs` before or after it and waking up to `lateMs` late. The display's
+// true rate need not be the one it reports (59.94 Hz reported as 59). Nothing here is timed: the
+// clock is the simulation's, the noise from a fixed seed.
 #pragma once
 
 #include <cmath>
@@ -22,6 +23,7 @@ struct SimDisplay {
     bool holdsSwaps = true;  // the driver takes the swap interval
     double jitterMs = 0;     // the clock read this far either side of the refresh a swap returns at
     double lateMs = 0;       // wake-ups (after a wait or a swap) up to this late
+    int queue = 0;           // held swaps return once the frame this many before shows (0: it)
     uint32_t seed = 1;
 };
 
@@ -84,7 +86,11 @@ public:
                 frame.refresh = refresh;
                 frame.shown = double(refresh) * kTicks / display_.hz;
                 if (held) {
-                    const int64_t back = static_cast<int64_t>(frame.shown) + Jitter() + Late();
+                    // With a queue, the swap returns when the frame `queue` before this one shows.
+                    const size_t n = frames_.size();
+                    const double at = display_.queue == 0 ? frame.shown
+                                      : n >= size_t(display_.queue) ? frames_[n - display_.queue].shown : 0.0;
+                    const int64_t back = static_cast<int64_t>(at) + Jitter() + Late();
                     if (back > now_) now_ = back;
                 }
             }
