@@ -24,6 +24,8 @@ constexpr double kFramesToJudge = 2.0 * kStepsPerSecond;
 // Frames ahead of the most the display could have shown that tell that it does not hold the
 // swaps: more than any queue of frames a driver lets through at once.
 constexpr double kAheadMost = 8.0;
+// The most frames a driver's queue lets through at once.
+constexpr int kQueueMost = 3;
 
 }  // namespace
 
@@ -90,6 +92,7 @@ FramePlan FramePacer::BeginFrame(int64_t now) {
         fastFrames_ = 0;
         trialFrames_ = -1;
         ahead_ = 0.0;
+        longestFast_ = 0;
         taken_ += 1;
         return {1, onSteps_ ? 1.0f : 0.0f};
     }
@@ -187,15 +190,20 @@ void FramePacer::WatchTheSwaps(int64_t now, int64_t spacing) {
         // Frames that keep coming faster than the display can show them: it does not hold the
         // swaps (a minimised window), and the loop paces itself.
         fastFrames_ = fast ? fastFrames_ + 1 : 0;
+        longestFast_ = std::max(longestFast_, fastFrames_);
         // The frames come beyond the most the display could have shown (drawing takes a little
         // under a frame, or now less and now more, and the driver, set to ignore the interval,
         // returns every swap at once): a display that holds the swaps shows no more than its
         // rate, a hertz over the one reported at most, and is never more ahead of that than the
         // few frames a queue lets through at once, whatever the timer's noise or a late frame.
         ahead_ = std::max(0.0, ahead_ + 1.0 - double(spacing) * mostFramesPerTick_);
-        if (fastFrames_ >= 8) {
+        if (ahead_ == 0.0) longestFast_ = 0;
+        // Frames ahead of the display in runs of quick frames longer than any queue lets through
+        // (a minimised window, its run now and then broken by a late frame) are the window's,
+        // and the display is tried again later; otherwise the driver's.
+        if (fastFrames_ >= 8 || (ahead_ > kAheadMost && !fast && longestFast_ > kQueueMost)) {
             displayPaces_ = false;
-            fastFrames_ = 0;
+            fastFrames_ = longestFast_ = 0;
             ahead_ = 0.0;
             RestartGrid(now);
             retryAt_ = now + retryWait_;
@@ -223,6 +231,7 @@ void FramePacer::WatchTheSwaps(int64_t now, int64_t spacing) {
         trialFrames_ = -1;
         displayPaces_ = true;
         ahead_ = 0.0;
+        longestFast_ = 0;
         retryWait_ = ticksPerSecond_ / 2;
     }
 }

@@ -113,6 +113,7 @@ private:
     // While the display sets the pace: how many frames have come beyond the most it could have
     // shown (its frames a tick, at most), never counted below none.
     double ahead_ = 0.0, mostFramesPerTick_ = 0.0;
+    int longestFast_ = 0;  // the longest run of quick frames since none were ahead
     int64_t retryAt_ = 0, retryWait_ = 0;
     int trialFrames_ = -1;  // frames into a trial of the display's pace; -1: no trial
 };

@@ -241,7 +241,10 @@ public:
         DisplayMode now;
         for (int attempt = 1; attempt < 10 && result == DISP_CHANGE_FAILED; ++attempt) {
             Sleep(100);
-            if (ReadDisplayMode(now) && !DisplayModeDiffers(now, mode)) break;
+            if (ReadDisplayMode(now) && !DisplayModeDiffers(now, mode)) {
+                TraceStartup("saver.display-mode-came-back");
+                return;
+            }
             result = ChangeDisplayModeTo(mode);
         }
         char mark[64];

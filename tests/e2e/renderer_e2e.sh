@@ -58,18 +58,22 @@ else
   # the frames show otherwise, which the renderer marks: the frames are counted from then on.
   untrusted() { sed -n 's/^renderer\.swaps-not-held-at-\([0-9]*\) .*/\1/p' "$trace" 2>/dev/null | head -n 1; }
   last_frame() { sed -n 's/^renderer\.frame-\([0-9]*\) .*/\1/p' "$trace" 2>/dev/null | tail -n 1; }
-  for _ in $(seq 1 300); do
-    from=$(untrusted) last=$(last_frame)
-    [ -n "$last" ] && [ "$last" -ge $(( ${from:-0} / 100 * 100 + 300 )) ] && break
-    sleep 0.1
-  done
   rate() {  # mark name, [after]: its count a second between its first and last marks (after that count)
     awk -v mark="$1" -v after="${2:-0}" '$1 ~ mark "-[0-9]+$" { n = substr($1, index($1, mark "-") + length(mark) + 1)
                         if (n + 0 <= after + 0) next
                         if (!seen) { seen = 1; n0 = n; t0 = $2 } n1 = n; t1 = $2 }
                       END { if (n1 > n0) printf "%.1f", (n1 - n0) / ((t1 - t0) / 1e6) }' "$trace"
   }
-  from=$(untrusted)
+  # (Frames just over 60 a second are marked later: where there is no mark yet and more than 62
+  # frames a second came, the wait goes on.)
+  for _ in $(seq 1 300); do
+    from=$(untrusted) last=$(last_frame)
+    if [ -n "$last" ] && [ "$last" -ge $(( ${from:-0} / 100 * 100 + 300 )) ]; then
+      [ -n "$from" ] && break
+      awk -v r="$(rate frame)" 'BEGIN { exit !(r <= 62) }' && break
+    fi
+    sleep 0.1
+  done
   steps=$(rate step) frames=$(rate frame "$from")
   echo "steps a second: ${steps:-unknown}, frames a second: ${frames:-unknown}${from:+ (from frame $from on, where the frames showed that the driver does not hold the swaps)}"
   awk -v r="${steps:-0}" 'BEGIN { exit !(r >= 57 && r <= 63) }' || fail "the scene takes ${steps:-no} steps a second, not 60"
