@@ -231,11 +231,9 @@ public:
     std::string CommandArguments() override { return WideToUtf8(CommandArgumentText()); }
     int32_t ShowCursorCount(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
     bool CurrentDisplayMode(DisplayMode& mode) override { return ReadDisplayMode(mode); }
-    // The mode the display had: where that is the registry's, the system's own way back to it;
-    // otherwise that mode itself, for this session of the system only.
-    // A change that fails while the system is still busy with the renderer's end is asked
-    // again, for up to a second, unless the mode has come back meanwhile; a mode refused as such
-    // (a monitor gone) is not.
+    // The mode the display had. A change that fails while the system is still busy with the
+    // renderer's end is asked again, for up to a second, unless the mode has come back
+    // meanwhile; a mode refused as such (a monitor gone) is not.
     void RestoreDisplayMode(const DisplayMode& mode) override {
         LONG result = ChangeDisplayModeTo(mode);
         DisplayMode now;
@@ -253,6 +251,8 @@ public:
     }
 
 private:
+    // Where the mode is the registry's, the system's own way back to it; otherwise that mode
+    // itself, for this session of the system only.
     static LONG ChangeDisplayModeTo(const DisplayMode& mode) {
         DEVMODEA registry = {};
         registry.dmSize = sizeof registry;
